@@ -1,0 +1,25 @@
+// The module's own exception types and how the domain's error values become them.
+#pragma once
+
+#include "core/common_error.hpp"
+#include "python/frame/frame.hpp"
+
+namespace qzr::py {
+
+// "qzr_common.QzrCommonError": common errors of keys, state, tree and requests.
+ExceptionType& qzr_common_error_type();
+// "decimal.DecimalError": decimal parsing, arithmetic and conversion failures.
+ExceptionType& decimal_error_type();
+// "h256.H256Error": a byte string of the wrong length for an H256.
+ExceptionType& h256_error_type();
+
+// QzrCommonError with `text` unchanged as its one argument.
+PyErr raise_message(std::string text);
+
+template <>
+struct IntoPyErr<CommonError> {
+  // QzrCommonError with the error's display text.
+  static PyErr convert(const CommonError& error) { return raise_message(error.display()); }
+};
+
+}  // namespace qzr::py

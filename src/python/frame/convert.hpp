@@ -1,0 +1,309 @@
+// Conversions between Python objects and C++ values, as traits:
+//   FromPython<T>: `extract(object)` -> PyResult<Stored>, `get(Stored&)` -> T. `Stored` keeps
+//   whatever must live during the call (a borrow of an instance for `const V&`).
+//   ToPython<T>:   `convert(T&&)` -> new reference. A C-API call that fails while building a
+//   result is a fault (results are built from values the body already produced).
+#pragma once
+
+#include <array>
+#include <concepts>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "python/frame/instance.hpp"
+
+namespace qzr::py {
+
+// A borrowed Python object argument or result ("any object"); results add one reference.
+struct Object {
+  PyObject* ptr;
+};
+
+// Returned by a body to let the interpreter try the other operand.
+struct NotImplementedT {};
+inline constexpr NotImplementedT not_implemented{};
+
+// `bytes` in both directions (arguments must be exactly bytes).
+struct Bytes {
+  std::vector<std::uint8_t> data;
+};
+
+template <class T>
+struct FromPython;
+
+template <class T>
+struct ToPython;
+
+// ---- arguments ----------------------------------------------------------------------------
+
+template <PyClass V>
+struct FromPython<const V&> {
+  using Stored = SharedBorrow<V>;
+  static PyResult<Stored> extract(PyObject* object) { return SharedBorrow<V>::take(object); }
+  static const V& get(Stored& stored) { return stored.get(); }
+};
+
+template <PyClass V>
+struct FromPython<V> {
+  using Stored = V;
+  static PyResult<Stored> extract(PyObject* object) { return extract_clone<V>(object); }
+  static V get(Stored& stored) { return std::move(stored); }
+};
+
+template <>
+struct FromPython<Object> {
+  using Stored = Object;
+  static PyResult<Stored> extract(PyObject* object) { return Object{object}; }
+  static Object get(Stored& stored) { return stored; }
+};
+
+template <>
+struct FromPython<bool> {
+  using Stored = bool;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (!PyBool_Check(object)) return fail(PyErr::cannot_convert(object, "PyBool"));
+    return object == Py_True;
+  }
+  static bool get(Stored& stored) { return stored; }
+};
+
+PyResult<long long> extract_long_long(PyObject* object);
+PyResult<unsigned long long> extract_unsigned_long_long(PyObject* object);
+PyResult<__int128> extract_int128(PyObject* object);
+PyResult<unsigned __int128> extract_uint128(PyObject* object);
+PyResult<double> extract_double(PyObject* object);
+PyResult<std::string> extract_string(PyObject* object);
+PyErr integer_out_of_range();
+
+template <std::integral T>
+  requires(!std::same_as<T, bool>)
+struct FromPython<T> {
+  using Stored = T;
+  static PyResult<Stored> extract(PyObject* object) {
+    if constexpr (std::same_as<T, __int128>) {
+      return extract_int128(object);
+    } else if constexpr (std::same_as<T, unsigned __int128>) {
+      return extract_uint128(object);
+    } else if constexpr (std::is_signed_v<T>) {
+      auto value = extract_long_long(object);
+      if (!value) return fail(std::move(value.error()));
+      if (*value < std::numeric_limits<T>::min() || *value > std::numeric_limits<T>::max())
+        return fail(integer_out_of_range());
+      return static_cast<T>(*value);
+    } else {
+      auto value = extract_unsigned_long_long(object);
+      if (!value) return fail(std::move(value.error()));
+      if (*value > std::numeric_limits<T>::max()) return fail(integer_out_of_range());
+      return static_cast<T>(*value);
+    }
+  }
+  static T get(Stored& stored) { return stored; }
+};
+
+template <>
+struct FromPython<double> {
+  using Stored = double;
+  static PyResult<Stored> extract(PyObject* object) { return extract_double(object); }
+  static double get(Stored& stored) { return stored; }
+};
+
+template <>
+struct FromPython<std::string> {
+  using Stored = std::string;
+  static PyResult<Stored> extract(PyObject* object) { return extract_string(object); }
+  static std::string get(Stored& stored) { return std::move(stored); }
+};
+
+template <>
+struct FromPython<Bytes> {
+  using Stored = Bytes;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (!PyBytes_Check(object)) return fail(PyErr::cannot_convert(object, "PyBytes"));
+    auto* data = reinterpret_cast<const std::uint8_t*>(PyBytes_AS_STRING(object));
+    return Bytes{std::vector<std::uint8_t>(data, data + PyBytes_GET_SIZE(object))};
+  }
+  static Bytes get(Stored& stored) { return std::move(stored); }
+};
+
+// None (or an absent optional parameter) is nullopt.
+template <class T>
+struct FromPython<std::optional<T>> {
+  using Inner = FromPython<T>;
+  using Stored = std::optional<typename Inner::Stored>;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (object == nullptr || object == Py_None) return Stored{};
+    auto inner = Inner::extract(object);
+    if (!inner) return fail(std::move(inner.error()));
+    return Stored{std::move(*inner)};
+  }
+  static std::optional<T> get(Stored& stored) {
+    if (!stored) return std::nullopt;
+    return Inner::get(*stored);
+  }
+};
+
+// A list (any sequence but str) of convertible elements, copied.
+template <class T>
+struct FromPython<std::vector<T>> {
+  using Stored = std::vector<T>;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (PyUnicode_Check(object)) return fail(PyErr::type_error("Can't extract `str` to `Vec`"));
+    if (!PySequence_Check(object)) return fail(PyErr::cannot_convert(object, "Sequence"));
+    Py_ssize_t length = PySequence_Size(object);
+    if (length < 0) return fail(PyErr::fetch());
+    Stored values;
+    values.reserve(static_cast<std::size_t>(length));
+    for (Py_ssize_t i = 0; i < length; ++i) {
+      Ref item = Ref::steal(PySequence_GetItem(object, i));
+      if (!item) return fail(PyErr::fetch());
+      auto stored = FromPython<T>::extract(item.get());
+      if (!stored) return fail(std::move(stored.error()));
+      values.push_back(FromPython<T>::get(*stored));
+    }
+    return values;
+  }
+  static std::vector<T> get(Stored& stored) { return std::move(stored); }
+};
+
+// ---- results --------------------------------------------------------------------------------
+
+Ref to_python_long_long(long long value);
+Ref to_python_unsigned_long_long(unsigned long long value);
+Ref to_python_int128(__int128 value);
+Ref to_python_uint128(unsigned __int128 value);
+Ref to_python_string(std::string_view text);
+Ref to_python_bytes(const std::uint8_t* data, std::size_t size);
+// Allocation of a result instance failed: a fault.
+[[noreturn]] void result_allocation_failed(PyErr error);
+
+template <PyClass V>
+struct ToPython<V> {
+  static Ref convert(V value) {
+    auto object = new_instance<V>(std::move(value));
+    if (!object) result_allocation_failed(std::move(object.error()));
+    return std::move(*object);
+  }
+};
+
+template <>
+struct ToPython<Ref> {
+  static Ref convert(Ref value) { return value; }
+};
+
+template <>
+struct ToPython<Object> {
+  static Ref convert(Object value) { return Ref::borrow(value.ptr); }
+};
+
+template <>
+struct ToPython<NotImplementedT> {
+  static Ref convert(NotImplementedT) { return Ref::borrow(Py_NotImplemented); }
+};
+
+template <>
+struct ToPython<bool> {
+  static Ref convert(bool value) { return Ref::borrow(value ? Py_True : Py_False); }
+};
+
+template <std::integral T>
+  requires(!std::same_as<T, bool>)
+struct ToPython<T> {
+  static Ref convert(T value) {
+    if constexpr (std::same_as<T, __int128>) {
+      return to_python_int128(value);
+    } else if constexpr (std::same_as<T, unsigned __int128>) {
+      return to_python_uint128(value);
+    } else if constexpr (std::is_signed_v<T>) {
+      return to_python_long_long(value);
+    } else {
+      return to_python_unsigned_long_long(value);
+    }
+  }
+};
+
+template <>
+struct ToPython<double> {
+  static Ref convert(double value) { return Ref::steal(expect_api(PyFloat_FromDouble(value))); }
+};
+
+template <>
+struct ToPython<std::string> {
+  static Ref convert(const std::string& value) { return to_python_string(value); }
+};
+
+template <>
+struct ToPython<Bytes> {
+  static Ref convert(const Bytes& value) { return to_python_bytes(value.data.data(), value.data.size()); }
+};
+
+template <class T>
+struct ToPython<std::optional<T>> {
+  static Ref convert(std::optional<T> value) {
+    if (!value) return Ref::borrow(Py_None);
+    return ToPython<T>::convert(std::move(*value));
+  }
+};
+
+template <class T>
+struct ToPython<std::vector<T>> {
+  static Ref convert(std::vector<T> values) {
+    Ref list = Ref::steal(expect_api(PyList_New(static_cast<Py_ssize_t>(values.size()))));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), ToPython<T>::convert(std::move(values[i])).release());
+    }
+    return list;
+  }
+};
+
+template <class A, class B>
+struct ToPython<std::pair<A, B>> {
+  static Ref convert(std::pair<A, B> value) {
+    Ref first = ToPython<A>::convert(std::move(value.first));
+    Ref second = ToPython<B>::convert(std::move(value.second));
+    return Ref::steal(expect_api(PyTuple_Pack(2, first.get(), second.get())));
+  }
+};
+
+// ---- body results ---------------------------------------------------------------------------
+
+template <class T>
+struct IsExpected : std::false_type {};
+template <class T, class E>
+struct IsExpected<std::expected<T, E>> : std::true_type {};
+
+// Turns whatever a body returned (a value, nothing, std::expected<T, E>) into a Python result.
+template <class R>
+PyResult<Ref> into_py_result(R&& result) {
+  using Plain = std::remove_cvref_t<R>;
+  if constexpr (IsExpected<Plain>::value) {
+    using E = typename Plain::error_type;
+    using T = typename Plain::value_type;
+    if (!result) return fail(IntoPyErr<E>::convert(std::move(result.error())));
+    if constexpr (std::is_void_v<T>) {
+      return Ref::borrow(Py_None);
+    } else {
+      return ToPython<T>::convert(std::move(*result));
+    }
+  } else {
+    return ToPython<Plain>::convert(std::forward<R>(result));
+  }
+}
+
+// Calls `body` and turns its result (possibly void) into a Python result.
+template <class Body>
+PyResult<Ref> call_into_py(Body&& body) {
+  using R = std::invoke_result_t<Body>;
+  if constexpr (std::is_void_v<R>) {
+    body();
+    return Ref::borrow(Py_None);
+  } else {
+    return into_py_result(body());
+  }
+}
+
+}  // namespace qzr::py

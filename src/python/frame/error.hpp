@@ -1,0 +1,121 @@
+// Python errors as values. A PyErr is held lazily (exception type getter and text) until it is
+// handed to the interpreter, so a dropped error never creates an exception object; errors
+// fetched from the interpreter are held as exception objects.
+#pragma once
+
+#include <expected>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "python/frame/ref.hpp"
+
+namespace qzr::py {
+
+// A process-wide exception class, created on first use with PyErr_NewExceptionWithDoc.
+class ExceptionType {
+ public:
+  enum class Base { Exception, BaseException };
+  constexpr ExceptionType(const char* qualified_name, Base base, const char* doc)
+      : m_qualified_name(qualified_name), m_base(base), m_doc(doc) {}
+  // The type object (borrowed; lives for the process). A failure to create it is a fault.
+  PyObject* get();
+
+ private:
+  const char* m_qualified_name;
+  Base m_base;
+  const char* m_doc;
+  PyObject* m_type = nullptr;
+};
+
+// "pyo3_runtime.PanicException", derived from BaseException: what a fault becomes in Python.
+PyObject* panic_exception_type();
+
+using TypeGetter = PyObject* (*)();
+
+class [[nodiscard]] PyErr {
+ public:
+  // An error of `type` with `text` as its one argument, made when first needed.
+  static PyErr lazy(TypeGetter type, std::string text) { return PyErr(Lazy{type, std::move(text), true}); }
+  // An error of `type` without arguments.
+  static PyErr lazy_without_args(TypeGetter type) { return PyErr(Lazy{type, {}, false}); }
+  static PyErr type_error(std::string text);
+  static PyErr value_error(std::string text);
+  static PyErr runtime_error(std::string text);
+  static PyErr attribute_error(std::string text);
+  static PyErr not_implemented_error(std::string text);
+  static PyErr overflow_error_without_text();
+  static PyErr import_error(std::string text);
+  // The PanicException a fault becomes.
+  static PyErr panic(std::string message);
+  // "'<type name>' object cannot be converted to '<class name>'", its text made when needed.
+  static PyErr cannot_convert(PyObject* object, const char* class_name);
+  // Takes the interpreter's pending error; SystemError "attempted to fetch exception but none
+  // was set" when there is none. A pending PanicException is not an ordinary error: the fault
+  // is resumed (reported to standard error, then a Fault is thrown).
+  static PyErr fetch();
+  // Wraps an existing exception instance.
+  static PyErr from_exception(Ref exception);
+
+  PyErr(PyErr&&) noexcept = default;
+  PyErr& operator=(PyErr&&) noexcept = default;
+
+  // Hands the error to the interpreter as its current exception.
+  void restore() &&;
+  // The exception instance (creating it for a lazy error).
+  Ref into_exception() &&;
+  // True when the error's type is exactly TypeError (not a subclass).
+  bool is_exactly_type_error() const;
+  // True when the error's type is `type` or a subclass of it.
+  bool is_instance_of(PyObject* type) const;
+
+ private:
+  struct Lazy {
+    TypeGetter type;
+    std::string text;
+    bool has_text;
+  };
+  struct CannotConvert {
+    Ref from_type;
+    const char* class_name;
+  };
+  using State = std::variant<Lazy, CannotConvert, Ref>;
+  explicit PyErr(State state) : m_state(std::move(state)) {}
+  PyObject* type_object() const;
+
+  State m_state;
+};
+
+template <class T>
+using PyResult = std::expected<T, PyErr>;
+
+inline std::unexpected<PyErr> fail(PyErr error) { return std::unexpected(std::move(error)); }
+
+// The error raised when converting argument `name` failed: an exact TypeError becomes a new
+// TypeError "argument '<name>': <text>" whose __cause__ is the original's __cause__; any other
+// error passes unchanged.
+PyErr wrap_argument_error(std::string_view name, PyErr error);
+
+// How a domain error type becomes a Python error. Specialised by the class bindings.
+template <class E>
+struct IntoPyErr;
+
+template <>
+struct IntoPyErr<PyErr> {
+  static PyErr convert(PyErr error) { return error; }
+};
+
+// A C-API call that must not fail did: print the pending error, then fault with
+// "Python API call failed".
+[[noreturn]] void api_call_failed();
+
+// Checks the result of a C-API call that must not fail.
+inline PyObject* expect_api(PyObject* result) {
+  if (result == nullptr) api_call_failed();
+  return result;
+}
+
+// `str(object)` as UTF-8, or nullopt-like failure as an error.
+PyResult<std::string> str_of(PyObject* object);
+
+}  // namespace qzr::py

@@ -1,0 +1,29 @@
+// FixedString: a string literal usable as a template argument, so that a member's name and
+// parameter list are part of its type and its trampoline finds them without a registry.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+
+namespace qzr::py {
+
+template <std::size_t N>
+struct FixedString {
+  char data[N]{};
+  constexpr FixedString(const char (&text)[N]) { std::copy_n(text, N, data); }
+  constexpr const char* c_str() const { return data; }
+  constexpr std::string_view view() const { return {data, N - 1}; }
+  constexpr bool empty() const { return N == 1; }
+};
+
+// A parameter written "name=None" is optional; its name is the part before '='.
+inline constexpr std::string_view optional_suffix = "=None";
+
+constexpr bool is_optional_parameter(std::string_view written) { return written.ends_with(optional_suffix); }
+
+constexpr std::string_view parameter_name(std::string_view written) {
+  return is_optional_parameter(written) ? written.substr(0, written.size() - optional_suffix.size()) : written;
+}
+
+}  // namespace qzr::py

@@ -1,0 +1,4 @@
+// The Python frame in one include: classes, members, conversions, errors and the module tree.
+#pragma once
+
+#include "python/frame/module_tree.hpp"

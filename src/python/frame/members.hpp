@@ -1,0 +1,562 @@
+// The member kinds a class declares in ClassDef<V>::members, one trampoline per kind:
+//   Constructor<Body, "param", "opt=None"...>     __new__; Body(args...) -> V or expected<V, E>
+//   Method<"name", Body, "param"...>              Body(const V& | V&, args...); the receiver's
+//                                                 constness decides a shared or exclusive borrow
+//   ClassMethod<"name", Body, ...>, StaticMethod<"name", Body, ...>   Body(args...)
+//   Getter<"name", Body, "doc">, Setter<"name", Body, "doc">  Body(const V&) / Body(V&, T)
+//   ClassAttribute<"name", Body>                  Body() -> value, made once when the type is built
+//   Repr<Body>, Str<Body>, Int<Body>, Float<Body>, Neg<Body>, Abs<Body>, Hash<Body>, Len<Body>
+//   RichCompare<Body>                             Body(const V&, Other, int op); failures -> NotImplemented
+//   Comparisons<Eq, Ne, Lt, Le, Gt, Ge>           separate bodies (nullptr when absent)
+//   Add<Forward, Reflected>, Sub, Mul, Mod, TrueDiv, Pow   forward/reflected number slots
+//   GetItem<Body>, SetItem<Body>                  mapping slots
+// Parameters written "name=None" are optional and must be std::optional<T> (or `const V*`).
+#pragma once
+
+#include <optional>
+#include <tuple>
+
+#include "python/frame/arguments.hpp"
+#include "python/frame/convert.hpp"
+#include "python/frame/function_traits.hpp"
+#include "python/frame/guard.hpp"
+#include "python/frame/type_builder.hpp"
+
+namespace qzr::py {
+
+template <class... M>
+struct Members {
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    (M::template add_to<V>(builder), ...);
+  }
+};
+
+// ---- receivers ------------------------------------------------------------------------------
+
+template <class V, class Parameter>
+struct Receiver;
+
+template <class V>
+struct Receiver<V, const V&> {
+  static PyResult<SharedBorrow<V>> take(PyObject* object) { return SharedBorrow<V>::take(object); }
+};
+
+template <class V>
+struct Receiver<V, V&> {
+  static PyResult<ExclusiveBorrow<V>> take(PyObject* object) { return ExclusiveBorrow<V>::take(object); }
+};
+
+// A nullable shared borrow: None is nullptr.
+template <PyClass V>
+struct FromPython<const V*> {
+  using Stored = std::optional<SharedBorrow<V>>;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (object == nullptr || object == Py_None) return Stored{};
+    auto borrow = SharedBorrow<V>::take(object);
+    if (!borrow) return fail(std::move(borrow.error()));
+    return Stored{std::move(*borrow)};
+  }
+  static const V* get(Stored& stored) { return stored ? &stored->get() : nullptr; }
+};
+
+// ---- argument packs -------------------------------------------------------------------------
+
+template <class Tuple>
+struct ArgumentPack;
+
+// Converts the parsed argument objects one by one in parameter order, keeping what must live
+// during the call (borrows), then applies a function to the converted values.
+template <class... A>
+struct ArgumentPack<std::tuple<A...>> {
+  static constexpr std::size_t count = sizeof...(A);
+  std::tuple<std::optional<typename FromPython<A>::Stored>...> stored;
+
+  // Conversion failures are wrapped under the parameter's name when `names` is given.
+  PyResult<void> load(PyObject* const* objects, const std::string_view* names) {
+    std::optional<PyErr> error;
+    load_all(objects, names, error, std::index_sequence_for<A...>{});
+    if (error) return fail(std::move(*error));
+    return {};
+  }
+
+  template <class F>
+  decltype(auto) apply(F&& function) {
+    return apply_all(std::forward<F>(function), std::index_sequence_for<A...>{});
+  }
+
+ private:
+  template <std::size_t... I>
+  void load_all(PyObject* const* objects, const std::string_view* names, std::optional<PyErr>& error,
+                std::index_sequence<I...>) {
+    (load_one<I>(objects[I], names, error) && ...);
+  }
+
+  template <std::size_t I>
+  bool load_one(PyObject* object, const std::string_view* names, std::optional<PyErr>& error) {
+    using T = std::tuple_element_t<I, std::tuple<A...>>;
+    auto result = FromPython<T>::extract(object);
+    if (!result) {
+      error.emplace(names ? wrap_argument_error(names[I], std::move(result.error())) : std::move(result.error()));
+      return false;
+    }
+    std::get<I>(stored).emplace(std::move(*result));
+    return true;
+  }
+
+  template <class F, std::size_t... I>
+  decltype(auto) apply_all(F&& function, std::index_sequence<I...>) {
+    return function(FromPython<A>::get(*std::get<I>(stored))...);
+  }
+};
+
+template <auto Body, std::size_t Skip>
+using BodyArguments = ArgumentPack<typename DropFront<Skip, typename BodyTraits<Body>::Arguments>::type>;
+
+template <auto Body, std::size_t Skip, class P>
+constexpr bool optional_parameters_are_optional() {
+  using Arguments = typename DropFront<Skip, typename BodyTraits<Body>::Arguments>::type;
+  static_assert(std::tuple_size_v<Arguments> == P::count, "one parameter name per body argument");
+  return []<std::size_t... I>(std::index_sequence<I...>) {
+    return ((!P::optional[I] || IsOptional<std::tuple_element_t<I, Arguments>>::value ||
+             std::is_pointer_v<std::tuple_element_t<I, Arguments>>) &&
+            ...);
+  }(std::make_index_sequence<P::count>{});
+}
+
+// Parses, takes the receiver (when Skip is 1), converts and calls the body.
+template <class V, auto Body, std::size_t Skip, class P>
+PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
+  static_assert(optional_parameters_are_optional<Body, Skip, P>(),
+                "a parameter written \"name=None\" must be std::optional<T> or a pointer");
+  BodyArguments<Body, Skip> arguments;
+  if constexpr (Skip == 1) {
+    if (self == nullptr) api_call_failed();
+    auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+    if (!receiver) return fail(std::move(receiver.error()));
+    if (auto loaded = arguments.load(objects, P::names.data()); !loaded) return fail(std::move(loaded.error()));
+    return call_into_py(
+        [&] { return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); }); });
+  } else {
+    if (auto loaded = arguments.load(objects, P::names.data()); !loaded) return fail(std::move(loaded.error()));
+    return call_into_py(
+        [&] { return arguments.apply([&](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); }); });
+  }
+}
+
+// ---- methods --------------------------------------------------------------------------------
+
+enum class MethodKind { Instance, Class, Static };
+
+template <MethodKind Kind, FixedString Name, auto Body, FixedString... Written>
+struct MethodMember {
+  using P = ParameterList<Written...>;
+  static constexpr std::size_t skip = Kind == MethodKind::Instance ? 1 : 0;
+  static constexpr std::array<std::string_view, sizeof...(Written)> written{Written.view()...};
+
+  template <class V>
+  static PyObject* fastcall_entry(PyObject* self, PyObject* const* args, Py_ssize_t positional_count,
+                                  PyObject* keyword_names) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> {
+      static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(), P::count,
+                                                       P::required};
+      PyObject* objects[P::count + 1] = {};
+      if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
+          !parsed)
+        return fail(std::move(parsed.error()));
+      return invoke_parsed<V, Body, skip, P>(self, objects);
+    });
+  }
+
+  template <class V>
+  static PyObject* noargs_entry(PyObject* self, PyObject*) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> { return invoke_parsed<V, Body, skip, P>(self, nullptr); });
+  }
+
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    constexpr int kind_flag = Kind == MethodKind::Class ? METH_CLASS : Kind == MethodKind::Static ? METH_STATIC : 0;
+    std::string_view receiver = Kind == MethodKind::Instance ? "$self" : Kind == MethodKind::Class ? "$cls" : "";
+    std::string doc = method_doc(Name.view(), receiver, written.data(), written.size());
+    if constexpr (P::count == 0) {
+      builder.add_method(Name.c_str(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&noargs_entry<V>)),
+                         METH_NOARGS | kind_flag, std::move(doc));
+    } else {
+      builder.add_method(Name.c_str(),
+                         reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&fastcall_entry<V>)),
+                         METH_FASTCALL | METH_KEYWORDS | kind_flag, std::move(doc));
+    }
+  }
+};
+
+template <FixedString Name, auto Body, FixedString... Written>
+using Method = MethodMember<MethodKind::Instance, Name, Body, Written...>;
+template <FixedString Name, auto Body, FixedString... Written>
+using ClassMethod = MethodMember<MethodKind::Class, Name, Body, Written...>;
+template <FixedString Name, auto Body, FixedString... Written>
+using StaticMethod = MethodMember<MethodKind::Static, Name, Body, Written...>;
+
+// ---- constructor ----------------------------------------------------------------------------
+
+template <class V, class R>
+PyResult<V> body_value(R&& result) {
+  using Plain = std::remove_cvref_t<R>;
+  if constexpr (IsExpected<Plain>::value) {
+    if (!result) return fail(IntoPyErr<typename Plain::error_type>::convert(std::move(result.error())));
+    return V(std::move(*result));
+  } else {
+    return V(std::forward<R>(result));
+  }
+}
+
+template <auto Body, FixedString... Written>
+struct Constructor {
+  using P = ParameterList<Written...>;
+
+  template <class V>
+  static PyObject* entry(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> {
+      static_assert(optional_parameters_are_optional<Body, 0, P>(),
+                    "a parameter written \"name=None\" must be std::optional<T> or a pointer");
+      static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(), P::count,
+                                                       P::required};
+      PyObject* objects[P::count + 1] = {};
+      if (auto parsed = parse_tuple_dict_arguments(description, args, kwargs, objects); !parsed)
+        return fail(std::move(parsed.error()));
+      BodyArguments<Body, 0> arguments;
+      if (auto loaded = arguments.load(objects, P::names.data()); !loaded) return fail(std::move(loaded.error()));
+      auto value = body_value<V>(
+          arguments.apply([](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); }));
+      if (!value) return fail(std::move(value.error()));
+      return new_instance_of_type<V>(type, std::move(*value));
+    });
+  }
+
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Py_tp_new, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+// ---- properties and class attributes --------------------------------------------------------
+
+template <FixedString Name, auto Body, FixedString Doc = "">
+struct Getter {
+  template <class V>
+  static PyObject* entry(PyObject* self, void*) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> {
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return fail(std::move(receiver.error()));
+      return call_into_py([&] { return Body(receiver->get()); });
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_property(Name.c_str(), &entry<V>, nullptr, Doc.empty() ? nullptr : Doc.c_str());
+  }
+};
+
+template <FixedString Name, auto Body, FixedString Doc = "">
+struct Setter {
+  template <class V>
+  static int entry(PyObject* self, PyObject* value, void*) noexcept {
+    return guarded<int>(-1, [&]() -> PyResult<int> {
+      if (value == nullptr) return fail(PyErr::attribute_error("can't delete attribute"));
+      BodyArguments<Body, 1> arguments;
+      if (auto loaded = arguments.load(&value, nullptr); !loaded) return fail(std::move(loaded.error()));
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return fail(std::move(receiver.error()));
+      auto result = call_into_py([&] {
+        return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+      });
+      if (!result) return fail(std::move(result.error()));
+      return 0;
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_property(Name.c_str(), nullptr, &entry<V>, Doc.empty() ? nullptr : Doc.c_str());
+  }
+};
+
+template <FixedString Name, auto Body>
+struct ClassAttribute {
+  static PyResult<Ref> make() { return call_into_py([] { return Body(); }); }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_class_attribute(Name.c_str(), &make);
+  }
+};
+
+// ---- unary and size slots -------------------------------------------------------------------
+
+template <int Slot, auto Body>
+struct UnarySlot {
+  template <class V>
+  static PyObject* entry(PyObject* self) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> {
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return fail(std::move(receiver.error()));
+      return call_into_py([&] { return Body(receiver->get()); });
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Slot, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+template <auto Body>
+using Repr = UnarySlot<Py_tp_repr, Body>;
+template <auto Body>
+using Str = UnarySlot<Py_tp_str, Body>;
+template <auto Body>
+using Int = UnarySlot<Py_nb_int, Body>;
+template <auto Body>
+using Float = UnarySlot<Py_nb_float, Body>;
+template <auto Body>
+using Neg = UnarySlot<Py_nb_negative, Body>;
+template <auto Body>
+using Abs = UnarySlot<Py_nb_absolute, Body>;
+
+// A value of the body's result, unwrapping std::expected.
+template <class R, class F>
+PyResult<R> value_of(F&& body) {
+  auto result = body();
+  using Plain = decltype(result);
+  if constexpr (IsExpected<Plain>::value) {
+    if (!result) return fail(IntoPyErr<typename Plain::error_type>::convert(std::move(result.error())));
+    return static_cast<R>(*result);
+  } else {
+    return static_cast<R>(result);
+  }
+}
+
+// __hash__: a 64-bit value taken as a signed size; -1 becomes -2.
+template <auto Body>
+struct Hash {
+  template <class V>
+  static Py_hash_t entry(PyObject* self) noexcept {
+    return guarded<Py_hash_t>(-1, [&]() -> PyResult<Py_hash_t> {
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return fail(std::move(receiver.error()));
+      auto hash = value_of<std::uint64_t>([&] { return Body(receiver->get()); });
+      if (!hash) return fail(std::move(hash.error()));
+      auto value = static_cast<Py_hash_t>(*hash);
+      return value == -1 ? -2 : value;
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Py_tp_hash, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+// __len__: an unsigned size; one above the largest signed size is OverflowError.
+template <auto Body>
+struct Len {
+  template <class V>
+  static Py_ssize_t entry(PyObject* self) noexcept {
+    return guarded<Py_ssize_t>(-1, [&]() -> PyResult<Py_ssize_t> {
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return fail(std::move(receiver.error()));
+      auto length = value_of<std::size_t>([&] { return Body(receiver->get()); });
+      if (!length) return fail(std::move(length.error()));
+      if (*length > static_cast<std::size_t>(PY_SSIZE_T_MAX)) return fail(PyErr::overflow_error_without_text());
+      return static_cast<Py_ssize_t>(*length);
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Py_mp_length, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+// ---- operands that fall through to NotImplemented -------------------------------------------
+
+// Calls Body(receiver, operands...) where a receiver or operand that cannot be taken gives
+// NotImplemented (the error is dropped); errors of the body itself are raised.
+template <class V, auto Body>
+PyResult<Ref> call_or_not_implemented(PyObject* self, std::initializer_list<PyObject*> operands) {
+  auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+  if (!receiver) return Ref::borrow(Py_NotImplemented);
+  BodyArguments<Body, 1> arguments;
+  if (!arguments.load(operands.begin(), nullptr)) return Ref::borrow(Py_NotImplemented);
+  return call_into_py([&] {
+    return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+  });
+}
+
+// A single comparison body: Body(const V&, Other, int op) with op 0..5 as Py_LT..Py_GE.
+template <auto Body>
+struct RichCompare {
+  template <class V>
+  static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> {
+      if (op < Py_LT || op > Py_GE) return Ref::borrow(Py_NotImplemented);
+      Ref op_object = to_python_long_long(op);
+      return call_or_not_implemented<V, Body>(self, {other, op_object.get()});
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Py_tp_richcompare, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+// Separate comparison bodies (nullptr where the class defines none). `!=` without a body of
+// its own negates the interpreter's full `==`.
+template <auto Eq, auto Ne, auto Lt, auto Le, auto Gt, auto Ge>
+struct Comparisons {
+  template <class V, auto Body>
+  static PyResult<Ref> compare(PyObject* self, PyObject* other) {
+    if constexpr (std::is_null_pointer_v<decltype(Body)>) {
+      return Ref::borrow(Py_NotImplemented);
+    } else {
+      return call_or_not_implemented<V, Body>(self, {other});
+    }
+  }
+
+  template <class V>
+  static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> {
+      switch (op) {
+        case Py_LT: return compare<V, Lt>(self, other);
+        case Py_LE: return compare<V, Le>(self, other);
+        case Py_EQ: return compare<V, Eq>(self, other);
+        case Py_GT: return compare<V, Gt>(self, other);
+        case Py_GE: return compare<V, Ge>(self, other);
+        case Py_NE:
+          if constexpr (!std::is_null_pointer_v<decltype(Ne)>) {
+            return compare<V, Ne>(self, other);
+          } else {
+            Ref equal = Ref::steal(PyObject_RichCompare(self, other, Py_EQ));
+            if (!equal) return fail(PyErr::fetch());
+            int truth = PyObject_IsTrue(equal.get());
+            if (truth < 0) return fail(PyErr::fetch());
+            return Ref::borrow(truth ? Py_False : Py_True);
+          }
+        default: fault("invalid compareop");
+      }
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Py_tp_richcompare, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+// A number slot with a forward and a reflected body (either may be nullptr): the forward body
+// runs with (left, right); if it gives NotImplemented, the reflected one with (right, left).
+template <int Slot, auto Forward, auto Reflected>
+struct BinaryOperator {
+  template <class V>
+  static PyResult<Ref> both(PyObject* left, PyObject* right, std::initializer_list<PyObject*> extra) {
+    std::vector<PyObject*> forward_operands{right};
+    forward_operands.insert(forward_operands.end(), extra);
+    auto forward = call_side<V, Forward>(left, forward_operands);
+    if (!forward || forward->get() != Py_NotImplemented) return forward;
+    std::vector<PyObject*> reflected_operands{left};
+    reflected_operands.insert(reflected_operands.end(), extra);
+    return call_side<V, Reflected>(right, reflected_operands);
+  }
+
+  template <class V, auto Body>
+  static PyResult<Ref> call_side(PyObject* receiver, const std::vector<PyObject*>& operands) {
+    if constexpr (std::is_null_pointer_v<decltype(Body)>) {
+      return Ref::borrow(Py_NotImplemented);
+    } else {
+      auto taken = Receiver<V, BodyArgument<Body, 0>>::take(receiver);
+      if (!taken) return Ref::borrow(Py_NotImplemented);
+      BodyArguments<Body, 1> arguments;
+      if (!arguments.load(operands.data(), nullptr)) return Ref::borrow(Py_NotImplemented);
+      return call_into_py([&] {
+        return arguments.apply([&](auto&&... values) { return Body(taken->get(), std::forward<decltype(values)>(values)...); });
+      });
+    }
+  }
+
+  template <class V>
+  static PyObject* binary_entry(PyObject* left, PyObject* right) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, {}); });
+  }
+  template <class V>
+  static PyObject* ternary_entry(PyObject* left, PyObject* right, PyObject* modulo) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, {modulo}); });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    if constexpr (Slot == Py_nb_power) {
+      builder.add_slot(Slot, reinterpret_cast<void*>(&ternary_entry<V>));
+    } else {
+      builder.add_slot(Slot, reinterpret_cast<void*>(&binary_entry<V>));
+    }
+  }
+};
+
+template <auto Forward, auto Reflected = nullptr>
+using Add = BinaryOperator<Py_nb_add, Forward, Reflected>;
+template <auto Forward, auto Reflected = nullptr>
+using Sub = BinaryOperator<Py_nb_subtract, Forward, Reflected>;
+template <auto Forward, auto Reflected = nullptr>
+using Mul = BinaryOperator<Py_nb_multiply, Forward, Reflected>;
+template <auto Forward, auto Reflected = nullptr>
+using Mod = BinaryOperator<Py_nb_remainder, Forward, Reflected>;
+template <auto Forward, auto Reflected = nullptr>
+using TrueDiv = BinaryOperator<Py_nb_true_divide, Forward, Reflected>;
+// Both bodies take the modulo operand as a third argument.
+template <auto Forward, auto Reflected = nullptr>
+using Pow = BinaryOperator<Py_nb_power, Forward, Reflected>;
+
+// ---- mapping slots --------------------------------------------------------------------------
+
+// __getitem__: failures raise (a TypeError of the key's conversion is named after `KeyName`).
+template <auto Body, FixedString KeyName = "key">
+struct GetItem {
+  static constexpr std::array<std::string_view, 1> names{KeyName.view()};
+  template <class V>
+  static PyObject* entry(PyObject* self, PyObject* key) noexcept {
+    return guarded_object([&]() -> PyResult<Ref> {
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return fail(std::move(receiver.error()));
+      BodyArguments<Body, 1> arguments;
+      if (auto loaded = arguments.load(&key, names.data()); !loaded) return fail(std::move(loaded.error()));
+      return call_into_py([&] {
+        return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+      });
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Py_mp_subscript, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+// __setitem__ (Body(V&, Key, Value)); deletion raises NotImplementedError "can't delete item"
+// before the receiver is touched.
+template <auto Body, FixedString KeyName = "key", FixedString ValueName = "value">
+struct SetItem {
+  static constexpr std::array<std::string_view, 2> names{KeyName.view(), ValueName.view()};
+  template <class V>
+  static int entry(PyObject* self, PyObject* key, PyObject* value) noexcept {
+    return guarded<int>(-1, [&]() -> PyResult<int> {
+      if (value == nullptr) return fail(PyErr::not_implemented_error("can't delete item"));
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return fail(std::move(receiver.error()));
+      BodyArguments<Body, 1> arguments;
+      PyObject* objects[] = {key, value};
+      if (auto loaded = arguments.load(objects, names.data()); !loaded) return fail(std::move(loaded.error()));
+      auto result = call_into_py([&] {
+        return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+      });
+      if (!result) return fail(std::move(result.error()));
+      return 0;
+    });
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_slot(Py_mp_ass_subscript, reinterpret_cast<void*>(&entry<V>));
+  }
+};
+
+}  // namespace qzr::py

@@ -1,0 +1,127 @@
+#include "python/frame/type_object.hpp"
+
+#include <pythread.h>
+
+namespace qzr::py {
+
+namespace {
+
+PyObject* no_constructor(PyTypeObject*, PyObject*, PyObject*) noexcept {
+  return guarded_object([]() -> PyResult<Ref> { return fail(PyErr::type_error("No constructor defined")); });
+}
+
+// Sequence slots derived from the mapping slots: the index reaches the class's own key
+// lookup as a Python int.
+PyObject* item_by_index(PyObject* self, Py_ssize_t index) noexcept {
+  return guarded_object([&]() -> PyResult<Ref> {
+    Ref key = Ref::steal(expect_api(PyLong_FromSsize_t(index)));
+    Ref item = Ref::steal(PyObject_GetItem(self, key.get()));
+    if (!item) return fail(PyErr::fetch());
+    return item;
+  });
+}
+
+int assign_item_by_index(PyObject* self, Py_ssize_t index, PyObject* value) noexcept {
+  return guarded<int>(-1, [&]() -> PyResult<int> {
+    Ref key = Ref::steal(expect_api(PyLong_FromSsize_t(index)));
+    int status = value ? PyObject_SetItem(self, key.get(), value) : PyObject_DelItem(self, key.get());
+    if (status < 0) return fail(PyErr::fetch());
+    return 0;
+  });
+}
+
+void attach_cause(PyObject* exception, PyErr cause) {
+  PyException_SetCause(exception, std::move(cause).into_exception().release());
+}
+
+PyErr runtime_error_caused_by(std::string text, PyErr cause) {
+  Ref exception = PyErr::runtime_error(std::move(text)).into_exception();
+  attach_cause(exception.get(), std::move(cause));
+  return PyErr::from_exception(std::move(exception));
+}
+
+}  // namespace
+
+PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder, const char* doc) {
+  std::vector<PyType_Slot> slots;
+  if (doc[0] != '\0') slots.push_back({Py_tp_doc, const_cast<char*>(doc)});
+  slots.insert(slots.end(), builder.slots.begin(), builder.slots.end());
+  if (!builder.methods.empty()) {
+    auto* methods = new PyMethodDef[builder.methods.size() + 1]{};  // lives with the type
+    std::copy(builder.methods.begin(), builder.methods.end(), methods);
+    slots.push_back({Py_tp_methods, methods});
+  }
+  if (!builder.properties.empty()) {
+    auto* properties = new PyGetSetDef[builder.properties.size() + 1]{};  // lives with the type
+    for (std::size_t i = 0; i < builder.properties.size(); ++i) {
+      const auto& entry = builder.properties[i];
+      properties[i] = {entry.name, entry.get, entry.set, entry.doc, nullptr};
+    }
+    slots.push_back({Py_tp_getset, properties});
+  }
+  if (builder.has_slot(Py_mp_subscript)) slots.push_back({Py_sq_item, reinterpret_cast<void*>(&item_by_index)});
+  if (builder.has_slot(Py_mp_ass_subscript))
+    slots.push_back({Py_sq_ass_item, reinterpret_cast<void*>(&assign_item_by_index)});
+  slots.push_back({Py_tp_base, &PyBaseObject_Type});
+  if (!builder.has_slot(Py_tp_new)) slots.push_back({Py_tp_new, reinterpret_cast<void*>(&no_constructor)});
+  slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(parts.dealloc)});
+  slots.push_back({0, nullptr});
+
+  PyType_Spec spec{parts.spec_name, parts.basic_size, 0, Py_TPFLAGS_DEFAULT, slots.data()};
+  PyObject* type = PyType_FromSpec(&spec);
+  if (type == nullptr) return fail(PyErr::fetch());
+  return reinterpret_cast<PyTypeObject*>(type);
+}
+
+PyResult<void> set_class_attributes(PyTypeObject* type, const char* class_name,
+                                    const std::vector<ClassAttributeEntry>& entries, bool& done,
+                                    std::vector<unsigned long>& filling_threads) {
+  if (done) return {};
+  unsigned long thread = PyThread_get_thread_ident();
+  if (std::find(filling_threads.begin(), filling_threads.end(), thread) != filling_threads.end()) return {};
+  filling_threads.push_back(thread);
+  auto leave = [&] { std::erase(filling_threads, thread); };
+
+  std::vector<std::pair<const char*, Ref>> values;
+  for (const auto& entry : entries) {
+    if (std::string_view(entry.name).find('\0') != std::string_view::npos) {
+      leave();
+      return fail(PyErr::value_error("class attribute name cannot contain nul bytes"));
+    }
+    auto value = entry.make();
+    if (!value) {
+      leave();
+      return fail(runtime_error_caused_by(
+          std::string("An error occurred while initializing `") + class_name + "." + entry.name + "`",
+          std::move(value.error())));
+    }
+    values.emplace_back(entry.name, std::move(*value));
+  }
+  if (done) {
+    leave();
+    return {};
+  }
+  filling_threads.clear();
+  for (auto& [name, value] : values) {
+    if (PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), name, value.get()) < 0) {
+      return fail(runtime_error_caused_by(std::string("An error occurred while initializing `") + class_name +
+                                              ".__dict__`",
+                                          PyErr::fetch()));
+    }
+  }
+  done = true;
+  return {};
+}
+
+PyErr class_initialization_error(const char* class_name, PyErr cause) {
+  return runtime_error_caused_by(std::string("An error occurred while initializing class ") + class_name,
+                                 std::move(cause));
+}
+
+void type_object_failed(const char* class_name, PyErr error) {
+  std::move(error).restore();
+  PyErr_PrintEx(0);
+  fault(std::string("failed to create type object for ") + class_name);
+}
+
+}  // namespace qzr::py

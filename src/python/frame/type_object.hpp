@@ -1,0 +1,105 @@
+// Building a class's type object from its ClassDef once per process, filling its class
+// attributes (re-entrant: a class attribute that makes an instance of its own class gets the
+// type as it stands), and deallocating instances.
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include "python/frame/members.hpp"
+
+namespace qzr::py {
+
+// The parts of type building that do not depend on the class.
+struct TypeParts {
+  const char* spec_name;
+  int basic_size;
+  destructor dealloc;
+};
+PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder, const char* doc);
+// Sets the class attributes; a failure is the RuntimeError of the class attribute fill.
+PyResult<void> set_class_attributes(PyTypeObject* type, const char* class_name,
+                                    const std::vector<ClassAttributeEntry>& entries, bool& done,
+                                    std::vector<unsigned long>& filling_threads);
+// The RuntimeError "An error occurred while initializing class X" with `cause` attached.
+PyErr class_initialization_error(const char* class_name, PyErr cause);
+// Prints `error` as an unhandled error, then faults "failed to create type object for X".
+[[noreturn]] void type_object_failed(const char* class_name, PyErr error);
+
+template <PyClass V>
+struct ClassState {
+  static inline PyTypeObject* type = nullptr;
+  static inline const char* doc = nullptr;
+  static inline std::vector<ClassAttributeEntry> class_attributes;
+  static inline bool class_attributes_done = false;
+  static inline std::vector<unsigned long> filling_threads;
+};
+
+template <PyClass V>
+void deallocate(PyObject* self) noexcept {
+  guarded_unraisable([&] {
+    auto* instance = instance_of<V>(self);
+    if (instance->constructed) {
+      instance->constructed = false;
+      instance->value().~V();
+    }
+  });
+  PyTypeObject* type = Py_TYPE(self);
+  freefunc free_object = type->tp_free ? type->tp_free : PyObject_Free;
+  free_object(self);
+  Py_DECREF(type);
+}
+
+template <PyClass V>
+PyResult<PyTypeObject*> build_type_object() {
+  using State = ClassState<V>;
+  if (State::doc == nullptr) {
+    auto doc = build_class_doc(ClassDef<V>::name, ClassDef<V>::doc, ClassDef<V>::text_signature);
+    if (!doc) return fail(std::move(doc.error()));
+    State::doc = keep_text(std::move(*doc));
+  }
+  TypeBuilder builder;
+  ClassDef<V>::members::template add_to<V>(builder);
+  TypeParts parts{keep_text(std::string("builtins.") + ClassDef<V>::name), static_cast<int>(sizeof(Instance<V>)),
+                  &deallocate<V>};
+  auto type = create_type(parts, builder, State::doc);
+  if (!type) return type;
+  if (State::type == nullptr) {
+    State::type = *type;
+    State::class_attributes = std::move(builder.class_attributes);
+  } else {
+    Py_DECREF(*type);
+  }
+  return State::type;
+}
+
+template <PyClass V>
+PyResult<PyTypeObject*> try_class_type_object() {
+  using State = ClassState<V>;
+  if (State::type != nullptr && State::class_attributes_done) return State::type;
+  if (State::type == nullptr) {
+    auto built = build_type_object<V>();
+    if (!built) return fail(class_initialization_error(ClassDef<V>::name, std::move(built.error())));
+  }
+  auto filled = set_class_attributes(State::type, ClassDef<V>::name, State::class_attributes,
+                                     State::class_attributes_done, State::filling_threads);
+  if (!filled) return fail(class_initialization_error(ClassDef<V>::name, std::move(filled.error())));
+  return State::type;
+}
+
+template <PyClass V>
+PyTypeObject* class_type_object() {
+  using State = ClassState<V>;
+  if (State::type != nullptr && State::class_attributes_done) [[likely]]
+    return State::type;
+  if (State::type == nullptr) {
+    auto built = build_type_object<V>();
+    if (!built) type_object_failed(ClassDef<V>::name, std::move(built.error()));
+  }
+  auto filled = set_class_attributes(State::type, ClassDef<V>::name, State::class_attributes,
+                                     State::class_attributes_done, State::filling_threads);
+  if (!filled) type_object_failed(ClassDef<V>::name, std::move(filled.error()));
+  return State::type;
+}
+
+}  // namespace qzr::py

@@ -1,0 +1,118 @@
+// PyInit_qzr_python and the module tree: ten modules, their __all__ lists in registration order,
+// and their sys.modules entries.
+#include <functional>
+#include <initializer_list>
+
+#include "python/classes/exceptions.hpp"
+#include "python/frame/frame.hpp"
+
+namespace qzr::py {
+namespace {
+
+using Step = std::function<PyResult<void>()>;
+
+// Runs the steps in order; the first error ends the build.
+PyResult<void> run(std::initializer_list<Step> steps) {
+  for (const auto& step : steps) {
+    if (auto done = step(); !done) return done;
+  }
+  return {};
+}
+
+PyResult<void> init_decimal_module(PyObject* root) {
+  auto module = new_module("decimal");
+  if (!module) return fail(std::move(module.error()));
+  PyObject* decimal = module->get();
+  return run({
+      [&] { return add_exception(decimal, "DecimalError", decimal_error_type()); },
+      [&] { return add_submodule(root, decimal); },
+      [&] { return set_sys_modules_entry("qzr_python.decimal", decimal); },
+  });
+}
+
+PyResult<void> init_h256_module(PyObject* root) {
+  auto module = new_module("h256");
+  if (!module) return fail(std::move(module.error()));
+  PyObject* h256 = module->get();
+  return run({
+      [&] { return add_exception(h256, "H256Error", h256_error_type()); },
+      [&] { return add_submodule(root, h256); },
+      [&] { return set_sys_modules_entry("qzr_python.h256", h256); },
+  });
+}
+
+// Fetches common.<path...> back by attribute access; a failure after the tree was built is a fault.
+Ref submodule_at(PyObject* common, std::initializer_list<const char*> path) {
+  Ref module = Ref::borrow(common);
+  for (const char* name : path) {
+    module = Ref::steal(PyObject_GetAttrString(module.get(), name));
+    if (!module) {
+      Ref error = PyErr::fetch().into_exception();
+      auto text = str_of(error.get());
+      fault("called `Result::unwrap()` on an `Err` value: " + (text ? *text : std::string()));
+    }
+  }
+  return module;
+}
+
+PyResult<void> init_common_module(PyObject* root) {
+  Ref common, requests, intents, enums, state, keys, transactions;
+  auto make = [](Ref& target, const char* name) -> PyResult<void> {
+    auto module = new_module(name);
+    if (!module) return fail(std::move(module.error()));
+    target = std::move(*module);
+    return {};
+  };
+  return run({
+      [&] { return make(common, "common"); },
+      [&] { return make(requests, "requests"); },
+      [&] { return make(intents, "intents"); },
+      [&] { return add_submodule(requests.get(), intents.get()); },
+      [&] { return add_submodule(common.get(), requests.get()); },
+      [&] { return make(enums, "enums"); },
+      [&] { return add_submodule(common.get(), enums.get()); },
+      [&] { return make(state, "state"); },
+      [&] { return make(keys, "keys"); },
+      [&] { return add_submodule(state.get(), keys.get()); },
+      [&] { return add_submodule(common.get(), state.get()); },
+      [&] { return make(transactions, "transactions"); },
+      [&] { return add_submodule(common.get(), transactions.get()); },
+      [&] { return add_exception(common.get(), "QzrCommonError", qzr_common_error_type()); },
+      [&] { return add_submodule(root, common.get()); },
+      [&] { return set_sys_modules_entry("qzr_python.common", common.get()); },
+      [&] { return set_sys_modules_entry("qzr_python.common.requests", submodule_at(common.get(), {"requests"}).get()); },
+      [&] {
+        return set_sys_modules_entry("qzr_python.common.requests.intents",
+                                     submodule_at(common.get(), {"requests", "intents"}).get());
+      },
+      [&] { return set_sys_modules_entry("qzr_python.common.enums", submodule_at(common.get(), {"enums"}).get()); },
+      [&] { return set_sys_modules_entry("qzr_python.common.state", submodule_at(common.get(), {"state"}).get()); },
+      [&] {
+        return set_sys_modules_entry("qzr_python.common.state.keys", submodule_at(common.get(), {"state", "keys"}).get());
+      },
+      [&] {
+        return set_sys_modules_entry("qzr_python.common.transactions",
+                                     submodule_at(common.get(), {"transactions"}).get());
+      },
+  });
+}
+
+PyResult<void> init_root_module(PyObject* root) {
+  return run({
+      [&] { return init_decimal_module(root); },
+      [&] { return init_h256_module(root); },
+      [&] { return init_common_module(root); },
+  });
+}
+
+PyModuleDef root_definition = {
+    PyModuleDef_HEAD_INIT, "qzr_python", "Bindings and utilities of the exchange's data model for Python.", 0,
+    nullptr, nullptr, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+}  // namespace qzr::py
+
+extern "C" __attribute__((visibility("default"))) PyObject* PyInit_qzr_python() {
+  return qzr::py::module_entry(qzr::py::root_definition, &qzr::py::init_root_module);
+}
