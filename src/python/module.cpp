@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "python/classes/exceptions.hpp"
+#include "python/classes/h256_class.hpp"
 #include "python/frame/frame.hpp"
 
 namespace qzr::py {
@@ -35,6 +36,7 @@ PyResult<void> init_h256_module(PyObject* root) {
   if (!module) return fail(std::move(module.error()));
   PyObject* h256 = module->get();
   return run({
+      [&] { return add_class<H256>(h256); },
       [&] { return add_exception(h256, "H256Error", h256_error_type()); },
       [&] { return add_submodule(root, h256); },
       [&] { return set_sys_modules_entry("qzr_python.h256", h256); },

@@ -95,11 +95,15 @@ struct FromPython<T> {
       if (*value < std::numeric_limits<T>::min() || *value > std::numeric_limits<T>::max())
         return fail(integer_out_of_range());
       return static_cast<T>(*value);
-    } else {
-      auto value = extract_unsigned_long_long(object);
+    } else if constexpr (sizeof(T) < sizeof(long long)) {
+      // Narrow unsigned types go through a signed read, so -1 is out of range like 256.
+      auto value = extract_long_long(object);
       if (!value) return fail(std::move(value.error()));
-      if (*value > std::numeric_limits<T>::max()) return fail(integer_out_of_range());
+      if (*value < 0 || static_cast<unsigned long long>(*value) > std::numeric_limits<T>::max())
+        return fail(integer_out_of_range());
       return static_cast<T>(*value);
+    } else {
+      return extract_unsigned_long_long(object);
     }
   }
   static T get(Stored& stored) { return stored; }

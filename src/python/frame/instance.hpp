@@ -8,10 +8,17 @@
 #include "python/frame/error.hpp"
 
 namespace qzr::py {
+class TypeBuilder;
+}
+
+namespace qzr::py {
 
 // Every class is described once by a specialisation of ClassDef<V> for its value type V:
 //   static constexpr const char* name, doc, text_signature (nullptr when it has no constructor);
-//   static constexpr bool frozen;  using members = Members<...>;   (see members.hpp)
+//   static constexpr bool frozen;
+//   and either `using members = Members<...>;` (see members.hpp) or, to keep the member table
+//   in one .cpp file, `static void add_members(TypeBuilder&);` defined there as
+//   `Members<...>::add_to<V>(builder)`.
 template <class V>
 struct ClassDef;
 

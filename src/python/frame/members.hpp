@@ -87,9 +87,9 @@ struct ArgumentPack<std::tuple<A...>> {
 
  private:
   template <std::size_t... I>
-  void load_all(PyObject* const* objects, const std::string_view* names, std::optional<PyErr>& error,
-                std::index_sequence<I...>) {
-    (load_one<I>(objects[I], names, error) && ...);
+  void load_all([[maybe_unused]] PyObject* const* objects, [[maybe_unused]] const std::string_view* names,
+                [[maybe_unused]] std::optional<PyErr>& error, std::index_sequence<I...>) {
+    (void)(load_one<I>(objects[I], names, error) && ...);
   }
 
   template <std::size_t I>

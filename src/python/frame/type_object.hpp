@@ -59,7 +59,11 @@ PyResult<PyTypeObject*> build_type_object() {
     State::doc = keep_text(std::move(*doc));
   }
   TypeBuilder builder;
-  ClassDef<V>::members::template add_to<V>(builder);
+  if constexpr (requires { typename ClassDef<V>::members; }) {
+    ClassDef<V>::members::template add_to<V>(builder);
+  } else {
+    ClassDef<V>::add_members(builder);
+  }
   TypeParts parts{keep_text(std::string("builtins.") + ClassDef<V>::name), static_cast<int>(sizeof(Instance<V>)),
                   &deallocate<V>};
   auto type = create_type(parts, builder, State::doc);

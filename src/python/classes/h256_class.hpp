@@ -1,0 +1,21 @@
+// The Python class H256 (qzr_python.h256.H256).
+#pragma once
+
+#include "python/frame/frame.hpp"
+#include "values/h256.hpp"
+
+namespace qzr::py {
+
+template <>
+struct ClassDef<H256> {
+  static constexpr const char* name = "H256";
+  static constexpr const char* doc = "Wraps the sparse Merkle tree's 256-bit value type.";
+  static constexpr const char* text_signature = nullptr;
+  static constexpr bool frozen = false;
+  static void add_members(TypeBuilder& builder);
+};
+
+// A new Python H256 holding `value`.
+inline Ref h256_into_py(const H256& value) { return ToPython<H256>::convert(value); }
+
+}  // namespace qzr::py
