@@ -3,6 +3,7 @@
 #include <functional>
 #include <initializer_list>
 
+#include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
 #include "python/frame/frame.hpp"
@@ -25,6 +26,7 @@ PyResult<void> init_decimal_module(PyObject* root) {
   if (!module) return fail(std::move(module.error()));
   PyObject* decimal = module->get();
   return run({
+      [&] { return add_class<Decimal>(decimal); },
       [&] { return add_exception(decimal, "DecimalError", decimal_error_type()); },
       [&] { return add_submodule(root, decimal); },
       [&] { return set_sys_modules_entry("qzr_python.decimal", decimal); },

@@ -85,11 +85,7 @@ template <std::integral T>
 struct FromPython<T> {
   using Stored = T;
   static PyResult<Stored> extract(PyObject* object) {
-    if constexpr (std::same_as<T, __int128>) {
-      return extract_int128(object);
-    } else if constexpr (std::same_as<T, unsigned __int128>) {
-      return extract_uint128(object);
-    } else if constexpr (std::is_signed_v<T>) {
+    if constexpr (std::is_signed_v<T>) {
       auto value = extract_long_long(object);
       if (!value) return fail(std::move(value.error()));
       if (*value < std::numeric_limits<T>::min() || *value > std::numeric_limits<T>::max())
@@ -107,6 +103,21 @@ struct FromPython<T> {
     }
   }
   static T get(Stored& stored) { return stored; }
+};
+
+// 128-bit integers are not std::integral in strict C++ mode; they convert through 16 bytes.
+template <>
+struct FromPython<__int128> {
+  using Stored = __int128;
+  static PyResult<Stored> extract(PyObject* object) { return extract_int128(object); }
+  static __int128 get(Stored& stored) { return stored; }
+};
+
+template <>
+struct FromPython<unsigned __int128> {
+  using Stored = unsigned __int128;
+  static PyResult<Stored> extract(PyObject* object) { return extract_uint128(object); }
+  static unsigned __int128 get(Stored& stored) { return stored; }
 };
 
 template <>
@@ -218,16 +229,22 @@ template <std::integral T>
   requires(!std::same_as<T, bool>)
 struct ToPython<T> {
   static Ref convert(T value) {
-    if constexpr (std::same_as<T, __int128>) {
-      return to_python_int128(value);
-    } else if constexpr (std::same_as<T, unsigned __int128>) {
-      return to_python_uint128(value);
-    } else if constexpr (std::is_signed_v<T>) {
+    if constexpr (std::is_signed_v<T>) {
       return to_python_long_long(value);
     } else {
       return to_python_unsigned_long_long(value);
     }
   }
+};
+
+template <>
+struct ToPython<__int128> {
+  static Ref convert(__int128 value) { return to_python_int128(value); }
+};
+
+template <>
+struct ToPython<unsigned __int128> {
+  static Ref convert(unsigned __int128 value) { return to_python_uint128(value); }
 };
 
 template <>

@@ -1,0 +1,135 @@
+#include "python/classes/decimal_class.hpp"
+
+#include "python/classes/exceptions.hpp"
+#include "values/recorded_amount.hpp"
+
+namespace qzr::py {
+
+PyErr IntoPyErr<DecimalError>::convert(const DecimalError& error) {
+  return PyErr::lazy([] { return decimal_error_type().get(); }, std::string(error.text()));
+}
+
+namespace {
+
+PyErr decimal_error_of(DecimalError::Kind kind) { return IntoPyErr<DecimalError>::convert(DecimalError(kind)); }
+
+PyResult<Decimal> into_py_result(DecimalResult<Decimal> result) {
+  if (!result) return fail(IntoPyErr<DecimalError>::convert(result.error()));
+  return *result;
+}
+
+}  // namespace
+
+PyResult<Decimal> extract_decimal(PyObject* object) {
+  if (is_instance<Decimal>(object)) {
+    if (auto copy = extract_clone<Decimal>(object)) return *copy;
+  }
+  if (PyUnicode_Check(object)) {
+    auto text = extract_string(object);
+    if (!text) return fail(std::move(text.error()));
+    return into_py_result(parse_decimal_text(*text));
+  }
+  // A step that does not apply leaves no error behind.
+  if (auto integer = extract_int128(object)) return into_py_result(Decimal::from_i128(*integer));
+  if (auto floating = extract_double(object)) return into_py_result(Decimal::from_f64(*floating));
+  return fail(decimal_error_of(DecimalError::Kind::UnsupportedType));
+}
+
+Ref decimal_to_py_str(const Decimal& value) { return to_python_string(value.text().view()); }
+
+namespace {
+
+PyResult<Decimal> construct(std::optional<Object> maybe_value) {
+  if (!maybe_value) return Decimal::zero();
+  return extract_decimal(maybe_value->ptr);
+}
+
+Decimal recorded_amount(const Decimal& self) { return round_recorded_decimal(self); }
+DecimalResult<UInt128> to_usdc(const Decimal& self) { return to_usdc_grains(self); }
+DecimalResult<UInt128> to_qzr(const Decimal& self) { return to_qzr_grains(self); }
+DecimalResult<Decimal> from_usdc(UInt128 u) { return from_usdc_grains(u); }
+DecimalResult<Decimal> from_qzr(UInt128 u) { return from_qzr_grains(u); }
+
+// Truncated to `precision` places; never rounds up, adds no zeros and strips none.
+Decimal quantize(Decimal& self, std::uint32_t precision) {
+  return self.rounded_to_places(precision, RoundingStrategy::ToZero);
+}
+
+// A state of another length than 16 is refused and leaves the value unchanged.
+PyResult<void> set_state(Decimal& self, Bytes state) {
+  if (state.data.size() != 16) return fail(decimal_error_of(DecimalError::Kind::InvalidValue));
+  Decimal::Bytes bytes;
+  std::copy(state.data.begin(), state.data.end(), bytes.begin());
+  self = Decimal::from_bytes(bytes);
+  return {};
+}
+
+Bytes get_state(Decimal& self) {
+  auto bytes = self.to_bytes();
+  return Bytes{{bytes.begin(), bytes.end()}};
+}
+
+std::string text(const Decimal& self) { return self.to_string(); }
+std::string repr(const Decimal& self) { return "Decimal { inner: " + self.to_string() + " }"; }
+
+PyResult<bool> compare(const Decimal& self, Object other, int op) {
+  auto right = extract_decimal(other.ptr);
+  if (!right) return fail(std::move(right.error()));
+  auto order = self <=> *right;
+  switch (op) {
+    case Py_LT: return order < 0;
+    case Py_LE: return order <= 0;
+    case Py_EQ: return order == 0;
+    case Py_NE: return order != 0;
+    case Py_GT: return order > 0;
+    default: return order >= 0;
+  }
+}
+
+std::int64_t hash(const Decimal& self) { return self.hash(); }
+Decimal negate(const Decimal& self) { return -self; }
+Decimal absolute(const Decimal& self) { return self.abs(); }
+Int128 to_int(const Decimal& self) { return self.to_i128_truncated(); }
+double to_float(const Decimal& self) { return self.to_f64(); }
+
+// The forward body computes self op other, the reflected one other op self.
+template <DecimalOperator Op, bool Reflected>
+PyResult<Decimal> operate(const Decimal& self, Object other) {
+  auto operand = extract_decimal(other.ptr);
+  if (!operand) return fail(std::move(operand.error()));
+  return into_py_result(Reflected ? apply_decimal_operator(Op, *operand, self)
+                                  : apply_decimal_operator(Op, self, *operand));
+}
+
+// pow() with a modulo is refused rather than silently ignoring it.
+template <bool Reflected>
+PyResult<Decimal> power(const Decimal& self, Object other, Object modulo) {
+  if (modulo.ptr != Py_None)
+    return fail(PyErr::type_error("pow() 3rd argument not allowed unless all arguments are integers"));
+  return operate<DecimalOperator::Power, Reflected>(self, other);
+}
+
+}  // namespace
+
+void ClassDef<Decimal>::add_members(TypeBuilder& builder) {
+  using Op = DecimalOperator;
+  Members<Method<"recorded_amount", &recorded_amount>,           //
+          Method<"to_usdc_grains", &to_usdc>,                    //
+          Method<"to_qzr_grains", &to_qzr>,                      //
+          ClassMethod<"from_usdc_grains", &from_usdc, "u">,      //
+          ClassMethod<"from_qzr_grains", &from_qzr, "u">,        //
+          Method<"quantize", &quantize, "precision">,            //
+          Method<"__setstate__", &set_state, "state">,           //
+          Method<"__getstate__", &get_state>,                    //
+          Constructor<&construct, "maybe_value=None">,           //
+          Repr<&repr>, Str<&text>, RichCompare<&compare>, Hash<&hash>,  //
+          Neg<&negate>, Abs<&absolute>, Int<&to_int>, Float<&to_float>,
+          Add<&operate<Op::Add, false>, &operate<Op::Add, true>>,
+          Sub<&operate<Op::Subtract, false>, &operate<Op::Subtract, true>>,
+          Mul<&operate<Op::Multiply, false>, &operate<Op::Multiply, true>>,
+          TrueDiv<&operate<Op::Divide, false>, &operate<Op::Divide, true>>,
+          Mod<&operate<Op::Remainder, false>, &operate<Op::Remainder, true>>,
+          Pow<&power<false>, &power<true>>>::add_to<Decimal>(builder);
+}
+
+}  // namespace qzr::py

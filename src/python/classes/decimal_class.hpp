@@ -1,0 +1,35 @@
+// The Python class Decimal (qzr_python.decimal.Decimal) and the conversion of any Python value
+// into a Decimal that the records and requests share.
+#pragma once
+
+#include "python/frame/frame.hpp"
+#include "values/decimal.hpp"
+
+namespace qzr::py {
+
+template <>
+struct ClassDef<Decimal> {
+  static constexpr const char* name = "Decimal";
+  static constexpr const char* doc =
+      "Wraps the decimal arithmetic library's `Decimal` type; its constructor only supports text, "
+      "for example `Decimal(\"123.456\")`.";
+  static constexpr const char* text_signature = "(maybe_value=None)";
+  static constexpr bool frozen = false;
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct IntoPyErr<DecimalError> {
+  // DecimalError with the error's text.
+  static PyErr convert(const DecimalError& error);
+};
+
+// The Decimal a Python object stands for, tried in order: a Decimal object (copied), a str
+// (parsed), an integer (exact, |value| < 2^96), a float (the double's shortest decimal);
+// anything else is DecimalError "invalid value for decimal".
+PyResult<Decimal> extract_decimal(PyObject* object);
+
+// The decimal's text as a Python str.
+Ref decimal_to_py_str(const Decimal& value);
+
+}  // namespace qzr::py
