@@ -6,6 +6,7 @@
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/product_symbol_class.hpp"
 #include "python/frame/frame.hpp"
 
 namespace qzr::py {
@@ -81,6 +82,7 @@ PyResult<void> init_common_module(PyObject* root) {
       [&] { return add_submodule(common.get(), state.get()); },
       [&] { return make(transactions, "transactions"); },
       [&] { return add_submodule(common.get(), transactions.get()); },
+      [&] { return add_class<ProductSymbol>(common.get()); },
       [&] { return add_exception(common.get(), "QzrCommonError", qzr_common_error_type()); },
       [&] { return add_submodule(root, common.get()); },
       [&] { return set_sys_modules_entry("qzr_python.common", common.get()); },

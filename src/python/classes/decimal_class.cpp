@@ -13,11 +13,6 @@ namespace {
 
 PyErr decimal_error_of(DecimalError::Kind kind) { return IntoPyErr<DecimalError>::convert(DecimalError(kind)); }
 
-PyResult<Decimal> into_py_result(DecimalResult<Decimal> result) {
-  if (!result) return fail(IntoPyErr<DecimalError>::convert(result.error()));
-  return *result;
-}
-
 }  // namespace
 
 PyResult<Decimal> extract_decimal(PyObject* object) {
@@ -27,11 +22,11 @@ PyResult<Decimal> extract_decimal(PyObject* object) {
   if (PyUnicode_Check(object)) {
     auto text = extract_string(object);
     if (!text) return fail(std::move(text.error()));
-    return into_py_result(parse_decimal_text(*text));
+    return to_py_result(parse_decimal_text(*text));
   }
   // A step that does not apply leaves no error behind.
-  if (auto integer = extract_int128(object)) return into_py_result(Decimal::from_i128(*integer));
-  if (auto floating = extract_double(object)) return into_py_result(Decimal::from_f64(*floating));
+  if (auto integer = extract_int128(object)) return to_py_result(Decimal::from_i128(*integer));
+  if (auto floating = extract_double(object)) return to_py_result(Decimal::from_f64(*floating));
   return fail(decimal_error_of(DecimalError::Kind::UnsupportedType));
 }
 
@@ -97,7 +92,7 @@ template <DecimalOperator Op, bool Reflected>
 PyResult<Decimal> operate(const Decimal& self, Object other) {
   auto operand = extract_decimal(other.ptr);
   if (!operand) return fail(std::move(operand.error()));
-  return into_py_result(Reflected ? apply_decimal_operator(Op, *operand, self)
+  return to_py_result(Reflected ? apply_decimal_operator(Op, *operand, self)
                                   : apply_decimal_operator(Op, self, *operand));
 }
 

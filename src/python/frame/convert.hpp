@@ -5,6 +5,7 @@
 //   result is a fault (results are built from values the body already produced).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <concepts>
 #include <cstdint>
@@ -27,6 +28,11 @@ struct Object {
 // Returned by a body to let the interpreter try the other operand.
 struct NotImplementedT {};
 inline constexpr NotImplementedT not_implemented{};
+
+// A borrowed `dict` argument (anything else is refused with the conversion TypeError).
+struct Dict {
+  PyObject* ptr;
+};
 
 // `bytes` in both directions (arguments must be exactly bytes).
 struct Bytes {
@@ -60,6 +66,16 @@ struct FromPython<Object> {
   using Stored = Object;
   static PyResult<Stored> extract(PyObject* object) { return Object{object}; }
   static Object get(Stored& stored) { return stored; }
+};
+
+template <>
+struct FromPython<Dict> {
+  using Stored = Dict;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (!PyDict_Check(object)) return fail(PyErr::cannot_convert(object, "PyDict"));
+    return Dict{object};
+  }
+  static Dict get(Stored& stored) { return stored; }
 };
 
 template <>
@@ -162,24 +178,31 @@ struct FromPython<std::optional<T>> {
   }
 };
 
-// A list (any sequence but str) of convertible elements, copied.
+// A list (any sequence but str) of convertible elements, copied. The elements are taken by
+// iteration; the length is only a capacity hint: an error there is ignored, and since
+// __len__ can return any size, at most `reserve_limit` elements are reserved up front.
 template <class T>
 struct FromPython<std::vector<T>> {
   using Stored = std::vector<T>;
+  static constexpr Py_ssize_t reserve_limit = 1024;
   static PyResult<Stored> extract(PyObject* object) {
     if (PyUnicode_Check(object)) return fail(PyErr::type_error("Can't extract `str` to `Vec`"));
     if (!PySequence_Check(object)) return fail(PyErr::cannot_convert(object, "Sequence"));
     Py_ssize_t length = PySequence_Size(object);
-    if (length < 0) return fail(PyErr::fetch());
+    if (length < 0) {
+      static_cast<void>(PyErr::fetch());
+      length = 0;
+    }
     Stored values;
-    values.reserve(static_cast<std::size_t>(length));
-    for (Py_ssize_t i = 0; i < length; ++i) {
-      Ref item = Ref::steal(PySequence_GetItem(object, i));
-      if (!item) return fail(PyErr::fetch());
+    values.reserve(static_cast<std::size_t>(std::min(length, reserve_limit)));
+    Ref iterator = Ref::steal(PyObject_GetIter(object));
+    if (!iterator) return fail(PyErr::fetch());
+    while (Ref item = Ref::steal(PyIter_Next(iterator.get()))) {
       auto stored = FromPython<T>::extract(item.get());
       if (!stored) return fail(std::move(stored.error()));
       values.push_back(FromPython<T>::get(*stored));
     }
+    if (PyErr_Occurred()) return fail(PyErr::fetch());
     return values;
   }
   static std::vector<T> get(Stored& stored) { return std::move(stored); }
@@ -313,6 +336,13 @@ PyResult<Ref> into_py_result(R&& result) {
   } else {
     return ToPython<Plain>::convert(std::forward<R>(result));
   }
+}
+
+// A domain result as a Python result, its error converted by IntoPyErr<E>.
+template <class T, class E>
+PyResult<T> to_py_result(std::expected<T, E> result) {
+  if (!result) return fail(IntoPyErr<E>::convert(std::move(result.error())));
+  return std::move(*result);
 }
 
 // Calls `body` and turns its result (possibly void) into a Python result.

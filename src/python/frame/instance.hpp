@@ -84,6 +84,8 @@ class SharedBorrow {
     }
     return SharedBorrow(*instance);
   }
+  // Holds no borrow: what a nullable parameter keeps for None.
+  static SharedBorrow none() { return SharedBorrow(nullptr); }
   SharedBorrow(SharedBorrow&& other) noexcept : m_instance(std::exchange(other.m_instance, nullptr)) {}
   SharedBorrow& operator=(SharedBorrow&&) = delete;
   ~SharedBorrow() {
@@ -92,11 +94,13 @@ class SharedBorrow {
     }
   }
   const V& get() const { return m_instance->value(); }
+  // Null for none().
+  const V* get_if() const { return m_instance ? &m_instance->value() : nullptr; }
   PyObject* object() const { return reinterpret_cast<PyObject*>(m_instance); }
 
  private:
   explicit SharedBorrow(Instance<V>* instance) : m_instance(instance) {}
-  Instance<V>* m_instance;
+  Instance<V>* m_instance = nullptr;
 };
 
 // A held exclusive reference to an instance's value; releasing it undoes the borrow.
@@ -120,7 +124,7 @@ class ExclusiveBorrow {
 
  private:
   explicit ExclusiveBorrow(Instance<V>* instance) : m_instance(instance) {}
-  Instance<V>* m_instance;
+  Instance<V>* m_instance = nullptr;
 };
 
 // An independent copy of an instance's value (refused while it is exclusively borrowed).

@@ -47,17 +47,16 @@ struct Receiver<V, V&> {
   static PyResult<ExclusiveBorrow<V>> take(PyObject* object) { return ExclusiveBorrow<V>::take(object); }
 };
 
-// A nullable shared borrow: None is nullptr.
+// A nullable shared borrow: None is nullptr. (Stored is not an optional: GCC 12 misreports
+// an optional<optional<SharedBorrow>> as maybe uninitialized.)
 template <PyClass V>
 struct FromPython<const V*> {
-  using Stored = std::optional<SharedBorrow<V>>;
+  using Stored = SharedBorrow<V>;
   static PyResult<Stored> extract(PyObject* object) {
-    if (object == nullptr || object == Py_None) return Stored{};
-    auto borrow = SharedBorrow<V>::take(object);
-    if (!borrow) return fail(std::move(borrow.error()));
-    return Stored{std::move(*borrow)};
+    if (object == nullptr || object == Py_None) return SharedBorrow<V>::none();
+    return SharedBorrow<V>::take(object);
   }
-  static const V* get(Stored& stored) { return stored ? &stored->get() : nullptr; }
+  static const V* get(Stored& stored) { return stored.get_if(); }
 };
 
 // ---- argument packs -------------------------------------------------------------------------

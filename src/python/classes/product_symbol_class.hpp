@@ -1,0 +1,43 @@
+// The Python class ProductSymbol (qzr_python.common.ProductSymbol) and the reading of a product
+// symbol from any Python argument.
+#pragma once
+
+#include "python/frame/frame.hpp"
+#include "values/symbols.hpp"
+
+namespace qzr::py {
+
+template <>
+struct ClassDef<ProductSymbol> {
+  static constexpr const char* name = "ProductSymbol";
+  static constexpr const char* doc = "";
+  static constexpr const char* text_signature = "(symbol)";
+  static constexpr bool frozen = true;
+  static void add_members(TypeBuilder& builder);
+};
+
+// How every argument that names a product is read: a ProductSymbol object is unpacked, parsed and
+// packed again (so stored '0' codes drop out); a str is parsed and packed (a parse failure is
+// QzrCommonError); anything else is the string conversion's TypeError.
+PyResult<ProductSymbol> extract_product_symbol(PyObject* object);
+
+// An argument read by extract_product_symbol: declare a body parameter of this type.
+struct ProductSymbolArgument {
+  ProductSymbol value;
+};
+
+template <>
+struct FromPython<ProductSymbolArgument> {
+  using Stored = ProductSymbolArgument;
+  static PyResult<Stored> extract(PyObject* object) {
+    auto symbol = extract_product_symbol(object);
+    if (!symbol) return fail(std::move(symbol.error()));
+    return ProductSymbolArgument{*symbol};
+  }
+  static ProductSymbolArgument get(Stored& stored) { return stored; }
+};
+
+// The symbol's text as a Python str, or QzrCommonError when the packed bytes do not unpack.
+PyResult<Ref> product_symbol_to_py_str(const ProductSymbol& symbol);
+
+}  // namespace qzr::py
