@@ -6,6 +6,7 @@
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/keys_module.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/frame/frame.hpp"
 
@@ -77,7 +78,9 @@ PyResult<void> init_common_module(PyObject* root) {
       [&] { return make(enums, "enums"); },
       [&] { return add_submodule(common.get(), enums.get()); },
       [&] { return make(state, "state"); },
+      [&] { return add_specs_kind(state.get()); },
       [&] { return make(keys, "keys"); },
+      [&] { return add_key_classes(keys.get()); },
       [&] { return add_submodule(state.get(), keys.get()); },
       [&] { return add_submodule(common.get(), state.get()); },
       [&] { return make(transactions, "transactions"); },

@@ -1,0 +1,258 @@
+#include "keys/tree_key_codec.hpp"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "core/utf8.hpp"
+#include "values/debug_shapes.hpp"
+
+namespace qzr {
+namespace {
+
+using KeyBytes = H256::Bytes;
+
+constexpr std::uint8_t fee_pool_epoch_marker = 0x78;  // 'x'
+constexpr std::string_view trader_address_rest_text =
+    "Expected only zeroes to remain after extracting the trader address";
+constexpr std::string_view epoch_rest_text = "Expected only zeroes to remain after extracting the epoch ID";
+
+// Writes fields at fixed offsets of a key that starts as the kind byte and 31 zero bytes.
+class KeyWriter {
+ public:
+  explicit KeyWriter(std::uint8_t kind) noexcept { m_bytes[0] = kind; }
+
+  template <std::size_t N>
+  KeyWriter& put(std::size_t offset, const std::array<std::uint8_t, N>& field) noexcept {
+    std::ranges::copy(field, m_bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return *this;
+  }
+  KeyWriter& put_u8(std::size_t offset, std::uint8_t value) noexcept {
+    m_bytes[offset] = value;
+    return *this;
+  }
+  KeyWriter& put_u64_big_endian(std::size_t offset, std::uint64_t value) noexcept {
+    for (std::size_t i = 0; i < 8; ++i)
+      m_bytes[offset + i] = static_cast<std::uint8_t>(value >> (56 - 8 * i));
+    return *this;
+  }
+  H256 finish() const noexcept { return H256(m_bytes); }
+
+ private:
+  KeyBytes m_bytes{};
+};
+
+template <std::size_t N>
+std::array<std::uint8_t, N> read(const KeyBytes& bytes, std::size_t offset) noexcept {
+  std::array<std::uint8_t, N> field;
+  std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), N, field.begin());
+  return field;
+}
+
+std::uint64_t read_u64_big_endian(const KeyBytes& bytes, std::size_t offset) noexcept {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < 8; ++i) value = (value << 8) | bytes[offset + i];
+  return value;
+}
+
+bool zero_from(const KeyBytes& bytes, std::size_t offset) noexcept {
+  return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end(),
+                     [](std::uint8_t byte) { return byte == 0; });
+}
+
+CommonError unexpected_kind(std::string_view expected, std::uint8_t got) {
+  return CommonError::other(std::string(expected) + std::to_string(got));
+}
+
+// Bytes 1-6 as a packed symbol; they must unpack (the text itself is not kept).
+Result<ProductSymbol> read_symbol(const KeyBytes& bytes) {
+  ProductSymbol symbol{read<ProductSymbol::size>(bytes, 1)};
+  if (auto text = unpack_product_symbol(symbol); !text) return fail(std::move(text.error()));
+  return symbol;
+}
+
+// A key whose one field is a 21-byte address, decoded by decode_address_key.
+template <class K>
+Result<K> decode_address_key_as(const H256& key) {
+  auto address = decode_address_key(key, K::kind_byte);
+  if (!address) return fail(std::move(address.error()));
+  return K{{*address}};
+}
+
+}  // namespace
+
+// ---- encoders ---------------------------------------------------------------------------------
+
+H256 encode_trader_key(const TraderKey& key) noexcept {
+  return KeyWriter(TraderKey::kind_byte).put(1, key.inner.bytes).finish();
+}
+
+H256 encode_strategy_key(const StrategyKey& key) noexcept {
+  return KeyWriter(StrategyKey::kind_byte)
+      .put(1, key.trader_address.bytes)
+      .put(22, key.strategy_id_hash.bytes)
+      .finish();
+}
+
+H256 encode_position_key(const PositionKey& key) noexcept {
+  return KeyWriter(PositionKey::kind_byte)
+      .put(1, key.symbol.packed)
+      .put(7, key.trader_address.bytes)
+      .put(28, key.strategy_id_hash.bytes)
+      .finish();
+}
+
+H256 encode_book_order_key(const BookOrderKey& key) noexcept {
+  return KeyWriter(BookOrderKey::kind_byte).put(1, key.symbol.packed).put(7, key.order_hash.bytes).finish();
+}
+
+H256 encode_price_key(const PriceKey& key) noexcept {
+  return KeyWriter(PriceKey::kind_byte).put(1, key.symbol.packed).put(7, key.index_price_hash.bytes).finish();
+}
+
+H256 encode_insurance_fund_key(const InsuranceFundKey& key) noexcept {
+  return KeyWriter(InsuranceFundKey::kind_byte).put(1, key.name.bytes).finish();
+}
+
+H256 encode_stats_key(const StatsKey& key) noexcept {
+  return KeyWriter(StatsKey::kind_byte).put(1, key.trader.bytes).finish();
+}
+
+H256 encode_signer_key(const SignerKey& key) noexcept {
+  return KeyWriter(SignerKey::kind_byte).put(1, key.inner.bytes).finish();
+}
+
+SpecsKeyBody specs_key_body(const SpecsKey& key) noexcept {
+  SpecsKeyBody body{};
+  // The name fits: SpecsKey's invariant bounds it by specs_name_max_bytes = body size - 2.
+  const std::string& name = key.name();
+  body[0] = specs_kind_number(key.kind());
+  body[1] = static_cast<std::uint8_t>(name.size());
+  std::ranges::copy(name, body.begin() + 2);
+  return body;
+}
+
+H256 encode_specs_key(const SpecsKey& key) noexcept {
+  return KeyWriter(SpecsKey::kind_byte).put_u8(1, 0).put(2, specs_key_body(key)).finish();
+}
+
+H256 encode_contribution_key(const InsuranceFundContributionKey& key) noexcept {
+  return KeyWriter(InsuranceFundContributionKey::kind_byte).put(1, key.inner.bytes).finish();
+}
+
+H256 encode_fee_pool_key(const FeePoolKey& key) noexcept {
+  KeyWriter writer(FeePoolKey::kind_byte);
+  if (key.epoch_id) writer.put_u8(1, fee_pool_epoch_marker).put_u64_big_endian(2, *key.epoch_id);
+  return writer.finish();
+}
+
+H256 encode_epoch_metadata_key(const EpochMetadataKey& key) noexcept {
+  return KeyWriter(EpochMetadataKey::kind_byte).put_u64_big_endian(1, key.epoch_id).finish();
+}
+
+// ---- decoders ---------------------------------------------------------------------------------
+
+Result<std::array<std::uint8_t, 21>> decode_address_key(const H256& key, std::uint8_t expected_kind) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != expected_kind) {
+    return fail(CommonError::other("Expected discriminant " + std::to_string(expected_kind) + ", got " +
+                                   std::to_string(bytes[0])));
+  }
+  if (!zero_from(bytes, 22)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+  return read<21>(bytes, 1);
+}
+
+Result<TraderKey> decode_trader_key(const H256& key) { return decode_address_key_as<TraderKey>(key); }
+
+Result<SignerKey> decode_signer_key(const H256& key) { return decode_address_key_as<SignerKey>(key); }
+
+Result<InsuranceFundContributionKey> decode_contribution_key(const H256& key) {
+  return decode_address_key_as<InsuranceFundContributionKey>(key);
+}
+
+Result<StatsKey> decode_stats_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != StatsKey::kind_byte) return fail(unexpected_kind("Expected a stats key, got ", bytes[0]));
+  if (!zero_from(bytes, 22)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+  return StatsKey{TraderAddress{read<21>(bytes, 1)}};
+}
+
+Result<StrategyKey> decode_strategy_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != StrategyKey::kind_byte)
+    return fail(unexpected_kind("Expected a strategy key, got ", bytes[0]));
+  if (!zero_from(bytes, 26)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+  return StrategyKey{TraderAddress{read<21>(bytes, 1)}, StrategyIdHash{read<4>(bytes, 22)}};
+}
+
+Result<PositionKey> decode_position_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != PositionKey::kind_byte)
+    return fail(unexpected_kind("Expected a position key, got ", bytes[0]));
+  auto symbol = read_symbol(bytes);
+  if (!symbol) return fail(std::move(symbol.error()));
+  return PositionKey{TraderAddress{read<21>(bytes, 7)}, StrategyIdHash{read<4>(bytes, 28)}, *symbol};
+}
+
+Result<BookOrderKey> decode_book_order_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != BookOrderKey::kind_byte)
+    return fail(unexpected_kind("Expected a book order key, got ", bytes[0]));
+  auto symbol = read_symbol(bytes);
+  if (!symbol) return fail(std::move(symbol.error()));
+  return BookOrderKey{*symbol, Bytes25{read<25>(bytes, 7)}};
+}
+
+Result<PriceKey> decode_price_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != PriceKey::kind_byte) return fail(unexpected_kind("Expected a price key, got ", bytes[0]));
+  auto symbol = read_symbol(bytes);
+  if (!symbol) return fail(std::move(symbol.error()));
+  return PriceKey{*symbol, Bytes25{read<25>(bytes, 7)}};
+}
+
+Result<InsuranceFundKey> decode_insurance_fund_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != InsuranceFundKey::kind_byte) {
+    return fail(unexpected_kind("Expected an insurance fund key, got ", bytes[0]));
+  }
+  return InsuranceFundKey{};
+}
+
+Result<SpecsKey> decode_specs_key_body(std::span<const std::uint8_t, 30> body) {
+  const auto kind = specs_kind_from_number(body[0]);
+  if (!kind) return fail(CommonError::other("Unexpected specs kind discriminant " + std::to_string(body[0])));
+  const std::size_t length = body[1];
+  if (length > specs_name_max_bytes) {
+    return fail(CommonError::other("Given size greater than available storage " + debug_byte_list(body)));
+  }
+  const auto* name_bytes = reinterpret_cast<const char*>(body.data() + 2);
+  return SpecsKey::make(*kind, utf8_lossy(std::string_view(name_bytes, length)));
+}
+
+Result<SpecsKey> decode_specs_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != SpecsKey::kind_byte) return fail(unexpected_kind("Expected a specs key, got ", bytes[0]));
+  if (bytes[1] != 0) return fail(unexpected_kind("Expected the Ethereum chain discriminant, got ", bytes[1]));
+  return decode_specs_key_body(std::span<const std::uint8_t, 30>(bytes.data() + 2, 30));
+}
+
+Result<FeePoolKey> decode_fee_pool_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != FeePoolKey::kind_byte)
+    return fail(unexpected_kind("Expected a FeePool fund key, got ", bytes[0]));
+  if (bytes[1] != fee_pool_epoch_marker) return FeePoolKey{std::nullopt};
+  if (!zero_from(bytes, 10)) return fail(CommonError::other(std::string(epoch_rest_text)));
+  return FeePoolKey{read_u64_big_endian(bytes, 2)};
+}
+
+Result<EpochMetadataKey> decode_epoch_metadata_key(const H256& key) {
+  const KeyBytes& bytes = key.bytes();
+  if (bytes[0] != EpochMetadataKey::kind_byte) {
+    return fail(unexpected_kind("Expected a EpochMetadata key, got ", bytes[0]));
+  }
+  if (!zero_from(bytes, 9)) return fail(CommonError::other(std::string(epoch_rest_text)));
+  return EpochMetadataKey{read_u64_big_endian(bytes, 1)};
+}
+
+}  // namespace qzr

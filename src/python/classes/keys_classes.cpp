@@ -1,0 +1,255 @@
+// Member tables of the twelve key classes: what every key class shares (encode_key, decode_key,
+// __deepcopy__, repr, hash, comparisons), then each class's constructor, getters and conversions.
+#include "python/classes/keys_classes.hpp"
+
+#include "keys/tree_key_codec.hpp"
+#include "python/classes/exceptions.hpp"
+#include "python/classes/h256_class.hpp"
+#include "python/classes/product_symbol_class.hpp"
+#include "values/hex.hpp"
+
+namespace qzr::py {
+namespace {
+
+// ---- argument kinds -------------------------------------------------------------------------
+
+// A str read by the strip reading of hexadecimal text into exactly the N bytes of T. A non-str
+// is the string conversion's TypeError; bad text or another byte count is QzrCommonError.
+template <class T>
+struct HexText {
+  T value;
+};
+
+template <class T>
+PyResult<T> read_hex_text(PyObject* object) {
+  auto text = extract_string(object);
+  if (!text) return fail(std::move(text.error()));
+  T value;
+  if (auto read = hex_strip_decode_exact(*text, value.bytes); !read) {
+    return fail(IntoPyErr<CommonError>::convert(read.error()));
+  }
+  return value;
+}
+
+// An address that is read as the single field of its own type: any failure becomes TypeError
+// "failed to extract field <Name>.0" whose cause is the failure.
+template <class T, FixedString FieldName>
+struct AddressField {
+  T value;
+};
+
+PyErr failed_to_extract_field(std::string_view field_name, PyErr cause) {
+  Ref cause_exception = std::move(cause).into_exception();
+  Ref error = PyErr::type_error("failed to extract field " + std::string(field_name)).into_exception();
+  PyException_SetCause(error.get(), cause_exception.release());  // steals the reference
+  return PyErr::from_exception(std::move(error));
+}
+
+}  // namespace
+
+template <class T>
+struct FromPython<HexText<T>> {
+  using Stored = HexText<T>;
+  static PyResult<Stored> extract(PyObject* object) {
+    auto value = read_hex_text<T>(object);
+    if (!value) return fail(std::move(value.error()));
+    return Stored{*value};
+  }
+  static Stored get(Stored& stored) { return stored; }
+};
+
+template <class T, FixedString FieldName>
+struct FromPython<AddressField<T, FieldName>> {
+  using Stored = AddressField<T, FieldName>;
+  static PyResult<Stored> extract(PyObject* object) {
+    auto value = read_hex_text<T>(object);
+    if (!value) return fail(failed_to_extract_field(FieldName.view(), std::move(value.error())));
+    return Stored{*value};
+  }
+  static Stored get(Stored& stored) { return stored; }
+};
+
+namespace {
+
+// ---- members of every key class ---------------------------------------------------------------
+
+template <class K>
+struct CommonKeyMembers {
+  static H256 encode_key(const K& key) { return TreeKeyCodec<K>::encode(key); }
+  static Result<K> decode_key(const H256& value) { return TreeKeyCodec<K>::decode(value); }
+  // `_memo` must be a dict; it is neither read nor written.
+  static K deep_copy(const K& key, Dict) { return key; }
+  static std::string repr(const K& key) { return key_debug_text(key); }
+  static std::int64_t hash(const K& key) { return key_hash_value(key); }
+  static bool equals(const K& key, const K& other) { return key == other; }
+  static bool less(const K& key, const K& other) { return key < other; }
+
+  // `!=` negates the interpreter's full `==`; `<=`, `>` and `>=` are NotImplemented, so `a > b`
+  // works by reflection as `b < a` and the other two raise TypeError.
+  using members = Members<Method<"encode_key", &encode_key>, ClassMethod<"decode_key", &decode_key, "value">,
+                          Method<"__deepcopy__", &deep_copy, "_memo">, Repr<&repr>, Str<&repr>, Hash<&hash>,
+                          Comparisons<&equals, nullptr, &less, nullptr, nullptr, nullptr>>;
+};
+
+template <class K, class... Own>
+void add_key_members(TypeBuilder& builder) {
+  Members<Own..., typename CommonKeyMembers<K>::members>::template add_to<K>(builder);
+}
+
+using TraderAddressText = HexText<TraderAddress>;
+using StrategyIdHashText = HexText<StrategyIdHash>;
+using Bytes25Text = HexText<Bytes25>;
+
+std::string address_hex(const TraderAddress& address) { return to_hex(address); }
+
+// ---- TraderKey, StatsKey, SignerKey, InsuranceFundContributionKey ------------------------------
+
+TraderKey make_trader_key(TraderAddressText inner) { return TraderKey{inner.value}; }
+
+StatsKey make_stats_key(TraderAddressText trader) { return StatsKey{trader.value}; }
+std::string stats_trader(const StatsKey& key) { return address_hex(key.trader); }
+TraderKey stats_as_trader_key(const StatsKey& key) { return TraderKey{key.trader}; }
+
+SignerKey make_signer_key(AddressField<SignerAddress, "SignerAddress.0"> inner) {
+  return SignerKey{inner.value};
+}
+
+InsuranceFundContributionKey make_contribution_key(
+    AddressField<InsuranceFundContributorAddress, "InsuranceFundContributorAddress.0"> inner) {
+  return InsuranceFundContributionKey{inner.value};
+}
+
+// ---- StrategyKey, PositionKey -----------------------------------------------------------------
+
+StrategyKey make_strategy_key(TraderAddressText trader_address, StrategyIdHashText strategy_id_hash) {
+  return StrategyKey{trader_address.value, strategy_id_hash.value};
+}
+std::string strategy_trader_address(const StrategyKey& key) { return address_hex(key.trader_address); }
+std::string strategy_strategy_id_hash(const StrategyKey& key) { return to_hex(key.strategy_id_hash); }
+
+// The symbol object's packed bytes are taken as they are, not read through its text.
+PositionKey strategy_as_position_key(const StrategyKey& key, const ProductSymbol& symbol) {
+  return PositionKey{key.trader_address, key.strategy_id_hash, symbol};
+}
+
+// The hash of the strategy id `strategy_id` (at most 31 UTF-8 bytes) as "0x" and 8 digits.
+Result<std::string> generate_strategy_id_hash(std::string strategy_id) {
+  auto id = strategy_id_from_text(strategy_id);
+  if (!id) return fail(std::move(id.error()));
+  return to_hex(strategy_id_hash_of(*id));
+}
+
+PositionKey make_position_key(TraderAddressText trader_address, StrategyIdHashText strategy_id_hash,
+                              ProductSymbolArgument symbol) {
+  return PositionKey{trader_address.value, strategy_id_hash.value, symbol.value};
+}
+std::string position_trader_address(const PositionKey& key) { return address_hex(key.trader_address); }
+std::string position_strategy_id_hash(const PositionKey& key) { return to_hex(key.strategy_id_hash); }
+ProductSymbol position_symbol(const PositionKey& key) { return key.symbol; }
+StrategyKey position_as_strategy_key(const PositionKey& key) {
+  return StrategyKey{key.trader_address, key.strategy_id_hash};
+}
+
+// ---- BookOrderKey, PriceKey -------------------------------------------------------------------
+
+BookOrderKey make_book_order_key(ProductSymbolArgument symbol, Bytes25Text order_hash) {
+  return BookOrderKey{symbol.value, order_hash.value};
+}
+ProductSymbol book_order_symbol(const BookOrderKey& key) { return key.symbol; }
+std::string book_order_hash(const BookOrderKey& key) { return to_hex(key.order_hash); }
+
+PriceKey make_price_key(ProductSymbolArgument symbol, Bytes25Text index_price_hash) {
+  return PriceKey{symbol.value, index_price_hash.value};
+}
+ProductSymbol price_symbol(const PriceKey& key) { return key.symbol; }
+std::string price_index_price_hash(const PriceKey& key) { return to_hex(key.index_price_hash); }
+
+// ---- InsuranceFundKey, SpecsKey, FeePoolKey, EpochMetadataKey -----------------------------------
+
+InsuranceFundKey make_insurance_fund_key() { return InsuranceFundKey{}; }
+
+Result<SpecsKey> make_specs_key(const SpecsKind& kind, std::string name) {
+  return SpecsKey::make(kind, std::move(name));
+}
+SpecsKind specs_kind(const SpecsKey& key) { return key.kind(); }
+std::string specs_name(const SpecsKey& key) { return key.name(); }
+
+FeePoolKey make_fee_pool_key(std::optional<std::uint64_t> epoch_id) { return FeePoolKey{epoch_id}; }
+std::optional<std::uint64_t> fee_pool_epoch_id(const FeePoolKey& key) { return key.epoch_id; }
+
+EpochMetadataKey make_epoch_metadata_key(std::uint64_t epoch_id) { return EpochMetadataKey{epoch_id}; }
+std::uint64_t epoch_metadata_epoch_id(const EpochMetadataKey& key) { return key.epoch_id; }
+
+}  // namespace
+
+void ClassDef<TraderKey>::add_members(TypeBuilder& builder) {
+  add_key_members<TraderKey, Constructor<&make_trader_key, "inner">>(builder);
+}
+
+void ClassDef<StrategyKey>::add_members(TypeBuilder& builder) {
+  add_key_members<StrategyKey, Constructor<&make_strategy_key, "trader_address", "strategy_id_hash">,
+                  Getter<"trader_address", &strategy_trader_address>,
+                  Getter<"strategy_id_hash", &strategy_strategy_id_hash>,
+                  StaticMethod<"generate_strategy_id_hash", &generate_strategy_id_hash, "strategy_id">,
+                  Method<"as_position_key", &strategy_as_position_key, "symbol">>(builder);
+}
+
+void ClassDef<PositionKey>::add_members(TypeBuilder& builder) {
+  add_key_members<PositionKey,
+                  Constructor<&make_position_key, "trader_address", "strategy_id_hash", "symbol">,
+                  Getter<"trader_address", &position_trader_address>,
+                  Getter<"strategy_id_hash", &position_strategy_id_hash>, Getter<"symbol", &position_symbol>,
+                  Method<"as_strategy_key", &position_as_strategy_key>>(builder);
+}
+
+void ClassDef<BookOrderKey>::add_members(TypeBuilder& builder) {
+  add_key_members<BookOrderKey, Constructor<&make_book_order_key, "symbol", "order_hash">,
+                  Getter<"symbol", &book_order_symbol>, Getter<"order_hash", &book_order_hash>>(builder);
+}
+
+void ClassDef<PriceKey>::add_members(TypeBuilder& builder) {
+  add_key_members<PriceKey, Constructor<&make_price_key, "symbol", "index_price_hash">,
+                  Getter<"symbol", &price_symbol>, Getter<"index_price_hash", &price_index_price_hash>>(
+      builder);
+}
+
+void ClassDef<InsuranceFundKey>::add_members(TypeBuilder& builder) {
+  add_key_members<InsuranceFundKey, Constructor<&make_insurance_fund_key>>(builder);
+}
+
+void ClassDef<StatsKey>::add_members(TypeBuilder& builder) {
+  add_key_members<StatsKey, Constructor<&make_stats_key, "trader">, Getter<"trader", &stats_trader>,
+                  Method<"as_trader_key", &stats_as_trader_key>>(builder);
+}
+
+void ClassDef<SignerKey>::add_members(TypeBuilder& builder) {
+  add_key_members<SignerKey, Constructor<&make_signer_key, "inner">>(builder);
+}
+
+void ClassDef<SpecsKey>::add_members(TypeBuilder& builder) {
+  add_key_members<SpecsKey, Constructor<&make_specs_key, "kind", "name">, Getter<"kind", &specs_kind>,
+                  Getter<"name", &specs_name,
+                         "Defined by convention associated with the specs kind.\n"
+                         "At the time of writing, the naming conventions are:\n"
+                         "\n"
+                         "- `SingleNamePerpetual`: The product market symbol for the single name perpetuals "
+                         "in our universe (e.g. ETHP, BTCP).\n"
+                         "- `MarketGateway`: The host name (e.g. api.exchange-one.example, "
+                         "stream.exchange-two.example).">>(builder);
+}
+
+void ClassDef<InsuranceFundContributionKey>::add_members(TypeBuilder& builder) {
+  add_key_members<InsuranceFundContributionKey, Constructor<&make_contribution_key, "inner">>(builder);
+}
+
+void ClassDef<FeePoolKey>::add_members(TypeBuilder& builder) {
+  add_key_members<FeePoolKey, Constructor<&make_fee_pool_key, "epoch_id=None">,
+                  Getter<"epoch_id", &fee_pool_epoch_id>>(builder);
+}
+
+void ClassDef<EpochMetadataKey>::add_members(TypeBuilder& builder) {
+  add_key_members<EpochMetadataKey, Constructor<&make_epoch_metadata_key, "epoch_id">,
+                  Getter<"epoch_id", &epoch_metadata_epoch_id>>(builder);
+}
+
+}  // namespace qzr::py
