@@ -3,6 +3,7 @@
 #include <functional>
 #include <initializer_list>
 
+#include "python/classes/common_classes.hpp"
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
@@ -76,6 +77,7 @@ PyResult<void> init_common_module(PyObject* root) {
       [&] { return add_submodule(requests.get(), intents.get()); },
       [&] { return add_submodule(common.get(), requests.get()); },
       [&] { return make(enums, "enums"); },
+      [&] { return add_order_side(enums.get()); },
       [&] { return add_submodule(common.get(), enums.get()); },
       [&] { return make(state, "state"); },
       [&] { return add_specs_kind(state.get()); },
@@ -85,7 +87,13 @@ PyResult<void> init_common_module(PyObject* root) {
       [&] { return add_submodule(common.get(), state.get()); },
       [&] { return make(transactions, "transactions"); },
       [&] { return add_submodule(common.get(), transactions.get()); },
+      [&]() -> PyResult<void> {
+        auto function = make_get_operator_context(common.get());
+        if (!function) return fail(std::move(function.error()));
+        return add_function(common.get(), function->get());
+      },
       [&] { return add_class<ProductSymbol>(common.get()); },
+      [&] { return add_token_symbol_and_operator_context(common.get()); },
       [&] { return add_exception(common.get(), "QzrCommonError", qzr_common_error_type()); },
       [&] { return add_submodule(root, common.get()); },
       [&] { return set_sys_modules_entry("qzr_python.common", common.get()); },

@@ -1,0 +1,18 @@
+// The Python class OrderSide (qzr_python.common.enums.OrderSide): Bid and Ask.
+#pragma once
+
+#include "python/frame/frame.hpp"
+#include "values/order_side.hpp"
+
+namespace qzr::py {
+
+template <>
+struct ClassDef<OrderSide> {
+  static constexpr const char* name = "OrderSide";
+  static constexpr const char* doc = "";
+  static constexpr const char* text_signature = "(name)";
+  static constexpr bool frozen = false;
+  static void add_members(TypeBuilder& builder);
+};
+
+}  // namespace qzr::py

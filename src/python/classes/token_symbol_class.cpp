@@ -1,0 +1,38 @@
+#include "python/classes/token_symbol_class.hpp"
+
+#include <string>
+
+#include "python/classes/enum_comparison.hpp"
+#include "python/classes/exceptions.hpp"
+
+namespace qzr::py {
+namespace {
+
+TokenSymbol usdc() { return TokenSymbol::USDC; }
+TokenSymbol qzr_token() { return TokenSymbol::QZR; }
+std::string repr(const TokenSymbol& self) { return "TokenSymbol." + std::string(token_symbol_name(self)); }
+std::int64_t to_int(const TokenSymbol& self) { return enum_discriminant(self); }
+
+// The hash of the discriminant as a Python int (which is the number itself), so that a member
+// and the integer it equals hash alike, as dict keys and set members need.
+std::uint64_t hash(const TokenSymbol& self) { return token_symbol_discriminant(self); }
+
+// "0x" and 40 lower-case digits. Reads the application context (building it on first use).
+std::string address(const TokenSymbol& self) { return to_hex(token_symbol_address(self)); }
+
+// The text is read before the context, so a malformed address never builds the context.
+Result<TokenSymbol> from_address(std::string text) {
+  Result<TokenAddress> address = parse_token_address(text);
+  if (!address) return fail(std::move(address.error()));
+  return token_symbol_from_address(*address);
+}
+
+}  // namespace
+
+void ClassDef<TokenSymbol>::add_members(TypeBuilder& builder) {
+  Members<ClassAttribute<"USDC", &usdc>, ClassAttribute<"QZR", &qzr_token>, Repr<&repr>, Int<&to_int>,
+          RichCompare<&compare_enum_member<TokenSymbol>>, Hash<&hash>, Method<"address", &address>,
+          ClassMethod<"from_address", &from_address, "address">>::add_to<TokenSymbol>(builder);
+}
+
+}  // namespace qzr::py

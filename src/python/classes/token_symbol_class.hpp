@@ -1,0 +1,19 @@
+// The Python class TokenSymbol (qzr_python.common.TokenSymbol): USDC and QZR, and their token
+// addresses through the application context.
+#pragma once
+
+#include "context/token_symbol.hpp"
+#include "python/frame/frame.hpp"
+
+namespace qzr::py {
+
+template <>
+struct ClassDef<TokenSymbol> {
+  static constexpr const char* name = "TokenSymbol";
+  static constexpr const char* doc = "Well-known ERC20 tokens used in the underpinning of the protocol";
+  static constexpr const char* text_signature = nullptr;
+  static constexpr bool frozen = false;
+  static void add_members(TypeBuilder& builder);
+};
+
+}  // namespace qzr::py
