@@ -16,9 +16,9 @@ PyErr decimal_error_of(DecimalError::Kind kind) { return IntoPyErr<DecimalError>
 }  // namespace
 
 PyResult<Decimal> extract_decimal(PyObject* object) {
-  if (is_instance<Decimal>(object)) {
-    if (auto copy = extract_clone<Decimal>(object)) return *copy;
-  }
+  // A Decimal decides here: a copy refused because the object is being changed raises that
+  // borrow error instead of falling through to the other conversions.
+  if (is_instance<Decimal>(object)) return extract_clone<Decimal>(object);
   if (PyUnicode_Check(object)) {
     auto text = extract_string(object);
     if (!text) return fail(std::move(text.error()));
