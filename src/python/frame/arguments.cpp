@@ -93,8 +93,9 @@ PyResult<void> take_positional(const FunctionDescription& d, PyObject* const* ar
 
 }  // namespace
 
-PyResult<void> parse_fastcall_arguments(const FunctionDescription& d, PyObject* const* args,
-                                        Py_ssize_t positional_count, PyObject* keyword_names, PyObject** out) {
+PyResult<void> parse_fastcall_arguments_in_full(const FunctionDescription& d, PyObject* const* args,
+                                                Py_ssize_t positional_count, PyObject* keyword_names,
+                                                PyObject** out) {
   if (auto taken = take_positional(d, args, positional_count, out); !taken) return taken;
   if (keyword_names != nullptr) {
     Py_ssize_t keyword_count = PyTuple_GET_SIZE(keyword_names);

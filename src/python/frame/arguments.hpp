@@ -1,6 +1,7 @@
 // Argument parsing against a method's parameter list, with the interpreter-style TypeError texts.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -21,9 +22,24 @@ struct FunctionDescription {
   std::string full_name() const;
 };
 
-// Fills `out[i]` with a borrowed object for each given parameter, or leaves it null.
-PyResult<void> parse_fastcall_arguments(const FunctionDescription& description, PyObject* const* args,
-                                        Py_ssize_t positional_count, PyObject* keyword_names, PyObject** out);
+// The general case of parse_fastcall_arguments, with every check and error text.
+PyResult<void> parse_fastcall_arguments_in_full(const FunctionDescription& description, PyObject* const* args,
+                                                Py_ssize_t positional_count, PyObject* keyword_names,
+                                                PyObject** out);
+
+// Fills `out[i]` with a borrowed object for each given parameter, or leaves it null. Inline for
+// the common call (positional arguments only, as many as the parameters allow), which needs no check.
+inline PyResult<void> parse_fastcall_arguments(const FunctionDescription& description, PyObject* const* args,
+                                               Py_ssize_t positional_count, PyObject* keyword_names,
+                                               PyObject** out) {
+  auto count = static_cast<std::size_t>(positional_count);
+  if (keyword_names == nullptr && count >= description.required && count <= description.parameter_count) {
+    std::copy_n(args, count, out);
+    return {};
+  }
+  return parse_fastcall_arguments_in_full(description, args, positional_count, keyword_names, out);
+}
+
 // The same for an argument tuple and a keyword dictionary (or null).
 PyResult<void> parse_tuple_dict_arguments(const FunctionDescription& description, PyObject* args,
                                           PyObject* kwargs, PyObject** out);

@@ -32,12 +32,6 @@ PyErr integer_out_of_range() {
   return PyErr::lazy([] { return PyExc_OverflowError; }, "out of range integral type conversion attempted");
 }
 
-PyResult<long long> extract_long_long(PyObject* object) {
-  long long value = PyLong_AsLongLong(object);
-  if (value == -1 && PyErr_Occurred()) return fail(PyErr::fetch());
-  return value;
-}
-
 PyResult<unsigned long long> extract_unsigned_long_long(PyObject* object) {
   auto index = index_of(object);
   if (!index) return fail(std::move(index.error()));
@@ -75,8 +69,6 @@ PyResult<std::string> extract_string(PyObject* object) {
   if (data == nullptr) return fail(PyErr::fetch());
   return std::string(data, static_cast<std::size_t>(size));
 }
-
-Ref to_python_long_long(long long value) { return Ref::steal(expect_api(PyLong_FromLongLong(value))); }
 
 Ref to_python_unsigned_long_long(unsigned long long value) {
   return Ref::steal(expect_api(PyLong_FromUnsignedLongLong(value)));

@@ -88,7 +88,12 @@ struct FromPython<bool> {
   static bool get(Stored& stored) { return stored; }
 };
 
-PyResult<long long> extract_long_long(PyObject* object);
+inline PyResult<long long> extract_long_long(PyObject* object) {
+  long long value = PyLong_AsLongLong(object);
+  if (value == -1 && PyErr_Occurred()) [[unlikely]]
+    return fail(PyErr::fetch());
+  return value;
+}
 PyResult<unsigned long long> extract_unsigned_long_long(PyObject* object);
 PyResult<__int128> extract_int128(PyObject* object);
 PyResult<unsigned __int128> extract_uint128(PyObject* object);
@@ -100,7 +105,7 @@ template <std::integral T>
   requires(!std::same_as<T, bool>)
 struct FromPython<T> {
   using Stored = T;
-  static PyResult<Stored> extract(PyObject* object) {
+  [[gnu::always_inline]] static PyResult<Stored> extract(PyObject* object) {
     if constexpr (std::is_signed_v<T>) {
       auto value = extract_long_long(object);
       if (!value) return fail(std::move(value.error()));
@@ -210,7 +215,7 @@ struct FromPython<std::vector<T>> {
 
 // ---- results --------------------------------------------------------------------------------
 
-Ref to_python_long_long(long long value);
+inline Ref to_python_long_long(long long value) { return Ref::steal(expect_api(PyLong_FromLongLong(value))); }
 Ref to_python_unsigned_long_long(unsigned long long value);
 Ref to_python_int128(__int128 value);
 Ref to_python_uint128(unsigned __int128 value);

@@ -56,11 +56,17 @@ T guarded(T error_value, Body&& body) noexcept {
 // For entries that return a new object: the body returns PyResult<Ref>.
 template <class Body>
 PyObject* guarded_object(Body&& body) noexcept {
-  return guarded<PyObject*>(nullptr, [&]() -> PyResult<PyObject*> {
-    auto result = body();
-    if (!result) return fail(std::move(result.error()));
-    return result->release();
-  });
+  try {
+    PyResult<Ref> result = body();
+    if (result) [[likely]]
+      return result->release();
+    raise_error(std::move(result.error()));
+  } catch (Fault& failure) {
+    raise_error(PyErr::panic(std::move(failure.message)));
+  } catch (std::bad_alloc&) {
+    abort_out_of_memory();
+  }
+  return nullptr;
 }
 
 // For deallocation, which cannot report: a fault is written through the unraisable hook.

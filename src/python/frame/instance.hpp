@@ -59,14 +59,14 @@ template <PyClass V>
 PyResult<PyTypeObject*> try_class_type_object();
 
 template <PyClass V>
-bool is_instance(PyObject* object) {
+[[gnu::always_inline]] inline bool is_instance(PyObject* object) {
   PyTypeObject* type = class_type_object<V>();
   if (Py_TYPE(object) != type && !PyType_IsSubtype(Py_TYPE(object), type)) return false;
   return instance_of<V>(object)->constructed;
 }
 
 template <PyClass V>
-PyResult<Instance<V>*> downcast(PyObject* object) {
+[[gnu::always_inline]] inline PyResult<Instance<V>*> downcast(PyObject* object) {
   if (!is_instance<V>(object)) return fail(PyErr::cannot_convert(object, ClassDef<V>::name));
   return instance_of<V>(object);
 }
@@ -75,7 +75,7 @@ PyResult<Instance<V>*> downcast(PyObject* object) {
 template <PyClass V>
 class SharedBorrow {
  public:
-  static PyResult<SharedBorrow> take(PyObject* object) {
+  [[gnu::always_inline]] static PyResult<SharedBorrow> take(PyObject* object) {
     auto instance = downcast<V>(object);
     if (!instance) return fail(std::move(instance.error()));
     if constexpr (!ClassDef<V>::frozen) {
@@ -107,7 +107,7 @@ class SharedBorrow {
 template <PyClass V>
 class ExclusiveBorrow {
  public:
-  static PyResult<ExclusiveBorrow> take(PyObject* object) {
+  [[gnu::always_inline]] static PyResult<ExclusiveBorrow> take(PyObject* object) {
     static_assert(!ClassDef<V>::frozen, "frozen classes are never borrowed exclusively");
     auto instance = downcast<V>(object);
     if (!instance) return fail(std::move(instance.error()));

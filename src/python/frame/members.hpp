@@ -72,7 +72,7 @@ struct ArgumentPack<std::tuple<A...>> {
   std::tuple<std::optional<typename FromPython<A>::Stored>...> stored;
 
   // Conversion failures are wrapped under the parameter's name when `names` is given.
-  PyResult<void> load(PyObject* const* objects, const std::string_view* names) {
+  [[gnu::always_inline]] PyResult<void> load(PyObject* const* objects, const std::string_view* names) {
     std::optional<PyErr> error;
     load_all(objects, names, error, std::index_sequence_for<A...>{});
     if (error) return fail(std::move(*error));
@@ -92,7 +92,8 @@ struct ArgumentPack<std::tuple<A...>> {
   }
 
   template <std::size_t I>
-  bool load_one(PyObject* object, const std::string_view* names, std::optional<PyErr>& error) {
+  [[gnu::always_inline]] bool load_one(PyObject* object, const std::string_view* names,
+                                      std::optional<PyErr>& error) {
     using T = std::tuple_element_t<I, std::tuple<A...>>;
     auto result = FromPython<T>::extract(object);
     if (!result) {
@@ -449,19 +450,18 @@ struct Comparisons {
 // runs with (left, right); if it gives NotImplemented, the reflected one with (right, left).
 template <int Slot, auto Forward, auto Reflected>
 struct BinaryOperator {
+  // `modulo` is the third operand of the ternary slot, null for the binary ones.
   template <class V>
-  static PyResult<Ref> both(PyObject* left, PyObject* right, std::initializer_list<PyObject*> extra) {
-    std::vector<PyObject*> forward_operands{right};
-    forward_operands.insert(forward_operands.end(), extra);
+  static PyResult<Ref> both(PyObject* left, PyObject* right, PyObject* modulo) {
+    std::array<PyObject*, 2> forward_operands{right, modulo};
     auto forward = call_side<V, Forward>(left, forward_operands);
     if (!forward || forward->get() != Py_NotImplemented) return forward;
-    std::vector<PyObject*> reflected_operands{left};
-    reflected_operands.insert(reflected_operands.end(), extra);
+    std::array<PyObject*, 2> reflected_operands{left, modulo};
     return call_side<V, Reflected>(right, reflected_operands);
   }
 
   template <class V, auto Body>
-  static PyResult<Ref> call_side(PyObject* receiver, const std::vector<PyObject*>& operands) {
+  static PyResult<Ref> call_side(PyObject* receiver, const std::array<PyObject*, 2>& operands) {
     if constexpr (std::is_null_pointer_v<decltype(Body)>) {
       return Ref::borrow(Py_NotImplemented);
     } else {
@@ -477,11 +477,11 @@ struct BinaryOperator {
 
   template <class V>
   static PyObject* binary_entry(PyObject* left, PyObject* right) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, {}); });
+    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, nullptr); });
   }
   template <class V>
   static PyObject* ternary_entry(PyObject* left, PyObject* right, PyObject* modulo) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, {modulo}); });
+    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, modulo); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {

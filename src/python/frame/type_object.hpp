@@ -91,11 +91,10 @@ PyResult<PyTypeObject*> try_class_type_object() {
   return State::type;
 }
 
+// The slow path of class_type_object: the first build and fill.
 template <PyClass V>
-PyTypeObject* class_type_object() {
+[[gnu::noinline]] PyTypeObject* build_class_type_object() {
   using State = ClassState<V>;
-  if (State::type != nullptr && State::class_attributes_done) [[likely]]
-    return State::type;
   if (State::type == nullptr) {
     auto built = build_type_object<V>();
     if (!built) type_object_failed(ClassDef<V>::name, std::move(built.error()));
@@ -104,6 +103,14 @@ PyTypeObject* class_type_object() {
                                      State::class_attributes_done, State::filling_threads);
   if (!filled) type_object_failed(ClassDef<V>::name, std::move(filled.error()));
   return State::type;
+}
+
+template <PyClass V>
+PyTypeObject* class_type_object() {
+  using State = ClassState<V>;
+  if (State::type != nullptr && State::class_attributes_done) [[likely]]
+    return State::type;
+  return build_class_type_object<V>();
 }
 
 }  // namespace qzr::py

@@ -1,0 +1,145 @@
+// qzr_frame_testmod: a test-only extension module built from the frame with the toy classes of
+// toy_classes.hpp, a few helper functions for the tests, and RawToy for the benchmark.
+//
+// The same library also exports PyInit_qzr_frame_testmod_broken, a second module whose build
+// fails on the Broken class. Both entries go through module_entry, which keeps one root per
+// library: the broken module must be imported in a fresh process before qzr_frame_testmod
+// (tests/python/test_frame.py does so in a subprocess).
+#include "raw_toy.hpp"
+#include "toy_classes.hpp"
+
+namespace qzr::frametest {
+
+namespace {
+
+// ---- helper functions -----------------------------------------------------------------------
+
+template <auto Body>
+PyObject* no_arguments(PyObject*, PyObject*) noexcept {
+  return py::guarded_object([]() -> py::PyResult<py::Ref> { return py::call_into_py(Body); });
+}
+
+template <auto Body>
+PyObject* two_arguments(PyObject*, PyObject* const* args, Py_ssize_t count) noexcept {
+  return py::guarded_object([&]() -> py::PyResult<py::Ref> {
+    if (count != 2) return py::fail(py::PyErr::type_error("expected 2 arguments"));
+    py::BodyArguments<Body, 0> arguments;
+    if (auto loaded = arguments.load(args, nullptr); !loaded) return py::fail(std::move(loaded.error()));
+    return py::call_into_py([&] { return arguments.apply(Body); });
+  });
+}
+
+template <auto Body>
+PyObject* one_argument(PyObject*, PyObject* argument) noexcept {
+  return py::guarded_object([&]() -> py::PyResult<py::Ref> {
+    py::BodyArguments<Body, 0> arguments;
+    if (auto loaded = arguments.load(&argument, nullptr); !loaded) return py::fail(std::move(loaded.error()));
+    return py::call_into_py([&] { return arguments.apply(Body); });
+  });
+}
+
+OpaqueValue make_opaque(std::string text) { return OpaqueValue{std::move(text)}; }
+ScratchValue make_scratch(std::int64_t number) { return ScratchValue{ToyValue(number, "scratch", {})}; }
+// Needs Broken's type object, which cannot be built: the frame faults.
+BrokenValue make_broken() { return BrokenValue{1}; }
+
+// add_class of the toy class named `name` into `module` (any object with attributes).
+py::PyResult<void> add_class_named(py::Object module, std::string name) {
+  if (name == "Unit") return py::add_class<UnitValue>(module.ptr);
+  if (name == "Broken") return py::add_class<BrokenValue>(module.ptr);
+  if (name == "Flaky") return py::add_class<FlakyValue>(module.ptr);
+  if (name == "BadAttribute") return py::add_class<BadAttributeValue>(module.ptr);
+  return py::fail(py::PyErr::value_error("no toy class " + name));
+}
+py::PyResult<void> add_submodule(py::Object parent, py::Object child) {
+  return py::add_submodule(parent.ptr, child.ptr);
+}
+py::PyResult<void> add_function(py::Object module, py::Object function) {
+  return py::add_function(module.ptr, function.ptr);
+}
+void set_flaky_attributes_fail(bool fail) { flaky_attributes_fail = fail; }
+py::Object panic_exception() { return py::Object{py::panic_exception_type()}; }
+
+template <auto Function>
+PyCFunction c_function() {
+  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(Function));
+}
+
+PyMethodDef functions[] = {
+    {"live_toy_values", c_function<&no_arguments<live_toy_values>>(), METH_NOARGS,
+     "live_toy_values()\n--\n\nThe number of live toy values (constructed minus destroyed)."},
+    {"make_opaque", c_function<&one_argument<make_opaque>>(), METH_O, nullptr},
+    {"make_scratch", c_function<&one_argument<make_scratch>>(), METH_O, nullptr},
+    {"make_broken", c_function<&no_arguments<make_broken>>(), METH_NOARGS, nullptr},
+    {"add_class_named", c_function<&two_arguments<add_class_named>>(), METH_FASTCALL, nullptr},
+    {"add_submodule", c_function<&two_arguments<add_submodule>>(), METH_FASTCALL, nullptr},
+    {"add_function", c_function<&two_arguments<add_function>>(), METH_FASTCALL, nullptr},
+    {"set_flaky_attributes_fail", c_function<&one_argument<set_flaky_attributes_fail>>(), METH_O, nullptr},
+    {"panic_exception", c_function<&no_arguments<panic_exception>>(), METH_NOARGS, nullptr},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// ---- qzr_frame_testmod ----------------------------------------------------------------------
+
+py::PyResult<void> add_raw_toy(PyObject* module) {
+  py::Ref type = py::Ref::steal(raw_toy_type());
+  if (!type) return py::fail(py::PyErr::fetch());
+  return py::add(module, "RawToy", type.get());
+}
+
+py::PyResult<void> init_testmod(PyObject* root) {
+  for (auto step : {&py::add_class<ToyValue>, &py::add_class<PointValue>, &py::add_class<ColorValue>,
+                    &py::add_class<UnitValue>, &py::add_class<ConversionsValue>, &py::add_class<OpaqueValue>,
+                    &py::add_class<ScratchValue>, &add_raw_toy}) {
+    if (auto added = step(root); !added) return added;
+  }
+  return {};
+}
+
+PyModuleDef testmod_definition = {
+    PyModuleDef_HEAD_INIT,
+    "qzr_frame_testmod",
+    "Toy classes for testing the Python frame.",
+    0,
+    functions,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+// ---- qzr_frame_testmod_broken ---------------------------------------------------------------
+
+// Enters a submodule in sys.modules, then fails on Broken: the entry stays, nothing is cached.
+py::PyResult<void> init_broken(PyObject* root) {
+  auto before = py::new_module("before");
+  if (!before) return py::fail(std::move(before.error()));
+  if (auto added = py::add_submodule(root, before->get()); !added) return added;
+  if (auto entered = py::set_sys_modules_entry("qzr_frame_testmod_broken.before", before->get()); !entered)
+    return entered;
+  return py::add_class<BrokenValue>(root);
+}
+
+PyModuleDef broken_definition = {
+    PyModuleDef_HEAD_INIT,
+    "qzr_frame_testmod_broken",
+    nullptr,
+    0,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+}  // namespace
+
+}  // namespace qzr::frametest
+
+extern "C" __attribute__((visibility("default"))) PyObject* PyInit_qzr_frame_testmod() {
+  return qzr::py::module_entry(qzr::frametest::testmod_definition, &qzr::frametest::init_testmod);
+}
+
+extern "C" __attribute__((visibility("default"))) PyObject* PyInit_qzr_frame_testmod_broken() {
+  return qzr::py::module_entry(qzr::frametest::broken_definition, &qzr::frametest::init_broken);
+}
