@@ -149,9 +149,9 @@ PyErr PyErr::fetch() {
 }
 
 PyObject* PyErr::type_object() const {
-  if (auto* lazy_error = std::get_if<Lazy>(&m_state)) return lazy_error->type();
-  if (std::holds_alternative<CannotConvert>(m_state)) return PyExc_TypeError;
-  return reinterpret_cast<PyObject*>(Py_TYPE(std::get<Ref>(m_state).get()));
+  if (auto* lazy_error = std::get_if<Lazy>(m_state.get())) return lazy_error->type();
+  if (std::holds_alternative<CannotConvert>(*m_state)) return PyExc_TypeError;
+  return reinterpret_cast<PyObject*>(Py_TYPE(std::get<Ref>(*m_state).get()));
 }
 
 bool PyErr::is_exactly_type_error() const { return type_object() == PyExc_TypeError; }
@@ -161,15 +161,15 @@ bool PyErr::is_instance_of(PyObject* type) const {
 }
 
 Ref PyErr::into_exception() && {
-  if (auto* lazy_error = std::get_if<Lazy>(&m_state)) {
+  if (auto* lazy_error = std::get_if<Lazy>(m_state.get())) {
     return make_exception(lazy_error->type(), lazy_error->has_text ? &lazy_error->text : nullptr);
   }
-  if (auto* cannot = std::get_if<CannotConvert>(&m_state)) {
+  if (auto* cannot = std::get_if<CannotConvert>(m_state.get())) {
     std::string text = "'" + qualified_name_of(cannot->from_type.get()) + "' object cannot be converted to '" +
                        cannot->class_name + "'";
     return make_exception(PyExc_TypeError, &text);
   }
-  return std::move(std::get<Ref>(m_state));
+  return std::move(std::get<Ref>(*m_state));
 }
 
 void PyErr::restore() && {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <expected>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -80,10 +81,12 @@ class [[nodiscard]] PyErr {
     const char* class_name;
   };
   using State = std::variant<Lazy, CannotConvert, Ref>;
-  explicit PyErr(State state) : m_state(std::move(state)) {}
+  explicit PyErr(State state) : m_state(std::make_unique<State>(std::move(state))) {}
   PyObject* type_object() const;
 
-  State m_state;
+  // Boxed so that a PyResult<T> stays one pointer wider than T on the hot path; only a failing
+  // call allocates. Never null for a live error.
+  std::unique_ptr<State> m_state;
 };
 
 template <class T>
