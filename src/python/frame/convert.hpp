@@ -226,11 +226,13 @@ Ref to_python_bytes(const std::uint8_t* data, std::size_t size);
 
 template <PyClass V>
 struct ToPython<V> {
-  static Ref convert(V value) {
+  // The value is moved once, into the new instance.
+  static Ref convert(V&& value) {
     auto object = new_instance<V>(std::move(value));
     if (!object) result_allocation_failed(std::move(object.error()));
     return std::move(*object);
   }
+  static Ref convert(const V& value) { return convert(V(value)); }
 };
 
 template <>

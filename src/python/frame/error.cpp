@@ -125,6 +125,8 @@ PyErr PyErr::cannot_convert(PyObject* object, const char* class_name) {
   return PyErr(CannotConvert{Ref::borrow(reinterpret_cast<PyObject*>(Py_TYPE(object))), class_name});
 }
 
+PyErr::~PyErr() = default;
+
 PyErr PyErr::from_exception(Ref exception) { return PyErr(std::move(exception)); }
 
 PyErr PyErr::fetch() {

@@ -60,6 +60,8 @@ class [[nodiscard]] PyErr {
 
   PyErr(PyErr&&) noexcept = default;
   PyErr& operator=(PyErr&&) noexcept = default;
+  // Out of line: keeps the release of the boxed state off the callers' hot paths.
+  ~PyErr();
 
   // Hands the error to the interpreter as its current exception.
   void restore() &&;

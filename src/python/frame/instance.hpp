@@ -150,7 +150,7 @@ PyResult<Ref> new_instance_of_type(PyTypeObject* type, V&& value) {
 }
 
 template <PyClass V>
-PyResult<Ref> new_instance(V value) {
+PyResult<Ref> new_instance(V&& value) {
   return new_instance_of_type<V>(class_type_object<V>(), std::move(value));
 }
 
