@@ -376,12 +376,14 @@ struct Len {
 
 // Calls Body(receiver, operands...) where a receiver or operand that cannot be taken gives
 // NotImplemented (the error is dropped); errors of the body itself are raised.
+// A receiver of another type is refused before any error is built for it.
 template <class V, auto Body>
-PyResult<Ref> call_or_not_implemented(PyObject* self, std::initializer_list<PyObject*> operands) {
+PyResult<Ref> call_or_not_implemented(PyObject* self, PyObject* const* operands) {
+  if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
   auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
   if (!receiver) return Ref::borrow(Py_NotImplemented);
   BodyArguments<Body, 1> arguments;
-  if (!arguments.load(operands.begin(), nullptr)) return Ref::borrow(Py_NotImplemented);
+  if (!arguments.load(operands, nullptr)) return Ref::borrow(Py_NotImplemented);
   return call_into_py([&] {
     return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
   });
@@ -394,8 +396,13 @@ struct RichCompare {
   static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
     return guarded_object([&]() -> PyResult<Ref> {
       if (op < Py_LT || op > Py_GE) return Ref::borrow(Py_NotImplemented);
-      Ref op_object = to_python_long_long(op);
-      return call_or_not_implemented<V, Body>(self, {other, op_object.get()});
+      if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      if (!receiver) return Ref::borrow(Py_NotImplemented);
+      using Other = BodyArgument<Body, 1>;
+      auto operand = FromPython<Other>::extract(other);
+      if (!operand) return Ref::borrow(Py_NotImplemented);
+      return call_into_py([&] { return Body(receiver->get(), FromPython<Other>::get(*operand), op); });
     });
   }
   template <class V>
@@ -413,7 +420,7 @@ struct Comparisons {
     if constexpr (std::is_null_pointer_v<decltype(Body)>) {
       return Ref::borrow(Py_NotImplemented);
     } else {
-      return call_or_not_implemented<V, Body>(self, {other});
+      return call_or_not_implemented<V, Body>(self, &other);
     }
   }
 
@@ -465,13 +472,7 @@ struct BinaryOperator {
     if constexpr (std::is_null_pointer_v<decltype(Body)>) {
       return Ref::borrow(Py_NotImplemented);
     } else {
-      auto taken = Receiver<V, BodyArgument<Body, 0>>::take(receiver);
-      if (!taken) return Ref::borrow(Py_NotImplemented);
-      BodyArguments<Body, 1> arguments;
-      if (!arguments.load(operands.data(), nullptr)) return Ref::borrow(Py_NotImplemented);
-      return call_into_py([&] {
-        return arguments.apply([&](auto&&... values) { return Body(taken->get(), std::forward<decltype(values)>(values)...); });
-      });
+      return call_or_not_implemented<V, Body>(receiver, operands.data());
     }
   }
 
