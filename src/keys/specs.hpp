@@ -1,4 +1,4 @@
-// Market specifications: the specs kinds, the specs expression (the specification text a specs
+// Market specs: the specs kinds, the specs expression (the text that describes a market, held by a specs
 // record holds) and the reading of both from untrusted input. The specs key itself is one of the
 // tree keys (keys/tree_keys.hpp).
 #pragma once
@@ -14,7 +14,7 @@
 
 namespace qzr {
 
-// The kind of a market specification; the number is the byte written into specs keys.
+// The kind of a market's specs; the number is the byte written into specs keys.
 enum class SpecsKind : std::uint8_t {
   SingleNamePerpetual = 0,
   MarketGateway = 1,
@@ -38,7 +38,7 @@ Result<SpecsKind> parse_specs_kind(std::string_view text);
 // after the kind byte, the chain discriminant, the specs kind and the length byte.
 inline constexpr std::size_t specs_name_max_bytes = 28;
 
-// The market's specification text. It is stored and copied but never interpreted.
+// The text that describes the market. It is stored and copied but never interpreted.
 struct SpecsExpr {
   std::string text;
 
