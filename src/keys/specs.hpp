@@ -1,5 +1,5 @@
-// Market specs: the specs kinds, the specs expression (the text that describes a market, held by a specs
-// record holds) and the reading of both from untrusted input. The specs key itself is one of the
+// Market specs: the specs kinds, the specs expression (the text that describes a market, which a
+// specs record holds) and the reading of both from untrusted input. The specs key itself is one of the
 // tree keys (keys/tree_keys.hpp).
 #pragma once
 
