@@ -24,7 +24,9 @@ class [[nodiscard]] CommonError {
     TryFromInt,
   };
 
-  static CommonError crypto(std::string library_error_name) { return {Kind::Crypto, std::move(library_error_name)}; }
+  static CommonError crypto(std::string library_error_name) {
+    return {Kind::Crypto, std::move(library_error_name)};
+  }
   static CommonError env_var_not_present() { return {Kind::EnvVar, {}, "NotPresent"}; }
   static CommonError env_var_not_unicode(std::string_view raw_value);
   // `display` is the codec error's own text, `debug` its diagnostic rendering.
@@ -35,7 +37,9 @@ class [[nodiscard]] CommonError {
   static CommonError parse(std::string text) { return {Kind::Parse, std::move(text)}; }
   static CommonError conversion(std::string text) { return {Kind::Conversion, std::move(text)}; }
   static CommonError serialization(std::string text) { return {Kind::Serialization, std::move(text)}; }
-  static CommonError sparse_merkle_tree(std::string text) { return {Kind::SparseMerkleTree, std::move(text)}; }
+  static CommonError sparse_merkle_tree(std::string text) {
+    return {Kind::SparseMerkleTree, std::move(text)};
+  }
   static CommonError try_from_int() { return {Kind::TryFromInt, {}}; }
 
   Kind kind() const { return m_kind; }

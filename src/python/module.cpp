@@ -97,15 +97,23 @@ PyResult<void> init_common_module(PyObject* root) {
       [&] { return add_exception(common.get(), "QzrCommonError", qzr_common_error_type()); },
       [&] { return add_submodule(root, common.get()); },
       [&] { return set_sys_modules_entry("qzr_python.common", common.get()); },
-      [&] { return set_sys_modules_entry("qzr_python.common.requests", submodule_at(common.get(), {"requests"}).get()); },
+      [&] {
+        return set_sys_modules_entry("qzr_python.common.requests",
+                                     submodule_at(common.get(), {"requests"}).get());
+      },
       [&] {
         return set_sys_modules_entry("qzr_python.common.requests.intents",
                                      submodule_at(common.get(), {"requests", "intents"}).get());
       },
-      [&] { return set_sys_modules_entry("qzr_python.common.enums", submodule_at(common.get(), {"enums"}).get()); },
-      [&] { return set_sys_modules_entry("qzr_python.common.state", submodule_at(common.get(), {"state"}).get()); },
       [&] {
-        return set_sys_modules_entry("qzr_python.common.state.keys", submodule_at(common.get(), {"state", "keys"}).get());
+        return set_sys_modules_entry("qzr_python.common.enums", submodule_at(common.get(), {"enums"}).get());
+      },
+      [&] {
+        return set_sys_modules_entry("qzr_python.common.state", submodule_at(common.get(), {"state"}).get());
+      },
+      [&] {
+        return set_sys_modules_entry("qzr_python.common.state.keys",
+                                     submodule_at(common.get(), {"state", "keys"}).get());
       },
       [&] {
         return set_sys_modules_entry("qzr_python.common.transactions",
@@ -123,8 +131,15 @@ PyResult<void> init_root_module(PyObject* root) {
 }
 
 PyModuleDef root_definition = {
-    PyModuleDef_HEAD_INIT, "qzr_python", "Bindings and utilities of the exchange's data model for Python.", 0,
-    nullptr, nullptr, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT,
+    "qzr_python",
+    "Bindings and utilities of the exchange's data model for Python.",
+    0,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 }  // namespace

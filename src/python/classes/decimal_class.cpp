@@ -11,7 +11,9 @@ PyErr IntoPyErr<DecimalError>::convert(const DecimalError& error) {
 
 namespace {
 
-PyErr decimal_error_of(DecimalError::Kind kind) { return IntoPyErr<DecimalError>::convert(DecimalError(kind)); }
+PyErr decimal_error_of(DecimalError::Kind kind) {
+  return IntoPyErr<DecimalError>::convert(DecimalError(kind));
+}
 
 }  // namespace
 
@@ -93,7 +95,7 @@ PyResult<Decimal> operate(const Decimal& self, Object other) {
   auto operand = extract_decimal(other.ptr);
   if (!operand) return fail(std::move(operand.error()));
   return to_py_result(Reflected ? apply_decimal_operator(Op, *operand, self)
-                                  : apply_decimal_operator(Op, self, *operand));
+                                : apply_decimal_operator(Op, self, *operand));
 }
 
 // pow() with a modulo is refused rather than silently ignoring it.
@@ -108,15 +110,15 @@ PyResult<Decimal> power(const Decimal& self, Object other, Object modulo) {
 
 void ClassDef<Decimal>::add_members(TypeBuilder& builder) {
   using Op = DecimalOperator;
-  Members<Method<"recorded_amount", &recorded_amount>,           //
-          Method<"to_usdc_grains", &to_usdc>,                    //
-          Method<"to_qzr_grains", &to_qzr>,                      //
-          ClassMethod<"from_usdc_grains", &from_usdc, "u">,      //
-          ClassMethod<"from_qzr_grains", &from_qzr, "u">,        //
-          Method<"quantize", &quantize, "precision">,            //
-          Method<"__setstate__", &set_state, "state">,           //
-          Method<"__getstate__", &get_state>,                    //
-          Constructor<&construct, "maybe_value=None">,           //
+  Members<Method<"recorded_amount", &recorded_amount>,                  //
+          Method<"to_usdc_grains", &to_usdc>,                           //
+          Method<"to_qzr_grains", &to_qzr>,                             //
+          ClassMethod<"from_usdc_grains", &from_usdc, "u">,             //
+          ClassMethod<"from_qzr_grains", &from_qzr, "u">,               //
+          Method<"quantize", &quantize, "precision">,                   //
+          Method<"__setstate__", &set_state, "state">,                  //
+          Method<"__getstate__", &get_state>,                           //
+          Constructor<&construct, "maybe_value=None">,                  //
           Repr<&repr>, Str<&text>, RichCompare<&compare>, Hash<&hash>,  //
           Neg<&negate>, Abs<&absolute>, Int<&to_int>, Float<&to_float>,
           Add<&operate<Op::Add, false>, &operate<Op::Add, true>>,

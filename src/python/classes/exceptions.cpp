@@ -3,7 +3,8 @@
 namespace qzr::py {
 
 namespace {
-constinit ExceptionType qzr_common_error{"qzr_common.QzrCommonError", ExceptionType::Base::Exception, nullptr};
+constinit ExceptionType qzr_common_error{"qzr_common.QzrCommonError", ExceptionType::Base::Exception,
+                                         nullptr};
 constinit ExceptionType decimal_error{"decimal.DecimalError", ExceptionType::Base::Exception, nullptr};
 constinit ExceptionType h256_error{"h256.H256Error", ExceptionType::Base::Exception, nullptr};
 }  // namespace

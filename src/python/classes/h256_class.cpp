@@ -40,19 +40,18 @@ bool equals(const H256& self, const H256& other) { return self == other; }
 }  // namespace
 
 void ClassDef<H256>::add_members(TypeBuilder& builder) {
-  Members<ClassMethod<"from_bytes", &from_bytes, "b">,  //
-          Method<"as_bytes", &as_bytes>,                //
-          StaticMethod<"zero", &zero>,                  //
-          Method<"is_zero", &is_zero>,                  //
-          Method<"get_bit", &get_bit, "i">,             //
-          Method<"set_bit", &set_bit, "i">,             //
-          Method<"clear_bit", &clear_bit, "i">,         //
-          Method<"fork_height", &fork_height, "key">,   //
-          Method<"parent_path", &parent_path, "height">,
-          Method<"copy_bits", &copy_bits, "start">,     //
-          Method<"__setstate__", &set_state, "state">,  //
-          Method<"__getstate__", &get_state>,           //
-          Repr<&text>, Str<&text>,                      //
+  Members<ClassMethod<"from_bytes", &from_bytes, "b">,                                              //
+          Method<"as_bytes", &as_bytes>,                                                            //
+          StaticMethod<"zero", &zero>,                                                              //
+          Method<"is_zero", &is_zero>,                                                              //
+          Method<"get_bit", &get_bit, "i">,                                                         //
+          Method<"set_bit", &set_bit, "i">,                                                         //
+          Method<"clear_bit", &clear_bit, "i">,                                                     //
+          Method<"fork_height", &fork_height, "key">,                                               //
+          Method<"parent_path", &parent_path, "height">, Method<"copy_bits", &copy_bits, "start">,  //
+          Method<"__setstate__", &set_state, "state">,                                              //
+          Method<"__getstate__", &get_state>,                                                       //
+          Repr<&text>, Str<&text>,                                                                  //
           Comparisons<&equals, nullptr, nullptr, nullptr, nullptr, nullptr>>::add_to<H256>(builder);
 }
 

@@ -6,7 +6,8 @@
 namespace qzr::py {
 
 PyResult<ProductSymbol> extract_product_symbol(PyObject* object) {
-  if (is_instance<ProductSymbol>(object)) return to_py_result(reparse_product_symbol(instance_of<ProductSymbol>(object)->value()));
+  if (is_instance<ProductSymbol>(object))
+    return to_py_result(reparse_product_symbol(instance_of<ProductSymbol>(object)->value()));
   auto text = extract_string(object);
   if (!text) return fail(std::move(text.error()));
   return to_py_result(product_symbol_from_text(*text));
@@ -22,7 +23,9 @@ namespace {
 
 Result<ProductSymbol> construct(std::string symbol) { return product_symbol_from_text(symbol); }
 Result<std::string> text(const ProductSymbol& self) { return unpack_product_symbol(self); }
-std::string repr(const ProductSymbol& self) { return debug_struct("ProductSymbol", {{"inner", debug_text(self)}}); }
+std::string repr(const ProductSymbol& self) {
+  return debug_struct("ProductSymbol", {{"inner", debug_text(self)}});
+}
 std::size_t length(const ProductSymbol&) { return ProductSymbol::size; }
 std::int64_t hash(const ProductSymbol& self) { return self.hash_value(); }
 ProductSymbol deep_copy(const ProductSymbol& self, Dict) { return self; }

@@ -54,7 +54,8 @@ std::string name_list(const std::vector<std::string_view>& names) {
   return text;
 }
 
-PyResult<void> assign_keyword(const FunctionDescription& d, PyObject* keyword, PyObject* value, PyObject** out) {
+PyResult<void> assign_keyword(const FunctionDescription& d, PyObject* keyword, PyObject* value,
+                              PyObject** out) {
   Py_ssize_t size = 0;
   const char* data = PyUnicode_Check(keyword) ? PyUnicode_AsUTF8AndSize(keyword, &size) : nullptr;
   if (data == nullptr) {
@@ -83,8 +84,8 @@ PyResult<void> check_required(const FunctionDescription& d, Py_ssize_t positiona
                                 ": " + name_list(missing)));
 }
 
-PyResult<void> take_positional(const FunctionDescription& d, PyObject* const* args, Py_ssize_t positional_count,
-                               PyObject** out) {
+PyResult<void> take_positional(const FunctionDescription& d, PyObject* const* args,
+                               Py_ssize_t positional_count, PyObject** out) {
   auto parameter_count = static_cast<Py_ssize_t>(d.parameter_count);
   for (Py_ssize_t i = 0; i < std::min(positional_count, parameter_count); ++i) out[i] = args[i];
   if (positional_count > parameter_count) return fail(too_many_positional(d, positional_count));
@@ -110,7 +111,8 @@ PyResult<void> parse_fastcall_arguments_in_full(const FunctionDescription& d, Py
 PyResult<void> parse_tuple_dict_arguments(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
                                           PyObject** out) {
   Py_ssize_t positional_count = PyTuple_GET_SIZE(args);
-  if (auto taken = take_positional(d, &PyTuple_GET_ITEM(args, 0), positional_count, out); !taken) return taken;
+  if (auto taken = take_positional(d, &PyTuple_GET_ITEM(args, 0), positional_count, out); !taken)
+    return taken;
   if (kwargs != nullptr) {
     Py_ssize_t initial_size = PyDict_GET_SIZE(kwargs);
     Py_ssize_t position = 0;

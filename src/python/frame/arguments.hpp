@@ -54,11 +54,13 @@ struct ParameterList {
     while (n < count && !optional[n]) ++n;
     return n;
   }();
-  static_assert([] {
-    for (std::size_t i = required; i < count; ++i)
-      if (!optional[i]) return false;
-    return true;
-  }(), "optional parameters must come last");
+  static_assert(
+      [] {
+        for (std::size_t i = required; i < count; ++i)
+          if (!optional[i]) return false;
+        return true;
+      }(),
+      "optional parameters must come last");
 };
 
 }  // namespace qzr::py

@@ -88,7 +88,8 @@ Ref to_python_uint128(unsigned __int128 value) {
 }
 
 Ref to_python_string(std::string_view text) {
-  return Ref::steal(expect_api(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()))));
+  return Ref::steal(
+      expect_api(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()))));
 }
 
 Ref to_python_bytes(const std::uint8_t* data, std::size_t size) {

@@ -102,8 +102,7 @@ PyResult<std::string> extract_string(PyObject* object);
 PyErr integer_out_of_range();
 
 template <std::integral T>
-  requires(!std::same_as<T, bool>)
-struct FromPython<T> {
+requires(!std::same_as<T, bool>) struct FromPython<T> {
   using Stored = T;
   [[gnu::always_inline]] static PyResult<Stored> extract(PyObject* object) {
     if constexpr (std::is_signed_v<T>) {
@@ -256,8 +255,7 @@ struct ToPython<bool> {
 };
 
 template <std::integral T>
-  requires(!std::same_as<T, bool>)
-struct ToPython<T> {
+requires(!std::same_as<T, bool>) struct ToPython<T> {
   static Ref convert(T value) {
     if constexpr (std::is_signed_v<T>) {
       return to_python_long_long(value);
@@ -305,7 +303,8 @@ struct ToPython<std::vector<T>> {
   static Ref convert(std::vector<T> values) {
     Ref list = Ref::steal(expect_api(PyList_New(static_cast<Py_ssize_t>(values.size()))));
     for (std::size_t i = 0; i < values.size(); ++i) {
-      PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), ToPython<T>::convert(std::move(values[i])).release());
+      PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i),
+                      ToPython<T>::convert(std::move(values[i])).release());
     }
     return list;
   }

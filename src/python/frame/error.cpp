@@ -158,17 +158,15 @@ PyObject* PyErr::type_object() const {
 
 bool PyErr::is_exactly_type_error() const { return type_object() == PyExc_TypeError; }
 
-bool PyErr::is_instance_of(PyObject* type) const {
-  return PyObject_IsSubclass(type_object(), type) == 1;
-}
+bool PyErr::is_instance_of(PyObject* type) const { return PyObject_IsSubclass(type_object(), type) == 1; }
 
 Ref PyErr::into_exception() && {
   if (auto* lazy_error = std::get_if<Lazy>(m_state.get())) {
     return make_exception(lazy_error->type(), lazy_error->has_text ? &lazy_error->text : nullptr);
   }
   if (auto* cannot = std::get_if<CannotConvert>(m_state.get())) {
-    std::string text = "'" + qualified_name_of(cannot->from_type.get()) + "' object cannot be converted to '" +
-                       cannot->class_name + "'";
+    std::string text = "'" + qualified_name_of(cannot->from_type.get()) +
+                       "' object cannot be converted to '" + cannot->class_name + "'";
     return make_exception(PyExc_TypeError, &text);
   }
   return std::move(std::get<Ref>(*m_state));
@@ -190,8 +188,8 @@ PyErr wrap_argument_error(std::string_view name, PyErr error) {
     text = utf8_of(str.get());
   } else {
     PyErr_WriteUnraisable(underlying.get());
-    Ref type_name = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(underlying.get())),
-                                                      "__name__"));
+    Ref type_name = Ref::steal(
+        PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(underlying.get())), "__name__"));
     if (type_name && PyUnicode_Check(type_name.get())) {
       text = "<unprintable " + utf8_of(type_name.get()) + " object>";
     } else {

@@ -23,7 +23,8 @@ inline constexpr std::string_view optional_suffix = "=None";
 constexpr bool is_optional_parameter(std::string_view written) { return written.ends_with(optional_suffix); }
 
 constexpr std::string_view parameter_name(std::string_view written) {
-  return is_optional_parameter(written) ? written.substr(0, written.size() - optional_suffix.size()) : written;
+  return is_optional_parameter(written) ? written.substr(0, written.size() - optional_suffix.size())
+                                        : written;
 }
 
 }  // namespace qzr::py

@@ -24,7 +24,8 @@ template <auto Body, std::size_t I>
 using BodyArgument = std::tuple_element_t<I, typename BodyTraits<Body>::Arguments>;
 
 // The argument types of a body after dropping the first `Skip` (the receiver).
-template <std::size_t Skip, class Tuple, class Seq = std::make_index_sequence<std::tuple_size_v<Tuple> - Skip>>
+template <std::size_t Skip, class Tuple,
+          class Seq = std::make_index_sequence<std::tuple_size_v<Tuple> - Skip>>
 struct DropFront;
 template <std::size_t Skip, class Tuple, std::size_t... I>
 struct DropFront<Skip, Tuple, std::index_sequence<I...>> {

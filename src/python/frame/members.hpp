@@ -93,11 +93,12 @@ struct ArgumentPack<std::tuple<A...>> {
 
   template <std::size_t I>
   [[gnu::always_inline]] bool load_one(PyObject* object, const std::string_view* names,
-                                      std::optional<PyErr>& error) {
+                                       std::optional<PyErr>& error) {
     using T = std::tuple_element_t<I, std::tuple<A...>>;
     auto result = FromPython<T>::extract(object);
     if (!result) {
-      error.emplace(names ? wrap_argument_error(names[I], std::move(result.error())) : std::move(result.error()));
+      error.emplace(names ? wrap_argument_error(names[I], std::move(result.error()))
+                          : std::move(result.error()));
       return false;
     }
     std::get<I>(stored).emplace(std::move(*result));
@@ -119,9 +120,9 @@ constexpr bool optional_parameters_are_optional() {
   static_assert(std::tuple_size_v<Arguments> == P::count, "one parameter name per body argument");
   return []<std::size_t... I>(std::index_sequence<I...>) {
     return ((!P::optional[I] || IsOptional<std::tuple_element_t<I, Arguments>>::value ||
-             std::is_pointer_v<std::tuple_element_t<I, Arguments>>) &&
-            ...);
-  }(std::make_index_sequence<P::count>{});
+             std::is_pointer_v<std::tuple_element_t<I, Arguments>>)&&...);
+  }
+  (std::make_index_sequence<P::count>{});
 }
 
 // Parses, takes the receiver (when Skip is 1), converts and calls the body.
@@ -134,13 +135,19 @@ PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
     if (self == nullptr) api_call_failed();
     auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
     if (!receiver) return fail(std::move(receiver.error()));
-    if (auto loaded = arguments.load(objects, P::names.data()); !loaded) return fail(std::move(loaded.error()));
-    return call_into_py(
-        [&] { return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); }); });
+    if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
+      return fail(std::move(loaded.error()));
+    return call_into_py([&] {
+      return arguments.apply(
+          [&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+    });
   } else {
-    if (auto loaded = arguments.load(objects, P::names.data()); !loaded) return fail(std::move(loaded.error()));
-    return call_into_py(
-        [&] { return arguments.apply([&](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); }); });
+    if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
+      return fail(std::move(loaded.error()));
+    return call_into_py([&] {
+      return arguments.apply(
+          [&](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
+    });
   }
 }
 
@@ -158,8 +165,8 @@ struct MethodMember {
   static PyObject* fastcall_entry(PyObject* self, PyObject* const* args, Py_ssize_t positional_count,
                                   PyObject* keyword_names) noexcept {
     return guarded_object([&]() -> PyResult<Ref> {
-      static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(), P::count,
-                                                       P::required};
+      static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
+                                                       P::count, P::required};
       PyObject* objects[P::count + 1] = {};
       if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
           !parsed)
@@ -175,11 +182,16 @@ struct MethodMember {
 
   template <class V>
   static void add_to(TypeBuilder& builder) {
-    constexpr int kind_flag = Kind == MethodKind::Class ? METH_CLASS : Kind == MethodKind::Static ? METH_STATIC : 0;
-    std::string_view receiver = Kind == MethodKind::Instance ? "$self" : Kind == MethodKind::Class ? "$cls" : "";
+    constexpr int kind_flag = Kind == MethodKind::Class    ? METH_CLASS
+                              : Kind == MethodKind::Static ? METH_STATIC
+                                                           : 0;
+    std::string_view receiver = Kind == MethodKind::Instance ? "$self"
+                                : Kind == MethodKind::Class  ? "$cls"
+                                                             : "";
     std::string doc = method_doc(Name.view(), receiver, written.data(), written.size());
     if constexpr (P::count == 0) {
-      builder.add_method(Name.c_str(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&noargs_entry<V>)),
+      builder.add_method(Name.c_str(),
+                         reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&noargs_entry<V>)),
                          METH_NOARGS | kind_flag, std::move(doc));
     } else {
       builder.add_method(Name.c_str(),
@@ -218,13 +230,14 @@ struct Constructor {
     return guarded_object([&]() -> PyResult<Ref> {
       static_assert(optional_parameters_are_optional<Body, 0, P>(),
                     "a parameter written \"name=None\" must be std::optional<T> or a pointer");
-      static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(), P::count,
-                                                       P::required};
+      static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(),
+                                                       P::count, P::required};
       PyObject* objects[P::count + 1] = {};
       if (auto parsed = parse_tuple_dict_arguments(description, args, kwargs, objects); !parsed)
         return fail(std::move(parsed.error()));
       BodyArguments<Body, 0> arguments;
-      if (auto loaded = arguments.load(objects, P::names.data()); !loaded) return fail(std::move(loaded.error()));
+      if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
+        return fail(std::move(loaded.error()));
       auto value = body_value<V>(
           arguments.apply([](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); }));
       if (!value) return fail(std::move(value.error()));
@@ -267,7 +280,9 @@ struct Setter {
       auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
       if (!receiver) return fail(std::move(receiver.error()));
       auto result = call_into_py([&] {
-        return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+        return arguments.apply([&](auto&&... values) {
+          return Body(receiver->get(), std::forward<decltype(values)>(values)...);
+        });
       });
       if (!result) return fail(std::move(result.error()));
       return 0;
@@ -281,7 +296,9 @@ struct Setter {
 
 template <FixedString Name, auto Body>
 struct ClassAttribute {
-  static PyResult<Ref> make() { return call_into_py([] { return Body(); }); }
+  static PyResult<Ref> make() {
+    return call_into_py([] { return Body(); });
+  }
   template <class V>
   static void add_to(TypeBuilder& builder) {
     builder.add_class_attribute(Name.c_str(), &make);
@@ -362,7 +379,8 @@ struct Len {
       if (!receiver) return fail(std::move(receiver.error()));
       auto length = value_of<std::size_t>([&] { return Body(receiver->get()); });
       if (!length) return fail(std::move(length.error()));
-      if (*length > static_cast<std::size_t>(PY_SSIZE_T_MAX)) return fail(PyErr::overflow_error_without_text());
+      if (*length > static_cast<std::size_t>(PY_SSIZE_T_MAX))
+        return fail(PyErr::overflow_error_without_text());
       return static_cast<Py_ssize_t>(*length);
     });
   }
@@ -385,7 +403,8 @@ PyResult<Ref> call_or_not_implemented(PyObject* self, PyObject* const* operands)
   BodyArguments<Body, 1> arguments;
   if (!arguments.load(operands, nullptr)) return Ref::borrow(Py_NotImplemented);
   return call_into_py([&] {
-    return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+    return arguments.apply(
+        [&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
   });
 }
 
@@ -522,7 +541,9 @@ struct GetItem {
       BodyArguments<Body, 1> arguments;
       if (auto loaded = arguments.load(&key, names.data()); !loaded) return fail(std::move(loaded.error()));
       return call_into_py([&] {
-        return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+        return arguments.apply([&](auto&&... values) {
+          return Body(receiver->get(), std::forward<decltype(values)>(values)...);
+        });
       });
     });
   }
@@ -545,9 +566,12 @@ struct SetItem {
       if (!receiver) return fail(std::move(receiver.error()));
       BodyArguments<Body, 1> arguments;
       PyObject* objects[] = {key, value};
-      if (auto loaded = arguments.load(objects, names.data()); !loaded) return fail(std::move(loaded.error()));
+      if (auto loaded = arguments.load(objects, names.data()); !loaded)
+        return fail(std::move(loaded.error()));
       auto result = call_into_py([&] {
-        return arguments.apply([&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+        return arguments.apply([&](auto&&... values) {
+          return Body(receiver->get(), std::forward<decltype(values)>(values)...);
+        });
       });
       if (!result) return fail(std::move(result.error()));
       return 0;

@@ -18,7 +18,8 @@ bool TypeBuilder::has_slot(int slot) const {
 }
 
 void TypeBuilder::add_method(const char* name, PyCFunction function, int flags, std::string doc) {
-  if (std::string_view(name).find('\0') != std::string_view::npos) fault("function name cannot contain NUL byte.");
+  if (std::string_view(name).find('\0') != std::string_view::npos)
+    fault("function name cannot contain NUL byte.");
   if (doc.find('\0') != std::string::npos) fault("function doc cannot contain NUL byte.");
   methods.push_back({name, function, flags, keep_text(std::move(doc))});
 }
@@ -34,8 +35,8 @@ void TypeBuilder::add_property(const char* name, getter get, setter set, const c
   properties.push_back({name, get, set, doc});
 }
 
-std::string method_doc(std::string_view name, std::string_view receiver, const std::string_view* written_parameters,
-                       std::size_t count) {
+std::string method_doc(std::string_view name, std::string_view receiver,
+                       const std::string_view* written_parameters, std::size_t count) {
   std::string doc(name);
   doc += "(";
   bool first = true;
@@ -52,11 +53,13 @@ std::string method_doc(std::string_view name, std::string_view receiver, const s
   return doc;
 }
 
-PyResult<std::string> build_class_doc(std::string_view name, std::string_view doc, const char* text_signature) {
+PyResult<std::string> build_class_doc(std::string_view name, std::string_view doc,
+                                      const char* text_signature) {
   if (text_signature != nullptr) {
     while (!doc.empty() && doc.back() == '\0') doc.remove_suffix(1);
     std::string joined = std::string(name) + text_signature + "\n--\n\n" + std::string(doc);
-    if (joined.find('\0') != std::string::npos) return fail(PyErr::value_error("class doc cannot contain nul bytes"));
+    if (joined.find('\0') != std::string::npos)
+      return fail(PyErr::value_error("class doc cannot contain nul bytes"));
     return joined;
   }
   auto nul = doc.find('\0');

@@ -29,7 +29,9 @@ class TypeBuilder {
   void add_method(const char* name, PyCFunction function, int flags, std::string doc);
   // A getter and a setter of one name form one property; its doc is the first one given.
   void add_property(const char* name, getter get, setter set, const char* doc);
-  void add_class_attribute(const char* name, PyResult<Ref> (*make)()) { class_attributes.push_back({name, make}); }
+  void add_class_attribute(const char* name, PyResult<Ref> (*make)()) {
+    class_attributes.push_back({name, make});
+  }
 
   std::vector<PyType_Slot> slots;
   std::vector<PyMethodDef> methods;
@@ -42,11 +44,12 @@ const char* keep_text(std::string text);
 
 // "name($self, a, b=None)\n--\n\n": a method's docstring is its text signature.
 // `receiver` is "$self", "$cls" or empty for a static method.
-std::string method_doc(std::string_view name, std::string_view receiver, const std::string_view* written_parameters,
-                       std::size_t count);
+std::string method_doc(std::string_view name, std::string_view receiver,
+                       const std::string_view* written_parameters, std::size_t count);
 
 // The class docstring joined with its constructor text signature, or ValueError
 // "class doc cannot contain nul bytes".
-PyResult<std::string> build_class_doc(std::string_view name, std::string_view doc, const char* text_signature);
+PyResult<std::string> build_class_doc(std::string_view name, std::string_view doc,
+                                      const char* text_signature);
 
 }  // namespace qzr::py

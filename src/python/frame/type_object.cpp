@@ -59,7 +59,8 @@ PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder
     }
     slots.push_back({Py_tp_getset, properties});
   }
-  if (builder.has_slot(Py_mp_subscript)) slots.push_back({Py_sq_item, reinterpret_cast<void*>(&item_by_index)});
+  if (builder.has_slot(Py_mp_subscript))
+    slots.push_back({Py_sq_item, reinterpret_cast<void*>(&item_by_index)});
   if (builder.has_slot(Py_mp_ass_subscript))
     slots.push_back({Py_sq_ass_item, reinterpret_cast<void*>(&assign_item_by_index)});
   slots.push_back({Py_tp_base, &PyBaseObject_Type});
@@ -104,9 +105,8 @@ PyResult<void> set_class_attributes(PyTypeObject* type, const char* class_name,
   filling_threads.clear();
   for (auto& [name, value] : values) {
     if (PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), name, value.get()) < 0) {
-      return fail(runtime_error_caused_by(std::string("An error occurred while initializing `") + class_name +
-                                              ".__dict__`",
-                                          PyErr::fetch()));
+      return fail(runtime_error_caused_by(
+          std::string("An error occurred while initializing `") + class_name + ".__dict__`", PyErr::fetch()));
     }
   }
   done = true;

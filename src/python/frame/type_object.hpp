@@ -64,8 +64,8 @@ PyResult<PyTypeObject*> build_type_object() {
   } else {
     ClassDef<V>::add_members(builder);
   }
-  TypeParts parts{keep_text(std::string("builtins.") + ClassDef<V>::name), static_cast<int>(sizeof(Instance<V>)),
-                  &deallocate<V>};
+  TypeParts parts{keep_text(std::string("builtins.") + ClassDef<V>::name),
+                  static_cast<int>(sizeof(Instance<V>)), &deallocate<V>};
   auto type = create_type(parts, builder, State::doc);
   if (!type) return type;
   if (State::type == nullptr) {
