@@ -3,7 +3,10 @@
 import sys
 
 import qzr_python
-from qzr_python.common import ProductSymbol
+from qzr_python.common import ProductSymbol, TokenSymbol
+from qzr_python.common.enums import OrderSide
+from qzr_python.common.state import SpecsKind
+from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
 
@@ -34,6 +37,22 @@ def show_tree_values():
     print(f"  {symbol!r}, hash {hash(symbol)}")
 
 
+def show_keys():
+    trader = "0x00" + "ab" * 20
+    strategy_id_hash = StrategyKey.generate_strategy_id_hash("main")
+    keys = [
+        TraderKey(trader),
+        StrategyKey(trader, strategy_id_hash),
+        PositionKey(trader, strategy_id_hash, "ETHP"),
+        SpecsKey(SpecsKind.SingleNamePerpetual, "ETHP"),
+    ]
+    for key in keys:
+        encoded = key.encode_key()
+        print(f"  {key!r}")
+        print(f"    -> {encoded}, decodes back: {type(key).decode_key(encoded) == key}")
+    print(f"  {OrderSide.Bid!r} = {int(OrderSide.Bid)}, {TokenSymbol.QZR!r} = {int(TokenSymbol.QZR)}")
+
+
 def main():
     print(f"qzr_python on CPython {sys.version.split()[0]}")
     print("module tree:")
@@ -42,6 +61,8 @@ def main():
     show_decimals()
     print("tree values:")
     show_tree_values()
+    print("tree keys:")
+    show_keys()
 
 
 if __name__ == "__main__":
