@@ -7,20 +7,14 @@
 #include <string_view>
 
 #include "core/fault.hpp"
+#include "decimal_test_support.hpp"
 #include "values/decimal.hpp"
 
 namespace qzr {
 namespace {
 
-Decimal parsed(std::string_view text) {
-  const DecimalResult<Decimal> value = parse_decimal_text(text);
-  if (!value) ADD_FAILURE() << "test input does not parse: " << text;
-  return value.value_or(Decimal());
-}
-
-std::string outcome(const DecimalResult<Decimal>& result) {
-  return result ? result->to_string() : std::string(result.error().text());
-}
+using testing::outcome;
+using testing::parsed;
 
 DecimalResult<Decimal> checked(char op, const Decimal& a, const Decimal& b) {
   switch (op) {

@@ -5,20 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "decimal_test_support.hpp"
 #include "values/decimal.hpp"
 
 namespace qzr {
 namespace {
 
-Decimal parsed(std::string_view text) {
-  const DecimalResult<Decimal> value = parse_decimal_text(text);
-  if (!value) ADD_FAILURE() << "test input does not parse: " << text;
-  return value.value_or(Decimal());
-}
-
-std::string outcome(const DecimalResult<Decimal>& result) {
-  return result ? result->to_string() : std::string(result.error().text());
-}
+using testing::outcome;
+using testing::parsed;
 
 TEST(DecimalPower, SpecialBasesAndExponentsComeFirst) {
   struct Case {

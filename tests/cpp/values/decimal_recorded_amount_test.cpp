@@ -5,17 +5,15 @@
 #include <string_view>
 
 #include "core/fault.hpp"
+#include "decimal_test_support.hpp"
 #include "values/decimal.hpp"
 #include "values/recorded_amount.hpp"
 
 namespace qzr {
 namespace {
 
-Decimal parsed(std::string_view text) {
-  const DecimalResult<Decimal> value = parse_decimal_text(text);
-  if (!value) ADD_FAILURE() << "test input does not parse: " << text;
-  return value.value_or(Decimal());
-}
+using testing::outcome;
+using testing::parsed;
 
 std::string digits(UInt128 value) {
   std::string text;
@@ -28,10 +26,6 @@ std::string digits(UInt128 value) {
 
 std::string outcome(const DecimalResult<UInt128>& result) {
   return result ? digits(*result) : std::string(result.error().text());
-}
-
-std::string outcome(const DecimalResult<Decimal>& result) {
-  return result ? result->to_string() : std::string(result.error().text());
 }
 
 constexpr UInt128 two_96 = UInt128{1} << 96;

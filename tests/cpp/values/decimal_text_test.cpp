@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "decimal_test_support.hpp"
 #include "values/decimal.hpp"
 
 namespace qzr {
 namespace {
 
-std::string outcome(const DecimalResult<Decimal>& result) {
-  return result ? result->to_string() : std::string(result.error().text());
-}
+using testing::outcome;
+using testing::parsed;
 
 TEST(DecimalText, ParsesPlainAndScientificText) {
   struct Case {
