@@ -65,24 +65,30 @@ template <PyClass V>
   return instance_of<V>(object)->constructed;
 }
 
+// The errors of the type check and the borrows, kept out of the callers' hot paths.
 template <PyClass V>
-[[gnu::always_inline]] inline PyResult<Instance<V>*> downcast(PyObject* object) {
-  if (!is_instance<V>(object)) return fail(PyErr::cannot_convert(object, ClassDef<V>::name));
-  return instance_of<V>(object);
+[[gnu::cold, gnu::noinline]] PyErr cannot_convert_to(PyObject* object) {
+  return PyErr::cannot_convert(object, ClassDef<V>::name);
 }
+[[gnu::cold, gnu::noinline]] inline PyErr already_mutably_borrowed() {
+  return PyErr::runtime_error("Already mutably borrowed");
+}
+[[gnu::cold, gnu::noinline]] inline PyErr already_borrowed() { return PyErr::runtime_error("Already borrowed"); }
 
 // A held shared reference to an instance's value; releasing it undoes the borrow.
 template <PyClass V>
 class SharedBorrow {
  public:
   [[gnu::always_inline]] static PyResult<SharedBorrow> take(PyObject* object) {
-    auto instance = downcast<V>(object);
-    if (!instance) return fail(std::move(instance.error()));
+    if (!is_instance<V>(object)) [[unlikely]]
+      return fail(cannot_convert_to<V>(object));
+    Instance<V>* instance = instance_of<V>(object);
     if constexpr (!ClassDef<V>::frozen) {
-      if ((*instance)->borrow_flag == -1) return fail(PyErr::runtime_error("Already mutably borrowed"));
-      ++(*instance)->borrow_flag;
+      if (instance->borrow_flag == -1) [[unlikely]]
+        return fail(already_mutably_borrowed());
+      ++instance->borrow_flag;
     }
-    return SharedBorrow(*instance);
+    return SharedBorrow(instance);
   }
   // Holds no borrow: what a nullable parameter keeps for None.
   static SharedBorrow none() { return SharedBorrow(nullptr); }
@@ -109,11 +115,13 @@ class ExclusiveBorrow {
  public:
   [[gnu::always_inline]] static PyResult<ExclusiveBorrow> take(PyObject* object) {
     static_assert(!ClassDef<V>::frozen, "frozen classes are never borrowed exclusively");
-    auto instance = downcast<V>(object);
-    if (!instance) return fail(std::move(instance.error()));
-    if ((*instance)->borrow_flag != 0) return fail(PyErr::runtime_error("Already borrowed"));
-    (*instance)->borrow_flag = -1;
-    return ExclusiveBorrow(*instance);
+    if (!is_instance<V>(object)) [[unlikely]]
+      return fail(cannot_convert_to<V>(object));
+    Instance<V>* instance = instance_of<V>(object);
+    if (instance->borrow_flag != 0) [[unlikely]]
+      return fail(already_borrowed());
+    instance->borrow_flag = -1;
+    return ExclusiveBorrow(instance);
   }
   ExclusiveBorrow(ExclusiveBorrow&& other) noexcept : m_instance(std::exchange(other.m_instance, nullptr)) {}
   ExclusiveBorrow& operator=(ExclusiveBorrow&&) = delete;
@@ -130,12 +138,14 @@ class ExclusiveBorrow {
 // An independent copy of an instance's value (refused while it is exclusively borrowed).
 template <PyClass V>
 PyResult<V> extract_clone(PyObject* object) {
-  auto instance = downcast<V>(object);
-  if (!instance) return fail(std::move(instance.error()));
+  if (!is_instance<V>(object)) [[unlikely]]
+    return fail(cannot_convert_to<V>(object));
+  Instance<V>* instance = instance_of<V>(object);
   if constexpr (!ClassDef<V>::frozen) {
-    if ((*instance)->borrow_flag == -1) return fail(PyErr::runtime_error("Already mutably borrowed"));
+    if (instance->borrow_flag == -1) [[unlikely]]
+      return fail(already_mutably_borrowed());
   }
-  return V((*instance)->value());
+  return V(instance->value());
 }
 
 // A new instance of `type` (the class's own type, or the type a constructor was called on)

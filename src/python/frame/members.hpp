@@ -39,12 +39,16 @@ struct Receiver;
 
 template <class V>
 struct Receiver<V, const V&> {
-  static PyResult<SharedBorrow<V>> take(PyObject* object) { return SharedBorrow<V>::take(object); }
+  [[gnu::always_inline]] static PyResult<SharedBorrow<V>> take(PyObject* object) {
+    return SharedBorrow<V>::take(object);
+  }
 };
 
 template <class V>
 struct Receiver<V, V&> {
-  static PyResult<ExclusiveBorrow<V>> take(PyObject* object) { return ExclusiveBorrow<V>::take(object); }
+  [[gnu::always_inline]] static PyResult<ExclusiveBorrow<V>> take(PyObject* object) {
+    return ExclusiveBorrow<V>::take(object);
+  }
 };
 
 // A nullable shared borrow: None is nullptr. (Stored is not an optional: GCC 12 misreports
@@ -86,7 +90,7 @@ struct ArgumentPack<std::tuple<A...>> {
 
  private:
   template <std::size_t... I>
-  void load_all([[maybe_unused]] PyObject* const* objects, [[maybe_unused]] const std::string_view* names,
+  [[gnu::always_inline]] void load_all([[maybe_unused]] PyObject* const* objects, [[maybe_unused]] const std::string_view* names,
                 [[maybe_unused]] std::optional<PyErr>& error, std::index_sequence<I...>) {
     (void)(load_one<I>(objects[I], names, error) && ...);
   }
