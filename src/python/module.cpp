@@ -3,12 +3,14 @@
 #include <functional>
 #include <initializer_list>
 
-#include "python/classes/common_classes.hpp"
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
-#include "python/classes/keys_module.hpp"
+#include "python/classes/keys_classes.hpp"
+#include "python/classes/operator_context_class.hpp"
+#include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/token_symbol_class.hpp"
 #include "python/frame/frame.hpp"
 
 namespace qzr::py {
@@ -62,6 +64,30 @@ Ref submodule_at(PyObject* common, std::initializer_list<const char*> path) {
   return module;
 }
 
+// The submodules of common entered in sys.modules, in this order, each fetched back from common
+// along its path.
+struct SubmoduleEntry {
+  const char* dotted_name;
+  std::initializer_list<const char*> path;
+};
+
+PyResult<void> set_common_submodule_entries(PyObject* common) {
+  static const SubmoduleEntry entries[] = {
+      {"qzr_python.common.requests", {"requests"}},
+      {"qzr_python.common.requests.intents", {"requests", "intents"}},
+      {"qzr_python.common.enums", {"enums"}},
+      {"qzr_python.common.state", {"state"}},
+      {"qzr_python.common.state.keys", {"state", "keys"}},
+      {"qzr_python.common.transactions", {"transactions"}},
+  };
+  for (const auto& entry : entries) {
+    if (auto set = set_sys_modules_entry(entry.dotted_name, submodule_at(common, entry.path).get()); !set) {
+      return set;
+    }
+  }
+  return {};
+}
+
 PyResult<void> init_common_module(PyObject* root) {
   Ref common, requests, intents, enums, state, keys, transactions;
   auto make = [](Ref& target, const char* name) -> PyResult<void> {
@@ -77,12 +103,16 @@ PyResult<void> init_common_module(PyObject* root) {
       [&] { return add_submodule(requests.get(), intents.get()); },
       [&] { return add_submodule(common.get(), requests.get()); },
       [&] { return make(enums, "enums"); },
-      [&] { return add_order_side(enums.get()); },
+      [&] { return add_classes<OrderSide>(enums.get()); },
       [&] { return add_submodule(common.get(), enums.get()); },
       [&] { return make(state, "state"); },
-      [&] { return add_specs_kind(state.get()); },
+      [&] { return add_classes<SpecsKind>(state.get()); },
       [&] { return make(keys, "keys"); },
-      [&] { return add_key_classes(keys.get()); },
+      [&] {
+        return add_classes<TraderKey, StrategyKey, PositionKey, BookOrderKey, PriceKey, InsuranceFundKey,
+                           StatsKey, SignerKey, SpecsKey, InsuranceFundContributionKey, FeePoolKey,
+                           EpochMetadataKey>(keys.get());
+      },
       [&] { return add_submodule(state.get(), keys.get()); },
       [&] { return add_submodule(common.get(), state.get()); },
       [&] { return make(transactions, "transactions"); },
@@ -92,33 +122,11 @@ PyResult<void> init_common_module(PyObject* root) {
         if (!function) return fail(std::move(function.error()));
         return add_function(common.get(), function->get());
       },
-      [&] { return add_class<ProductSymbol>(common.get()); },
-      [&] { return add_token_symbol_and_operator_context(common.get()); },
+      [&] { return add_classes<ProductSymbol, TokenSymbol, OperatorContext>(common.get()); },
       [&] { return add_exception(common.get(), "QzrCommonError", qzr_common_error_type()); },
       [&] { return add_submodule(root, common.get()); },
       [&] { return set_sys_modules_entry("qzr_python.common", common.get()); },
-      [&] {
-        return set_sys_modules_entry("qzr_python.common.requests",
-                                     submodule_at(common.get(), {"requests"}).get());
-      },
-      [&] {
-        return set_sys_modules_entry("qzr_python.common.requests.intents",
-                                     submodule_at(common.get(), {"requests", "intents"}).get());
-      },
-      [&] {
-        return set_sys_modules_entry("qzr_python.common.enums", submodule_at(common.get(), {"enums"}).get());
-      },
-      [&] {
-        return set_sys_modules_entry("qzr_python.common.state", submodule_at(common.get(), {"state"}).get());
-      },
-      [&] {
-        return set_sys_modules_entry("qzr_python.common.state.keys",
-                                     submodule_at(common.get(), {"state", "keys"}).get());
-      },
-      [&] {
-        return set_sys_modules_entry("qzr_python.common.transactions",
-                                     submodule_at(common.get(), {"transactions"}).get());
-      },
+      [&] { return set_common_submodule_entries(common.get()); },
   });
 }
 

@@ -12,22 +12,32 @@ template <>
 struct ClassDef<OperatorContext> {
   static constexpr const char* name = "OperatorContext";
   static constexpr const char* doc =
-      "Holds application-layer environment information\n\nInformation in here as analogous to something like "
-      "the "
-      "operating system locale, but at the application layer.\nIn the git application for instance, such "
-      "context "
-      "includes name and email.\nStoring this information globally saves us the noise of repeating the same "
-      "informational arguments\nin multiple functions throughout the application.\n\nThis does NOT include "
-      "logic "
-      "inputs of individual units like configuration parameters (like db credentials),\nbusiness rules (like "
-      "epoch "
-      "sizes), etc. We capture these in `TrustedContext` and `NodeContext`, and\npass them explicitly to "
-      "individual "
-      "components (in the name of functional testability).\n\nThis information does not impact logic routes "
-      "(testability)";
+      "Holds application-layer environment information\n"
+      "\n"
+      "Information in here as analogous to something like the operating system locale, but at the "
+      "application layer.\n"
+      "In the git application for instance, such context includes name and email.\n"
+      "Storing this information globally saves us the noise of repeating the same informational "
+      "arguments\n"
+      "in multiple functions throughout the application.\n"
+      "\n"
+      "This does NOT include logic inputs of individual units like configuration parameters (like db "
+      "credentials),\n"
+      "business rules (like epoch sizes), etc. We capture these in `TrustedContext` and `NodeContext`, "
+      "and\n"
+      "pass them explicitly to individual components (in the name of functional testability).\n"
+      "\n"
+      "This information does not impact logic routes (testability)";
   static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
+
+// The built-in function get_operator_context bound to the common module (its __self__ is the
+// module, its __module__ the module's __name__, its text signature "()", no docstring); each
+// call returns a new OperatorContext holding a copy of the application context, which the
+// first read of the process builds (a failed build is PanicException). Register it with
+// add_function.
+PyResult<Ref> make_get_operator_context(PyObject* common_module);
 
 }  // namespace qzr::py
