@@ -90,8 +90,10 @@ struct ArgumentPack<std::tuple<A...>> {
 
  private:
   template <std::size_t... I>
-  [[gnu::always_inline]] void load_all([[maybe_unused]] PyObject* const* objects, [[maybe_unused]] const std::string_view* names,
-                [[maybe_unused]] std::optional<PyErr>& error, std::index_sequence<I...>) {
+  [[gnu::always_inline]] void load_all([[maybe_unused]] PyObject* const* objects,
+                                       [[maybe_unused]] const std::string_view* names,
+                                       [[maybe_unused]] std::optional<PyErr>& error,
+                                       std::index_sequence<I...>) {
     (void)(load_one<I>(objects[I], names, error) && ...);
   }
 
@@ -214,12 +216,14 @@ using StaticMethod = MethodMember<MethodKind::Static, Name, Body, Written...>;
 
 // ---- constructor ----------------------------------------------------------------------------
 
+// The value a body returned as V, unwrapping std::expected (its error converted by IntoPyErr).
 template <class V, class R>
 PyResult<V> body_value(R&& result) {
   using Plain = std::remove_cvref_t<R>;
   if constexpr (IsExpected<Plain>::value) {
-    if (!result) return fail(IntoPyErr<typename Plain::error_type>::convert(std::move(result.error())));
-    return V(std::move(*result));
+    auto value = to_py_result(std::move(result));
+    if (!value) return fail(std::move(value.error()));
+    return V(std::move(*value));
   } else {
     return V(std::forward<R>(result));
   }
@@ -340,19 +344,6 @@ using Neg = UnarySlot<Py_nb_negative, Body>;
 template <auto Body>
 using Abs = UnarySlot<Py_nb_absolute, Body>;
 
-// A value of the body's result, unwrapping std::expected.
-template <class R, class F>
-PyResult<R> value_of(F&& body) {
-  auto result = body();
-  using Plain = decltype(result);
-  if constexpr (IsExpected<Plain>::value) {
-    if (!result) return fail(IntoPyErr<typename Plain::error_type>::convert(std::move(result.error())));
-    return static_cast<R>(*result);
-  } else {
-    return static_cast<R>(result);
-  }
-}
-
 // __hash__: a 64-bit value taken as a signed size; -1 becomes -2.
 template <auto Body>
 struct Hash {
@@ -361,7 +352,7 @@ struct Hash {
     return guarded<Py_hash_t>(-1, [&]() -> PyResult<Py_hash_t> {
       auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
       if (!receiver) return fail(std::move(receiver.error()));
-      auto hash = value_of<std::uint64_t>([&] { return Body(receiver->get()); });
+      auto hash = body_value<std::uint64_t>(Body(receiver->get()));
       if (!hash) return fail(std::move(hash.error()));
       auto value = static_cast<Py_hash_t>(*hash);
       return value == -1 ? -2 : value;
@@ -381,7 +372,7 @@ struct Len {
     return guarded<Py_ssize_t>(-1, [&]() -> PyResult<Py_ssize_t> {
       auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
       if (!receiver) return fail(std::move(receiver.error()));
-      auto length = value_of<std::size_t>([&] { return Body(receiver->get()); });
+      auto length = body_value<std::size_t>(Body(receiver->get()));
       if (!length) return fail(std::move(length.error()));
       if (*length > static_cast<std::size_t>(PY_SSIZE_T_MAX))
         return fail(PyErr::overflow_error_without_text());

@@ -18,8 +18,6 @@ bool TypeBuilder::has_slot(int slot) const {
 }
 
 void TypeBuilder::add_method(const char* name, PyCFunction function, int flags, std::string doc) {
-  if (std::string_view(name).find('\0') != std::string_view::npos)
-    fault("function name cannot contain NUL byte.");
   if (doc.find('\0') != std::string::npos) fault("function doc cannot contain NUL byte.");
   methods.push_back({name, function, flags, keep_text(std::move(doc))});
 }

@@ -85,10 +85,6 @@ PyResult<void> set_class_attributes(PyTypeObject* type, const char* class_name,
 
   std::vector<std::pair<const char*, Ref>> values;
   for (const auto& entry : entries) {
-    if (std::string_view(entry.name).find('\0') != std::string_view::npos) {
-      leave();
-      return fail(PyErr::value_error("class attribute name cannot contain nul bytes"));
-    }
     auto value = entry.make();
     if (!value) {
       leave();
