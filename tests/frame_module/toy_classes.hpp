@@ -262,7 +262,6 @@ template <>
 struct ClassDef<frametest::ToyValue> {
   static constexpr const char* name = "Toy";
   static constexpr const char* doc = "A toy value with a number, a label and a list of items.";
-  static constexpr const char* text_signature = "(number, label=None, items=None)";
   static constexpr bool frozen = false;
   using members = Members<
       Constructor<frametest::make_toy, "number", "label=None", "items=None">,
@@ -292,19 +291,17 @@ template <>
 struct ClassDef<frametest::PointValue> {
   static constexpr const char* name = "Point";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(x, y)";
   static constexpr bool frozen = true;
-  using members = Members<Constructor<frametest::make_point, "x", "y">, Getter<"x", frametest::point_x>,
-                          Getter<"y", frametest::point_y>, Method<"moved", frametest::moved, "dx", "dy">,
-                          Comparisons<frametest::point_eq, nullptr, nullptr, nullptr, nullptr, nullptr>,
-                          Hash<frametest::point_hash>, Repr<frametest::point_repr>>;
+  using members =
+      Members<Constructor<frametest::make_point, "x", "y">, Getter<"x", frametest::point_x>,
+              Getter<"y", frametest::point_y>, Method<"moved", frametest::moved, "dx", "dy">,
+              Comparisons<Eq<frametest::point_eq>>, Hash<frametest::point_hash>, Repr<frametest::point_repr>>;
 };
 
 template <>
 struct ClassDef<frametest::ColorValue> {
   static constexpr const char* name = "Color";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(name)";
   static constexpr bool frozen = false;
   using members =
       Members<Constructor<frametest::color_from_name, "name">, ClassAttribute<"Red", frametest::red>,
@@ -316,7 +313,6 @@ template <>
 struct ClassDef<frametest::UnitValue> {
   static constexpr const char* name = "Unit";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "()";
   static constexpr bool frozen = true;
   using members = Members<Constructor<frametest::make_unit>, Repr<frametest::unit_repr>>;
 };
@@ -325,7 +321,6 @@ template <>
 struct ClassDef<frametest::ConversionsValue> {
   static constexpr const char* name = "Conversions";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<StaticMethod<"i8", frametest::echo<std::int8_t>, "v">,
                           StaticMethod<"u8", frametest::echo<std::uint8_t>, "v">,
@@ -354,7 +349,6 @@ template <>
 struct ClassDef<frametest::OpaqueValue> {
   static constexpr const char* name = "Opaque";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<Getter<"text", frametest::opaque_text>, Len<frametest::opaque_len>>;
 };
@@ -363,7 +357,6 @@ template <>
 struct ClassDef<frametest::ScratchValue> {
   static constexpr const char* name = "Scratch";
   static constexpr const char* doc = "Scratch values, made by make_scratch().";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = false;
   using members =
       Members<Method<"number", frametest::scratch_number>, Getter<"label", frametest::scratch_label>>;
@@ -373,7 +366,6 @@ template <>
 struct ClassDef<frametest::BrokenValue> {
   static constexpr const char* name = "Broken";
   static constexpr std::string_view doc{"Broken\0doc", 10};
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<Getter<"number", frametest::broken_number>>;
 };
@@ -382,7 +374,6 @@ template <>
 struct ClassDef<frametest::FlakyValue> {
   static constexpr const char* name = "Flaky";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members =
       Members<ClassAttribute<"answer", frametest::flaky_answer>,
@@ -393,7 +384,6 @@ template <>
 struct ClassDef<frametest::BadAttributeValue> {
   static constexpr const char* name = "BadAttribute";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<ClassAttribute<"__qualname__", frametest::bad_qualname>>;
 };

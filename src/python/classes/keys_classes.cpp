@@ -88,7 +88,7 @@ struct CommonKeyMembers {
   // works by reflection as `b < a` and the other two raise TypeError.
   using members = Members<Method<"encode_key", &encode_key>, ClassMethod<"decode_key", &decode_key, "value">,
                           Method<"__deepcopy__", &deep_copy, "_memo">, Repr<&repr>, Str<&repr>, Hash<&hash>,
-                          Comparisons<&equals, nullptr, &less, nullptr, nullptr, nullptr>>;
+                          Comparisons<Eq<&equals>, Lt<&less>>>;
 };
 
 template <class K, class... Own>

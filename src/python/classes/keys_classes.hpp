@@ -14,7 +14,6 @@ template <>
 struct ClassDef<TraderKey> {
   static constexpr const char* name = "TraderKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(inner)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -23,7 +22,6 @@ template <>
 struct ClassDef<StrategyKey> {
   static constexpr const char* name = "StrategyKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(trader_address, strategy_id_hash)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -32,7 +30,6 @@ template <>
 struct ClassDef<PositionKey> {
   static constexpr const char* name = "PositionKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(trader_address, strategy_id_hash, symbol)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -41,7 +38,6 @@ template <>
 struct ClassDef<BookOrderKey> {
   static constexpr const char* name = "BookOrderKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(symbol, order_hash)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -50,7 +46,6 @@ template <>
 struct ClassDef<PriceKey> {
   static constexpr const char* name = "PriceKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(symbol, index_price_hash)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -59,7 +54,6 @@ template <>
 struct ClassDef<InsuranceFundKey> {
   static constexpr const char* name = "InsuranceFundKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "()";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -68,7 +62,6 @@ template <>
 struct ClassDef<StatsKey> {
   static constexpr const char* name = "StatsKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(trader)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -77,7 +70,6 @@ template <>
 struct ClassDef<SignerKey> {
   static constexpr const char* name = "SignerKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(inner)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -86,7 +78,6 @@ template <>
 struct ClassDef<SpecsKey> {
   static constexpr const char* name = "SpecsKey";
   static constexpr const char* doc = "Common key for all specs kind.";
-  static constexpr const char* text_signature = "(kind, name)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -95,7 +86,6 @@ template <>
 struct ClassDef<InsuranceFundContributionKey> {
   static constexpr const char* name = "InsuranceFundContributionKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(inner)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -104,7 +94,6 @@ template <>
 struct ClassDef<FeePoolKey> {
   static constexpr const char* name = "FeePoolKey";
   static constexpr const char* doc = "The Key for a fee_pool, which is an epoch id";
-  static constexpr const char* text_signature = "(epoch_id=None)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -113,7 +102,6 @@ template <>
 struct ClassDef<EpochMetadataKey> {
   static constexpr const char* name = "EpochMetadataKey";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(epoch_id)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };
@@ -124,7 +112,6 @@ template <>
 struct ClassDef<SpecsKind> {
   static constexpr const char* name = "SpecsKind";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(kind)";
   static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };

@@ -10,7 +10,6 @@ template <>
 struct ClassDef<OrderSide> {
   static constexpr const char* name = "OrderSide";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(name)";
   static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };

@@ -11,7 +11,6 @@ template <>
 struct ClassDef<TokenSymbol> {
   static constexpr const char* name = "TokenSymbol";
   static constexpr const char* doc = "Well-known ERC20 tokens used in the underpinning of the protocol";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };

@@ -14,7 +14,7 @@ class TypeBuilder;
 namespace qzr::py {
 
 // Every class is described once by a specialisation of ClassDef<V> for its value type V:
-//   static constexpr const char* name, doc, text_signature (nullptr when it has no constructor);
+//   static constexpr const char* name, doc (the text signature comes from the Constructor member);
 //   static constexpr bool frozen;
 //   and either `using members = Members<...>;` (see members.hpp) or, to keep the member table
 //   in one .cpp file, `static void add_members(TypeBuilder&);` defined there as
@@ -73,7 +73,9 @@ template <PyClass V>
 [[gnu::cold, gnu::noinline]] inline PyErr already_mutably_borrowed() {
   return PyErr::runtime_error("Already mutably borrowed");
 }
-[[gnu::cold, gnu::noinline]] inline PyErr already_borrowed() { return PyErr::runtime_error("Already borrowed"); }
+[[gnu::cold, gnu::noinline]] inline PyErr already_borrowed() {
+  return PyErr::runtime_error("Already borrowed");
+}
 
 // A held shared reference to an instance's value; releasing it undoes the borrow.
 template <PyClass V>
