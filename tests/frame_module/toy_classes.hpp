@@ -10,7 +10,9 @@
 //   Scratch no constructor and no __repr__ (its __new__ is replaced by the tests);
 //   Broken  a docstring with a NUL inside, so its type object never builds;
 //   Flaky   a class attribute that fails while `flaky_attributes_fail` is set;
-//   BadAttribute  a class attribute that the type object refuses to store.
+//   BadAttribute  a class attribute that the type object refuses to store;
+//   Shade   a simple enum declared as a table; Level a frozen enum read as an unsigned byte;
+//   DuplicateName, DuplicateSlot  a member name or a slot declared twice, so their types never build.
 #pragma once
 
 #include <climits>
@@ -251,6 +253,10 @@ inline py::PyResult<std::int64_t> flaky_answer() {
 inline FlakyValue flaky_itself() { return FlakyValue{7}; }
 inline std::int64_t flaky_number(const FlakyValue& flaky) { return flaky.number; }
 
+inline std::int64_t duplicate_number(const DuplicateNameValue&) { return 1; }
+inline std::int64_t duplicate_number_again(const DuplicateNameValue&) { return 2; }
+inline std::string duplicate_repr(const DuplicateSlotValue&) { return "DuplicateSlot()"; }
+
 // A class attribute the type refuses to store: __qualname__ must be a str.
 inline std::int64_t bad_qualname() { return 5; }
 
@@ -386,6 +392,49 @@ struct ClassDef<frametest::BadAttributeValue> {
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
   using members = Members<ClassAttribute<"__qualname__", frametest::bad_qualname>>;
+};
+
+template <>
+struct EnumDef<frametest::ShadeValue> : SimpleEnum {
+  static constexpr const char* name = "Shade";
+  static constexpr EnumMember<frametest::ShadeValue> table[] = {
+      {"Light", frametest::ShadeValue::Light},
+      {"Dark", frametest::ShadeValue::Dark},
+      {"Dim", frametest::ShadeValue::Dim},
+  };
+};
+
+template <>
+struct EnumDef<frametest::LevelValue> : SimpleEnum {
+  static constexpr const char* name = "Level";
+  static constexpr bool frozen = true;
+  using compared_as = std::uint8_t;
+  using constructor = NumberConstructor<"value">;
+  static constexpr EnumMember<frametest::LevelValue> table[] = {
+      {"Low", frametest::LevelValue::Low},
+      {"Mid", frametest::LevelValue::Mid},
+      {"High", frametest::LevelValue::High},
+  };
+};
+
+// The same name as a property and as a method.
+template <>
+struct ClassDef<frametest::DuplicateNameValue> {
+  static constexpr const char* name = "DuplicateName";
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = true;
+  using members = Members<Getter<"number", frametest::duplicate_number>,
+                          Method<"number", frametest::duplicate_number_again>>;
+};
+
+// A shared member list that brings a __repr__ of its own, combined with the class's.
+template <>
+struct ClassDef<frametest::DuplicateSlotValue> {
+  static constexpr const char* name = "DuplicateSlot";
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = true;
+  using shared = Members<Repr<frametest::duplicate_repr>>;
+  using members = Members<shared, Repr<frametest::duplicate_repr>>;
 };
 
 }  // namespace qzr::py

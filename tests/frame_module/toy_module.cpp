@@ -49,6 +49,8 @@ py::PyResult<void> add_class_named(py::Object module, std::string name) {
   if (name == "Broken") return py::add_class<BrokenValue>(module.ptr);
   if (name == "Flaky") return py::add_class<FlakyValue>(module.ptr);
   if (name == "BadAttribute") return py::add_class<BadAttributeValue>(module.ptr);
+  if (name == "DuplicateName") return py::add_class<DuplicateNameValue>(module.ptr);
+  if (name == "DuplicateSlot") return py::add_class<DuplicateSlotValue>(module.ptr);
   return py::fail(py::PyErr::value_error("no toy class " + name));
 }
 py::PyResult<void> add_submodule(py::Object parent, py::Object child) {
@@ -88,9 +90,10 @@ py::PyResult<void> add_raw_toy(PyObject* module) {
 }
 
 py::PyResult<void> init_testmod(PyObject* root) {
-  for (auto step : {&py::add_class<ToyValue>, &py::add_class<PointValue>, &py::add_class<ColorValue>,
-                    &py::add_class<UnitValue>, &py::add_class<ConversionsValue>, &py::add_class<OpaqueValue>,
-                    &py::add_class<ScratchValue>, &add_raw_toy}) {
+  for (auto step :
+       {&py::add_class<ToyValue>, &py::add_class<PointValue>, &py::add_class<ColorValue>,
+        &py::add_class<UnitValue>, &py::add_class<ConversionsValue>, &py::add_class<OpaqueValue>,
+        &py::add_class<ScratchValue>, &py::add_class<ShadeValue>, &py::add_class<LevelValue>, &add_raw_toy}) {
     if (auto added = step(root); !added) return added;
   }
   return {};
