@@ -410,6 +410,7 @@ struct EnumDef<frametest::LevelValue> : SimpleEnum {
   static constexpr bool frozen = true;
   using compared_as = std::uint8_t;
   using constructor = NumberConstructor<"value">;
+  using own_members = Members<NumbersByName<"discriminants">>;
   static constexpr EnumMember<frametest::LevelValue> table[] = {
       {"Low", frametest::LevelValue::Low},
       {"Mid", frametest::LevelValue::Mid},

@@ -39,6 +39,14 @@ def test_class_attributes_in_table_order():
     assert [name for name in vars(Shade) if name in ("Light", "Dark", "Dim")] == ["Light", "Dark", "Dim"]
 
 
+def test_numbers_by_name_follow_the_table():
+    assert list(Level.discriminants.items()) == [("Low", 0), ("Mid", 1), ("High", 2)]
+    assert Level.discriminants is Level.discriminants
+    assert [name for name in vars(Level) if name in ("Low", "Mid", "High", "discriminants")] == [
+        "Low", "Mid", "High", "discriminants",
+    ]
+
+
 def test_simple_enum_has_no_constructor_docstring_or_signature():
     assert Shade.__doc__ is None and Shade.__text_signature__ is None
     assert error_of(Shade).args == ("No constructor defined",)

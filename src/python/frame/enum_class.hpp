@@ -16,7 +16,8 @@
 //   constructor  a member kind for __new__, or void for none (void): a name constructor is the
 //                class's own Constructor<...>; NumberConstructor<"value"> reads the number
 //   hash         a body `std::uint64_t (const V&)`, or nullptr for unhashable (nullptr)
-//   own_members  Members<...> with what is truly the class's own (Members<>)
+//   own_members  Members<...> with what is truly the class's own (Members<>), for example
+//                NumbersByName<"discriminants"> (a dict of the table) or methods
 #pragma once
 
 #include <concepts>
@@ -122,6 +123,26 @@ struct NumberConstructor {
   template <class V>
   static void add_to(TypeBuilder& builder) {
     Constructor<&enum_from_number<V>, Parameter>::template add_to<V>(builder);
+  }
+};
+
+// A class attribute `Name` holding a dict of member name to number, in table order, made once.
+template <FixedString Name>
+struct NumbersByName {
+  template <class V>
+  static PyResult<Ref> make() {
+    Ref numbers = Ref::steal(PyDict_New());
+    if (!numbers) return fail(PyErr::fetch());
+    for (const auto& row : EnumDef<V>::table) {
+      Ref number = Ref::steal(PyLong_FromLongLong(enum_number(row.value)));
+      if (!number || PyDict_SetItemString(numbers.get(), row.name, number.get()) < 0)
+        return fail(PyErr::fetch());
+    }
+    return numbers;
+  }
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    builder.add_class_attribute(Name.c_str(), &make<V>);
   }
 };
 

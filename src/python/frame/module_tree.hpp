@@ -29,14 +29,6 @@ PyResult<void> add_class(PyObject* module) {
   return add(module, ClassDef<V>::name, reinterpret_cast<PyObject*>(*type));
 }
 
-// add_class for each class in order; the first failure ends the registration.
-template <PyClass... V>
-PyResult<void> add_classes(PyObject* module) {
-  PyResult<void> added;
-  (void)((added = add_class<V>(module)) && ...);
-  return added;
-}
-
 inline PyResult<void> add_exception(PyObject* module, const char* name, ExceptionType& type) {
   return add(module, name, type.get());
 }
