@@ -4,7 +4,8 @@
 //           parameters, class and static methods, properties, unary, size, comparison, number
 //           and mapping slots, a faulting method and one that calls back into Python;
 //   Point   frozen, separate comparison bodies (only ==);
-//   Color   an enumeration whose members are class attributes holding instances of itself;
+//   Color   hand-written members that are class attributes holding instances of itself (the
+//           member kinds below the enumeration tables);
 //   Unit    a constructor without parameters;
 //   Opaque  no constructor, empty docstring, a length too large for a Python size;
 //   Scratch no constructor and no __repr__ (its __new__ is replaced by the tests);

@@ -9,6 +9,9 @@
 //     static constexpr EnumMember<Shade> table[] = {{"Light", Shade::Light}, {"Dark", Shade::Dark}};
 //   };
 //
+// Declare EnumDef<V> in the class's header and include that header wherever the class is used
+// from Python code (arguments, results), so every file sees the same class description.
+//
 // Traits, each with the simple-enum default of SimpleEnum, overridden by redeclaring it:
 //   doc          the class docstring ("")
 //   frozen       instances carry no borrow flag (false)
