@@ -23,6 +23,7 @@ PositionUpdate Position::increase(const Decimal& price, const Decimal& amount) c
   Position next = *this;
   if (side == PositionSide::Empty) {
     next.avg_entry_price.value = round_recorded_decimal(price);
+    next.balance.value = round_recorded_decimal(balance.value + amount);
   } else {
     const Decimal n = avg_entry_price.value * balance.value;
     const Decimal m = price * amount;
@@ -30,8 +31,8 @@ PositionUpdate Position::increase(const Decimal& price, const Decimal& amount) c
     const Decimal new_balance = balance.value + amount;
     const Decimal q = sum / new_balance;
     next.avg_entry_price.value = round_recorded_decimal(q);
+    next.balance.value = round_recorded_decimal(new_balance);
   }
-  next.balance.value = round_recorded_decimal(balance.value + amount);
   return {next, Decimal::zero()};
 }
 

@@ -72,6 +72,8 @@ TEST(PositionAccounting, StepsMatchTheRecomputation) {
       {Step::Increase, PositionSide::Long, "79228162514264337593543.950335", "0", "0", "79228162514264337593543.950335", PositionSide::Long, "79228162514264337593543.950335", "0", "0", ""},
       {Step::Increase, PositionSide::Long, "100000000000000000", "1000000000000", "1", "1", {}, "", "", "", "Multiplication overflowed"},
       {Step::Increase, PositionSide::Long, "1", "1", "79228162514264337593543.950335", "1000000", {}, "", "", "", "Addition overflowed"},
+      // n overflows before balance + amount does: the products come first.
+      {Step::Increase, PositionSide::Long, "10000000000000000000000", "10000000", "1", "79228162514264337593543950335", {}, "", "", "", "Multiplication overflowed"},
       // decrease: partial, on Empty, beyond the balance only below the sixth place, zero and negative amounts.
       {Step::Decrease, PositionSide::Long, "2", "100.123456", "99.654321", "0.5", PositionSide::Long, "1.5", "100.123456", "-0.2345675", ""},
       {Step::Decrease, PositionSide::Short, "2", "100.123456", "99.654321", "0.5", PositionSide::Short, "1.5", "100.123456", "0.2345675", ""},
