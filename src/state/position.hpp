@@ -42,11 +42,11 @@ struct Position {
   // avg_pnl(ref_price) x balance.
   Decimal unrealized_pnl(const Decimal& ref_price) const;
 
-  // Adds `amount` bought at `price`. Empty: avg_entry_price := R(price), balance := R(balance +
+  // Adds `amount` traded at `price`. Empty: avg_entry_price := R(price), balance := R(balance +
   // amount). Long or Short: n = avg_entry_price x balance, m = price x amount, q = (n + m) /
-  // (balance + amount), then avg_entry_price := R(q), balance := R(balance + amount); a zero
-  // balance + amount is the fault "Division by zero". Never changes the side (an Empty position
-  // stays Empty: the caller sets the side). The returned amount is zero.
+  // (balance + amount), then avg_entry_price := R(q), balance := R(balance + amount); there a
+  // zero balance + amount is the fault "Division by zero". Never changes the side (an Empty
+  // position stays Empty: the caller sets the side). The returned amount is zero.
   PositionUpdate increase(const Decimal& price, const Decimal& amount) const;
   // Reduces the position by `amount` at `price`: realized = amount x avg_pnl(price), returned;
   // balance := R(balance - amount); when that is zero the side becomes Empty and avg_entry_price
