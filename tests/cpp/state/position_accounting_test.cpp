@@ -4,8 +4,9 @@
 // prints them). It recomputes each step with Python's decimal module in the same order of
 // operations (e.g. increase: n = avg x balance, m = price x amount, q = (n + m) / (balance +
 // amount)), imitating the 96-bit model only where a result does not fit (rounded half to even to
-// the largest scale <= 28 that fits, else the overflow message) and the recording rule R (clamp,
-// truncate to 6 places, strip zeros). The worked examples of the position's accounting are the
+// the largest scale <= 28 that fits, else the overflow message) and the recording rule R (clamp
+// the magnitude, truncate to 6 places, strip zeros). The same oracle agreed with these functions
+// on 100000 random rows (scratch/accounting/diff). The worked examples of the position's accounting are the
 // first rows of each table.
 #include <gtest/gtest.h>
 
@@ -81,6 +82,8 @@ TEST(PositionAccounting, StepsMatchTheRecomputation) {
       {Step::Decrease, PositionSide::Long, "1", "100", "110", "1.0000001", PositionSide::Empty, "0", "100", "10.0000010", ""},
       {Step::Decrease, PositionSide::Long, "1", "100", "110", "0", PositionSide::Long, "1", "100", "0", ""},
       {Step::Decrease, PositionSide::Short, "1", "100", "110", "-1", PositionSide::Short, "2", "100", "10", ""},
+      // A balance pushed below the most negative recorded amount is recorded at it.
+      {Step::Decrease, PositionSide::Short, "1", "100", "90", "79228162514264337593545", PositionSide::Short, "-79228162514264337593543.950335", "100", "792281625142643375935450", ""},
       {Step::Decrease, PositionSide::Long, "79228162514264337593543.950335", "79228162514264337593543.950335", "-79228162514264337593543.950335", "2", PositionSide::Long, "79228162514264337593541.950335", "79228162514264337593543.950335", "-316912650057057350374175.80134", ""},
       // cross_over: Short to Long, a price recorded toward zero, an amount below the balance, equal to it.
       {Step::CrossOver, PositionSide::Short, "2", "100", "110", "5", PositionSide::Long, "3", "110", "-20", ""},
