@@ -14,17 +14,14 @@
 namespace qzr {
 namespace {
 
-using abi::testing::word_hex;
 using test::amount;
 using test::dec;
 using test::filled;
 using test::from_hex;
+using test::left;
 using test::symbol;
+using test::w;
 
-std::string w(std::uint64_t value) { return word_hex(value); }
-std::string left(std::string_view digits) {
-  return std::string(digits) + std::string(64 - digits.size(), '0');
-}
 const std::string all_ones(64, 'f');
 // 2^64: the smallest word that does not fit 64 bits.
 const std::string two_to_the_64 = std::string(47, '0') + "1" + std::string(16, '0');

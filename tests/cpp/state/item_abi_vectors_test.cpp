@@ -14,13 +14,15 @@
 namespace qzr {
 namespace {
 
-using abi::testing::word_hex;
 using test::amount;
+using test::amount_word;
 using test::dec;
 using test::filled;
 using test::from_hex;
+using test::left;
 using test::symbol;
 using test::to_hex;
+using test::w;
 
 // The hex digits of the words, concatenated.
 std::string words(std::initializer_list<std::string> list) {
@@ -30,17 +32,6 @@ std::string words(std::initializer_list<std::string> list) {
     text += word;
   }
   return text;
-}
-std::string w(std::uint64_t value) { return word_hex(value); }
-// A word of left-aligned bytes, zero-padded.
-std::string left(std::string_view digits) {
-  return std::string(digits) + std::string(64 - digits.size(), '0');
-}
-// A signed decimal word: flag byte 15, magnitude in millionths.
-std::string amount_word(bool negative, std::uint64_t millionths) {
-  std::string word = word_hex(millionths);
-  if (negative) word[31] = '1';
-  return word;
 }
 
 const TokenAddress token_t = filled<TokenAddress>(0xb0);

@@ -43,4 +43,19 @@ inline ProductSymbol symbol(std::string_view text) {
   return value.value_or(ProductSymbol{});
 }
 
+// --- Words as hex digits, for byte vectors written word by word ---------------------------------
+
+// The 64 digits of a word holding `value`.
+inline std::string w(std::uint64_t value) { return abi::testing::word_hex(value); }
+// A word of left-aligned bytes, zero-padded.
+inline std::string left(std::string_view digits) {
+  return std::string(digits) + std::string(64 - digits.size(), '0');
+}
+// A signed decimal word: flag byte 15, magnitude in millionths.
+inline std::string amount_word(bool negative, std::uint64_t millionths) {
+  std::string word = w(millionths);
+  if (negative) word[31] = '1';
+  return word;
+}
+
 }  // namespace qzr::test
