@@ -33,10 +33,11 @@ Result<SignedDecimalWord> signed_decimal_word_from_token(const Token& token) {
 }
 
 SignedDecimalWord signed_decimal_word_of(const Decimal& amount) {
-  const bool negative = amount.is_sign_negative();
-  // A recorded absolute value is non-negative and at most RECORDED_MAX, so the unscaled
-  // conversion neither faults nor exceeds 2^96 - 1.
-  return {decimal_to_unscaled_u128(round_recorded_decimal(amount.abs())), negative};
+  // The millionths of the recorded absolute value, without building it: truncating the absolute
+  // value's millionths is the rounding toward zero, and clamping them to 2^96 - 1 is the clamping
+  // to RECORDED_MAX (the leaf hash of every update runs through here).
+  const UInt128 millionths = decimal_to_unscaled_u128(amount.abs());
+  return {millionths < Decimal::max_mantissa ? millionths : Decimal::max_mantissa, amount.is_sign_negative()};
 }
 
 Decimal decimal_of_signed_decimal_word(const SignedDecimalWord& word) noexcept {

@@ -87,25 +87,25 @@ constexpr auto record_readers = []<std::size_t... I>(std::index_sequence<I...>) 
 
 const std::vector<abi::ParamType>& item_abi_schemas(ItemKind kind) { return kind_schemas(kind).values; }
 
-abi::Token item_into_token(const Item& item) {
-  return std::visit(
+std::vector<std::uint8_t> item_abi_encoded_value(const Item& item) {
+  std::vector<std::uint8_t> out;
+  std::visit(
       [&]<class R>(const R& record) {
-        if constexpr (std::is_same_v<R, EmptyItem>) {
-          fault("the empty item has no ABI value");
-          return abi::Token::tuple({});
-        } else {
-          return abi::Token::tuple(
-              {abi::Token::unsigned_int(abi::U256::from_u64(item_kind_number(item.kind()))),
-               record_value_token(record)});
+        if constexpr (!std::is_same_v<R, EmptyItem>) {
+          const std::uint64_t kind = item_kind_number(item.kind());
+          // One parameter, the tuple (kind, value): behind the offset word 0x20 when it is dynamic.
+          if constexpr (is_dynamic_value<R>()) {
+            out.reserve(256);
+            out.resize(32);
+            write_u64_word(out.data(), 32);
+          } else {
+            out.reserve(32 + static_value_size<R>());
+          }
+          append_tuple(out, kind, record);
         }
       },
       item.value());
-}
-
-std::vector<std::uint8_t> item_abi_encoded_value(const Item& item) {
-  if (item.is_empty()) return {};
-  const abi::Token token = item_into_token(item);
-  return abi::encode(std::span(&token, 1));
+  return out;
 }
 
 H256 item_value_hash(const Item& item) {

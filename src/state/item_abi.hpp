@@ -43,9 +43,6 @@ namespace qzr {
 // the fault "no entry found for key".
 const std::vector<abi::ParamType>& item_abi_schemas(ItemKind kind);
 
-// Tuple(Uint(k), the record's value token). Precondition: a non-empty item (a fault otherwise).
-abi::Token item_into_token(const Item& item);
-
 // The item ABI value; empty bytes for the empty item. Cannot fail.
 std::vector<std::uint8_t> item_abi_encoded_value(const Item& item);
 

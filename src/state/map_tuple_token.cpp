@@ -5,8 +5,9 @@
 
 namespace qzr {
 
-abi::Token map_tuple_into_token(std::vector<abi::Token> keys, std::vector<abi::Token> values) {
-  return abi::Token::tuple({abi::Token::array(std::move(keys)), abi::Token::array(std::move(values))});
+void write_u64_word(std::uint8_t* word, std::uint64_t value) noexcept {
+  std::fill_n(word, 24, 0);
+  for (std::size_t i = 0; i < 8; ++i) word[31 - i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 Result<MapTuplePairs> map_tuple_from_token(const abi::Token& token) {

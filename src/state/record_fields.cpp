@@ -1,6 +1,8 @@
 // The ABI tokens of the record field types and their untrusted readers.
 #include "state/record_fields.hpp"
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
 #include "abi/words.hpp"
@@ -15,75 +17,41 @@ Result<T> read_as(Result<From> read, Convert convert) {
   return convert(*read);
 }
 
-abi::Token RecordField<UnscaledI128>::into_token(const UnscaledI128& amount) {
-  return abi::decimal_into_token(amount.value);
-}
 Result<UnscaledI128> RecordField<UnscaledI128>::from_token(const abi::Token& token) {
   return read_as<UnscaledI128>(abi::decimal_from_token(token),
                                [](const Decimal& value) { return UnscaledI128{value}; });
 }
 
-abi::Token RecordField<std::uint64_t>::into_token(std::uint64_t value) {
-  return abi::Token::unsigned_int(abi::U256::from_u64(value));
-}
 Result<std::uint64_t> RecordField<std::uint64_t>::from_token(const abi::Token& token) {
   return abi::u64_from_uint_token(token);
 }
 
 Result<bool> RecordField<bool>::from_token(const abi::Token& token) { return abi::bool_from_token(token); }
 
-abi::Token RecordField<AccountAddress>::into_token(const AccountAddress& address) {
-  return abi::address_into_token(address.bytes);
-}
 Result<AccountAddress> RecordField<AccountAddress>::from_token(const abi::Token& token) {
   return read_as<AccountAddress>(abi::address_from_token(token),
                                  [](const abi::Address& bytes) { return AccountAddress{bytes}; });
 }
 
-abi::Token RecordField<TraderAddress>::into_token(const TraderAddress& address) {
-  return abi::trader_address_into_token(address);
-}
 Result<TraderAddress> RecordField<TraderAddress>::from_token(const abi::Token& token) {
   return abi::bytes21_from_abi(token);
 }
 
-abi::Token RecordField<StrategyId>::into_token(const StrategyId& id) {
-  return abi::bytes32_into_token(id.bytes);
-}
 Result<StrategyId> RecordField<StrategyId>::from_token(const abi::Token& token) {
   return read_as<StrategyId>(abi::h256_from_token(token),
                              [](const H256& word) { return StrategyId{word.bytes()}; });
 }
 
-abi::Token RecordField<StrategyIdHash>::into_token(const StrategyIdHash& hash) {
-  return abi::bytes32_into_token(abi::strategy_id_hash_to_word(hash));
-}
 Result<StrategyIdHash> RecordField<StrategyIdHash>::from_token(const abi::Token& token) {
   return abi::strategy_id_hash_from_token(token);
 }
 
-abi::Token RecordField<OrderSide>::into_token(OrderSide side) { return abi::order_side_into_token(side); }
 Result<OrderSide> RecordField<OrderSide>::from_token(const abi::Token& token) {
   return abi::order_side_from_token(token);
 }
 
-abi::Token RecordField<PositionSide>::into_token(PositionSide side) {
-  return abi::discriminant_tuple_into_token(accounting_discriminant(side));
-}
 Result<PositionSide> RecordField<PositionSide>::from_token(const abi::Token& token) {
   return abi::discriminant_tuple_member(token, &position_side_from_discriminant);
-}
-
-abi::Token RecordField<Balance>::into_token(const Balance& balance) {
-  std::vector<abi::Token> tokens;
-  std::vector<abi::Token> amounts;
-  tokens.reserve(balance.size());
-  amounts.reserve(balance.size());
-  for (const BalanceEntry& entry : balance.entries()) {
-    tokens.push_back(abi::address_into_token(entry.token.bytes));
-    amounts.push_back(abi::decimal_into_token(entry.amount.value));
-  }
-  return map_tuple_into_token(std::move(tokens), std::move(amounts));
 }
 
 Result<Balance> RecordField<Balance>::from_token(const abi::Token& token) {
@@ -101,24 +69,9 @@ Result<Balance> RecordField<Balance>::from_token(const abi::Token& token) {
   return balance;
 }
 
-abi::Token RecordField<ReleaseHash>::into_token(const ReleaseHash& hash) {
-  return abi::into_single_token(hash.bytes);
-}
 Result<ReleaseHash> RecordField<ReleaseHash>::from_token(const abi::Token& token) {
   return read_as<ReleaseHash>(abi::h256_from_tokens(token),
                               [](const H256& word) { return ReleaseHash{word.bytes()}; });
-}
-
-abi::Token RecordField<NextBookOrdinals>::into_token(const NextBookOrdinals& map) {
-  std::vector<abi::Token> symbols;
-  std::vector<abi::Token> ordinals;
-  symbols.reserve(map.size());
-  ordinals.reserve(map.size());
-  for (const auto& [symbol, ordinal] : map.sorted_entries()) {
-    symbols.push_back(abi::bytes32_into_token(product_symbol_to_bytes32(symbol).bytes));
-    ordinals.push_back(RecordField<std::uint64_t>::into_token(ordinal));
-  }
-  return map_tuple_into_token(std::move(symbols), std::move(ordinals));
 }
 
 Result<NextBookOrdinals> RecordField<NextBookOrdinals>::from_token(const abi::Token& token) {
@@ -134,6 +87,79 @@ Result<NextBookOrdinals> RecordField<NextBookOrdinals>::from_token(const abi::To
     entries.emplace_back(*symbol, *ordinal);
   }
   return NextBookOrdinals::from_pairs(entries);
+}
+
+// --- Writers ------------------------------------------------------------------------------------
+
+namespace {
+
+void write_word(std::uint8_t* dest, const abi::Word& word) { std::copy(word.begin(), word.end(), dest); }
+
+// `bytes` left-aligned in the word at `dest`, zero-padded.
+void write_left_aligned(std::uint8_t* dest, std::span<const std::uint8_t> bytes) {
+  std::copy(bytes.begin(), bytes.end(), dest);
+  std::fill(dest + bytes.size(), dest + 32, 0);
+}
+
+}  // namespace
+
+void RecordField<UnscaledI128>::write_static(std::uint8_t* dest, const UnscaledI128& amount) {
+  write_word(dest, abi::signed_decimal_word_of(amount.value).to_word());
+}
+void RecordField<std::uint64_t>::write_static(std::uint8_t* dest, std::uint64_t value) {
+  write_u64_word(dest, value);
+}
+void RecordField<bool>::write_static(std::uint8_t* dest, bool value) { write_u64_word(dest, value ? 1 : 0); }
+void RecordField<AccountAddress>::write_static(std::uint8_t* dest, const AccountAddress& address) {
+  write_word(dest, abi::address_to_word(address.bytes));
+}
+void RecordField<TraderAddress>::write_static(std::uint8_t* dest, const TraderAddress& address) {
+  write_left_aligned(dest, address.bytes);
+}
+void RecordField<StrategyId>::write_static(std::uint8_t* dest, const StrategyId& id) {
+  write_left_aligned(dest, id.bytes);
+}
+void RecordField<StrategyIdHash>::write_static(std::uint8_t* dest, const StrategyIdHash& hash) {
+  write_word(dest, abi::strategy_id_hash_to_word(hash));
+}
+void RecordField<OrderSide>::write_static(std::uint8_t* dest, OrderSide side) {
+  write_u64_word(dest, order_side_discriminant(side));
+}
+void RecordField<PositionSide>::write_static(std::uint8_t* dest, PositionSide side) {
+  write_u64_word(dest, accounting_discriminant(side));
+}
+void RecordField<ReleaseHash>::write_static(std::uint8_t* dest, const ReleaseHash& hash) {
+  write_left_aligned(dest, hash.bytes);
+}
+
+void RecordField<SpecsExpr>::append_dynamic(std::vector<std::uint8_t>& out, const SpecsExpr& expr) {
+  const std::size_t start = out.size();
+  out.resize(start + 32 + (expr.text.size() + 31) / 32 * 32, 0);
+  write_u64_word(out.data() + start, expr.text.size());
+  std::copy(expr.text.begin(), expr.text.end(), out.begin() + static_cast<std::ptrdiff_t>(start + 32));
+}
+
+void RecordField<Balance>::append_dynamic(std::vector<std::uint8_t>& out, const Balance& balance) {
+  const std::span<const BalanceEntry> entries = balance.entries();
+  append_map_tuple(
+      out, entries.size(),
+      [&](std::size_t i, std::uint8_t* word) {
+        RecordField<AccountAddress>::write_static(word, AccountAddress{entries[i].token.bytes});
+      },
+      [&](std::size_t i, std::uint8_t* word) {
+        RecordField<UnscaledI128>::write_static(word, entries[i].amount);
+      });
+}
+
+void RecordField<NextBookOrdinals>::append_dynamic(std::vector<std::uint8_t>& out,
+                                                   const NextBookOrdinals& map) {
+  const std::vector<NextBookOrdinals::Entry> sorted = map.sorted_entries();
+  append_map_tuple(
+      out, sorted.size(),
+      [&](std::size_t i, std::uint8_t* word) {
+        write_left_aligned(word, product_symbol_to_bytes32(sorted[i].first).bytes);
+      },
+      [&](std::size_t i, std::uint8_t* word) { write_u64_word(word, sorted[i].second); });
 }
 
 }  // namespace qzr

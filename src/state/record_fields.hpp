@@ -1,10 +1,13 @@
-// The field types of the state records and their two forms: the ABI token a field is written as
-// inside its record's value tuple (and read back from, untrusted), and the debug text it shows in
-// its record's debug text. One entry per type; record_layout.hpp joins them into records.
+// The field types of the state records and their forms: the ABI encoding a field is written as
+// inside its record's value tuple, the decoded token it is read back from (untrusted), and the
+// debug text it shows in its record's debug text. One entry per type; record_layout.hpp joins
+// them into records.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "abi/token.hpp"
 #include "core/common_error.hpp"
@@ -18,75 +21,90 @@
 
 namespace qzr {
 
-// For a field type T:
-//   static abi::Token into_token(const T&);
-//   static Result<T> from_token(const abi::Token&);   untrusted token; Other errors
+// For a field type T, either of the two writing forms of the ABI's head and tail layout:
+//   static: static constexpr std::size_t static_size;          bytes in place, a multiple of 32
+//           static void write_static(std::uint8_t* dest, const T&);   writes exactly those bytes
+//   dynamic: static void append_dynamic(std::vector<std::uint8_t>& out, const T&);
+//           appends the value's encoding, whose offsets count from where it starts; its enclosing
+//           tuple writes the offset word pointing there
+// and
+//   static Result<T> from_token(const abi::Token&);   untrusted decoded token; Other errors
 //   static std::string debug(const T&);
 template <class T>
 struct RecordField;
 
-// A decimal amount: its signed decimal word (abi/words.hpp) as a Uint token, read back recorded;
-// "UnscaledI128(1.5)".
+// A decimal amount: its signed decimal word (abi/words.hpp), read back from a Uint token and
+// recorded; "UnscaledI128(1.5)".
 template <>
 struct RecordField<UnscaledI128> {
-  static abi::Token into_token(const UnscaledI128& amount);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, const UnscaledI128& amount);
   static Result<UnscaledI128> from_token(const abi::Token& token);
   static std::string debug(const UnscaledI128& amount) { return amount.debug_text(); }
 };
 
-// A Uint token, read back as its low 64 bits (an Int token too); decimal digits.
+// The number's word, read back from a Uint (or Int) token as its low 64 bits; decimal digits.
 template <>
 struct RecordField<std::uint64_t> {
-  static abi::Token into_token(std::uint64_t value);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, std::uint64_t value);
   static Result<std::uint64_t> from_token(const abi::Token& token);
   static std::string debug(std::uint64_t value) { return std::to_string(value); }
 };
 
-// A Bool token; "true" or "false".
+// The word 1 or 0, read back from a Bool token; "true" or "false".
 template <>
 struct RecordField<bool> {
-  static abi::Token into_token(bool value) { return abi::Token::boolean(value); }
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, bool value);
   static Result<bool> from_token(const abi::Token& token);
   static std::string debug(bool value) { return value ? "true" : "false"; }
 };
 
-// An Address token; bare "0x" and 40 lower-case digits (a trader's referral address).
+// The address word (12 zero bytes, the 20 bytes), read back from an Address token; bare "0x" and
+// 40 lower-case digits (a trader's referral address).
 template <>
 struct RecordField<AccountAddress> {
-  static abi::Token into_token(const AccountAddress& address);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, const AccountAddress& address);
   static Result<AccountAddress> from_token(const abi::Token& token);
   static std::string debug(const AccountAddress& address) { return to_hex(address); }
 };
 
-// 21 fixed bytes; TraderAddress("0x<42 digits>").
+// bytes21: the 21 bytes left-aligned; TraderAddress("0x<42 digits>").
 template <>
 struct RecordField<TraderAddress> {
-  static abi::Token into_token(const TraderAddress& address);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, const TraderAddress& address);
   static Result<TraderAddress> from_token(const abi::Token& token);
   static std::string debug(const TraderAddress& address) { return debug_text(address); }
 };
 
-// 32 fixed bytes as stored (the length byte is not checked on reading); StrategyId("<name>").
+// bytes32: the 32 bytes as stored (the length byte is not checked on reading);
+// StrategyId("<name>").
 template <>
 struct RecordField<StrategyId> {
-  static abi::Token into_token(const StrategyId& id);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, const StrategyId& id);
   static Result<StrategyId> from_token(const abi::Token& token);
   static std::string debug(const StrategyId& id) { return debug_text(id); }
 };
 
-// 32 fixed bytes: the 4 hash bytes and 28 zero bytes (the 28 are not checked on reading);
+// bytes32: the 4 hash bytes and 28 zero bytes (the 28 are not checked on reading);
 // StrategyIdHash("0x<8 digits>").
 template <>
 struct RecordField<StrategyIdHash> {
-  static abi::Token into_token(const StrategyIdHash& hash);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, const StrategyIdHash& hash);
   static Result<StrategyIdHash> from_token(const abi::Token& token);
   static std::string debug(const StrategyIdHash& hash) { return debug_text(hash); }
 };
 
-// A one-element tuple of the side's number; "Bid" or "Ask".
+// The static one-element tuple (uint8) of the side's number, one word; "Bid" or "Ask".
 template <>
 struct RecordField<OrderSide> {
-  static abi::Token into_token(OrderSide side);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, OrderSide side);
   static Result<OrderSide> from_token(const abi::Token& token);
   static std::string debug(OrderSide side) { return std::string(order_side_name(side)); }
 };
@@ -95,7 +113,8 @@ struct RecordField<OrderSide> {
 // Read as OrderSide is.
 template <>
 struct RecordField<PositionSide> {
-  static abi::Token into_token(PositionSide side);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, PositionSide side);
   static Result<PositionSide> from_token(const abi::Token& token);
   static std::string debug(PositionSide side) { return std::string(position_side_text(side)); }
 };
@@ -106,23 +125,25 @@ struct RecordField<PositionSide> {
 // limit. Balance({...}).
 template <>
 struct RecordField<Balance> {
-  static abi::Token into_token(const Balance& balance);
+  static void append_dynamic(std::vector<std::uint8_t>& out, const Balance& balance);
   static Result<Balance> from_token(const abi::Token& token);
   static std::string debug(const Balance& balance) { return balance.debug_text(); }
 };
 
-// 32 fixed bytes (the signer's value); ReleaseHash(Hash(0x<64 digits>)).
+// bytes32 (the signer's value); ReleaseHash(Hash(0x<64 digits>)).
 template <>
 struct RecordField<ReleaseHash> {
-  static abi::Token into_token(const ReleaseHash& hash);
+  static constexpr std::size_t static_size = 32;
+  static void write_static(std::uint8_t* dest, const ReleaseHash& hash);
   static Result<ReleaseHash> from_token(const abi::Token& token);
   static std::string debug(const ReleaseHash& hash) { return debug_text(hash); }
 };
 
-// A String token (any other token is Other "Invalid specs expression"); SpecsExpr("<text>").
+// A string: length word, the bytes zero-padded to whole words; read back from a String token (any
+// other token is Other "Invalid specs expression"); SpecsExpr("<text>").
 template <>
 struct RecordField<SpecsExpr> {
-  static abi::Token into_token(const SpecsExpr& expr) { return abi::Token::string(expr.text); }
+  static void append_dynamic(std::vector<std::uint8_t>& out, const SpecsExpr& expr);
   static Result<SpecsExpr> from_token(const abi::Token& token) { return parse_specs_expr(token); }
   static std::string debug(const SpecsExpr& expr) { return debug_text(expr); }
 };
@@ -133,7 +154,7 @@ struct RecordField<SpecsExpr> {
 // ordinal. {ProductSymbol("ETHP"): 5}.
 template <>
 struct RecordField<NextBookOrdinals> {
-  static abi::Token into_token(const NextBookOrdinals& map);
+  static void append_dynamic(std::vector<std::uint8_t>& out, const NextBookOrdinals& map);
   static Result<NextBookOrdinals> from_token(const abi::Token& token);
   static std::string debug(const NextBookOrdinals& map) { return map.debug_text(); }
 };

@@ -2,14 +2,16 @@
 // each record is a list of named fields (RecordLayout), each field type has its token and text
 // forms (RecordField, record_fields.hpp), and the functions below walk the list.
 //
-// A record's value token is the tuple of its fields' tokens in declared order, except for the
-// single-value records (InsuranceFund, Signer, Specs, FeePool), whose value token is their one
-// field's token itself, not wrapped in a tuple. The item ABI value puts it after the kind word
-// (item_abi.hpp).
+// A record's value is the tuple of its fields in declared order, except for the single-value
+// records (InsuranceFund, Signer, Specs, FeePool), whose value is their one field itself, not
+// wrapped in a tuple. The item ABI value puts it after the kind word (item_abi.hpp). Values are
+// written straight into bytes (no token tree: the leaf hash of every tree update writes one) and
+// read back from the decoder's tokens.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,7 @@
 
 #include "abi/token.hpp"
 #include "core/common_error.hpp"
+#include "state/map_tuple_token.hpp"
 #include "state/position.hpp"
 #include "state/price.hpp"
 #include "state/record_fields.hpp"
@@ -145,21 +148,110 @@ struct RecordLayout<EpochMetadata> {
 template <class T>
 using RecordFieldOf = RecordField<std::remove_cvref_t<T>>;
 
-// The record's value token (see the top of this file).
-template <class R>
-abi::Token record_value_token(const R& record) {
-  using Layout = RecordLayout<R>;
-  if constexpr (Layout::single_value) {
-    const auto& field = std::get<0>(Layout::fields(record));
-    return RecordFieldOf<decltype(field)>::into_token(field);
+// --- Writing --------------------------------------------------------------------------------------
+// The value forms of records and fields alike: a record is dynamic when one of its fields is, and
+// its static size is the sum of its fields'; a single-value record takes its value's form.
+
+template <class T>
+concept Record = requires {
+  RecordLayout<T>::name;
+};
+
+template <class T>
+constexpr bool is_dynamic_value();
+
+template <class T>
+constexpr std::size_t static_value_size();
+
+template <class T>
+void write_static_value(std::uint8_t* dest, const T& value);
+
+template <class T>
+void append_dynamic_value(std::vector<std::uint8_t>& out, const T& value);
+
+// The field types of a record, as a pack.
+template <Record R>
+using RecordFieldTypes = decltype(RecordLayout<R>::fields(std::declval<const R&>()));
+
+template <class T>
+constexpr bool is_dynamic_value() {
+  if constexpr (Record<T>) {
+    return []<class... F>(std::type_identity<std::tuple<F...>>) {
+      return (is_dynamic_value<std::remove_cvref_t<F>>() || ...);
+    }(std::type_identity<RecordFieldTypes<T>>{});
   } else {
-    return std::apply(
-        [](const auto&... field) {
-          return abi::Token::tuple({RecordFieldOf<decltype(field)>::into_token(field)...});
-        },
-        Layout::fields(record));
+    return !requires { RecordField<T>::static_size; };
   }
 }
+
+template <class T>
+constexpr std::size_t static_value_size() {
+  if constexpr (Record<T>) {
+    return []<class... F>(std::type_identity<std::tuple<F...>>) {
+      return (static_value_size<std::remove_cvref_t<F>>() + ...);
+    }(std::type_identity<RecordFieldTypes<T>>{});
+  } else {
+    return RecordField<T>::static_size;
+  }
+}
+
+// The bytes a value takes in its enclosing tuple's head.
+template <class T>
+constexpr std::size_t head_size() {
+  if constexpr (is_dynamic_value<T>()) {
+    return 32;
+  } else {
+    return static_value_size<T>();
+  }
+}
+
+// Appends the tuple of `values` in the standard head and tail layout: the heads in order (static
+// values in place, an offset word for each dynamic one, counted from the tuple's start), then the
+// dynamic values' encodings in order.
+template <class... T>
+void append_tuple(std::vector<std::uint8_t>& out, const T&... values) {
+  const std::size_t start = out.size();
+  out.resize(start + (head_size<T>() + ...));
+  std::size_t head = start;
+  auto append_one = [&]<class V>(const V& value) {
+    if constexpr (is_dynamic_value<V>()) {
+      write_u64_word(out.data() + head, out.size() - start);
+      append_dynamic_value(out, value);
+    } else {
+      write_static_value(out.data() + head, value);
+    }
+    head += head_size<V>();
+  };
+  (append_one(values), ...);
+}
+
+template <class T>
+void write_static_value(std::uint8_t* dest, const T& value) {
+  if constexpr (Record<T>) {
+    std::apply(
+        [&](const auto&... field) {
+          ((write_static_value(dest, field),
+            dest += static_value_size<std::remove_cvref_t<decltype(field)>>()),
+           ...);
+        },
+        RecordLayout<T>::fields(value));
+  } else {
+    RecordField<T>::write_static(dest, value);
+  }
+}
+
+template <class T>
+void append_dynamic_value(std::vector<std::uint8_t>& out, const T& value) {
+  if constexpr (!Record<T>) {
+    RecordField<T>::append_dynamic(out, value);
+  } else if constexpr (RecordLayout<T>::single_value) {
+    append_dynamic_value(out, std::get<0>(RecordLayout<T>::fields(value)));
+  } else {
+    std::apply([&](const auto&... field) { append_tuple(out, field...); }, RecordLayout<T>::fields(value));
+  }
+}
+
+// --- Reading and text ----------------------------------------------------------------------------
 
 // Reads an untrusted value token. A tuple's fields are read in order, the first failure being the
 // result: not a tuple is Other "Not a tuple", a tuple that ends before the last field Other "No
