@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/fault.hpp"
+#include "tree/hash_words.hpp"
 #include "values/h256.hpp"
 
 namespace qzr::tree {
@@ -54,7 +55,7 @@ class FlatHashMap {
     for (std::size_t slot = tag & mask();; slot = (slot + 1) & mask()) {
       const Slot& probe = m_slots[slot];
       if (probe.entry == empty_slot) return std::nullopt;
-      if (probe.tag == tag && m_entries[probe.entry].key == key) return Position{probe.entry, tag};
+      if (probe.tag == tag && same_hash(m_entries[probe.entry].key, key)) return Position{probe.entry, tag};
     }
   }
 
@@ -70,6 +71,12 @@ class FlatHashMap {
   void prefetch(std::uint32_t tag) const {
     if (!m_slots.empty()) __builtin_prefetch(&m_slots[tag & mask()]);
   }
+  // Loads the entry named by that home slot (if any) ahead of a lookup; best after prefetch().
+  void prefetch_entry(std::uint32_t tag) const {
+    if (m_slots.empty()) return;
+    const Slot& home = m_slots[tag & mask()];
+    if (home.entry != empty_slot) __builtin_prefetch(&m_entries[home.entry]);
+  }
 
   // Stores `value` under `key`, replacing the value of an existing entry.
   void insert_or_assign(const H256& key, V value) { insert_or_assign(key, tag_of(key), std::move(value)); }
@@ -80,7 +87,7 @@ class FlatHashMap {
     for (;; slot = (slot + 1) & mask()) {
       const Slot& probe = m_slots[slot];
       if (probe.entry == empty_slot) break;
-      if (probe.tag == tag && m_entries[probe.entry].key == key) {
+      if (probe.tag == tag && same_hash(m_entries[probe.entry].key, key)) {
         m_entries[probe.entry].value = std::move(value);
         return;
       }
@@ -98,8 +105,8 @@ class FlatHashMap {
   }
   // Removes the entry at `position` when it still holds `key`, else the entry of `key` if any.
   bool erase(const H256& key, Position position) {
-    if (position.entry < m_entries.size() && is_live(position.entry) &&
-        m_entries[position.entry].key == key) {
+    if (position.entry < m_entries.size() && m_entries[position.entry].live &&
+        same_hash(m_entries[position.entry].key, key)) {
       erase_unchecked(position);
       return true;
     }
@@ -110,7 +117,7 @@ class FlatHashMap {
   template <class Visit>
   void for_each(Visit&& visit) const {
     for (std::size_t index = 0; index < m_entries.size(); ++index) {
-      if (is_live(index)) visit(m_entries[index].key, m_entries[index].value);
+      if (m_entries[index].live) visit(m_entries[index].key, m_entries[index].value);
     }
   }
 
@@ -124,6 +131,7 @@ class FlatHashMap {
   struct Entry {
     H256 key;
     V value;
+    bool live;  // false while on the free list
   };
 
   static std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
@@ -133,25 +141,17 @@ class FlatHashMap {
 
   std::size_t mask() const { return m_slots.size() - 1; }
 
-  bool is_live(std::size_t index) const { return (m_live[index / 64] >> (index % 64)) & 1; }
-  void set_live(std::size_t index, bool live) {
-    const std::uint64_t bit = std::uint64_t{1} << (index % 64);
-    m_live[index / 64] = live ? (m_live[index / 64] | bit) : (m_live[index / 64] & ~bit);
-  }
-
   std::uint32_t take_free_entry(const H256& key, V&& value) {
     if (!m_free.empty()) {
       const std::uint32_t index = m_free.back();
       m_free.pop_back();
       m_entries[index].key = key;
       m_entries[index].value = std::move(value);
-      set_live(index, true);
+      m_entries[index].live = true;
       return index;
     }
     if (m_entries.size() >= empty_slot) fault("node store map exceeds 2^32 - 1 entries");
-    m_entries.push_back(Entry{key, std::move(value)});
-    if (m_live.size() * 64 < m_entries.size()) m_live.push_back(0);
-    set_live(m_entries.size() - 1, true);
+    m_entries.push_back(Entry{key, std::move(value), true});
     return static_cast<std::uint32_t>(m_entries.size() - 1);
   }
 
@@ -174,12 +174,11 @@ class FlatHashMap {
       // Empty again: drop every entry; the seed and the slot array stay.
       m_entries.clear();
       m_free.clear();
-      m_live.clear();
       return;
     }
     // Release what the value owns now; a trivial value is just overwritten on reuse.
     if constexpr (!std::is_trivially_destructible_v<V>) m_entries[position.entry].value = V();
-    set_live(position.entry, false);
+    m_entries[position.entry].live = false;
     m_free.push_back(position.entry);
   }
 
@@ -199,7 +198,6 @@ class FlatHashMap {
   std::vector<Slot> m_slots;
   std::vector<Entry> m_entries;
   std::vector<std::uint32_t> m_free;
-  std::vector<std::uint64_t> m_live;
   std::size_t m_size = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "tree/hash_words.hpp"
 #include "values/keccak.hpp"
 
 namespace qzr::tree {
@@ -20,13 +21,13 @@ H256 keccak_of_pair(const H256& first, const H256& second) noexcept {
 }  // namespace
 
 H256 smt_merge(const H256& left, const H256& right) noexcept {
-  if (left.is_zero()) return right;
-  if (right.is_zero()) return left;
+  if (is_zero_hash(left)) return right;
+  if (is_zero_hash(right)) return left;
   return keccak_of_pair(left, right);
 }
 
 H256 smt_hash_leaf(const H256& key, const H256& value_hash) noexcept {
-  if (value_hash.is_zero()) return H256();
+  if (is_zero_hash(value_hash)) return H256();
   return keccak_of_pair(key, value_hash);
 }
 

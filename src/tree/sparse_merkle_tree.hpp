@@ -20,6 +20,7 @@
 #include "core/fault.hpp"
 #include "tree/compiled_proof.hpp"
 #include "tree/concurrent_store.hpp"
+#include "tree/hash_words.hpp"
 #include "tree/merkle_proof.hpp"
 #include "tree/smt_hash.hpp"
 
@@ -136,67 +137,90 @@ class SparseMerkleTree {
 
 template <TreeValue V>
 std::expected<H256, SmtError> SparseMerkleTree<V>::update(const H256& key, V value) {
-  // The path from the root down: (height, sibling) pairs; and the records the walk removes.
+  // The path from the root down as (height, sibling) pairs, and the records the walk passes and
+  // removes. Uninitialised on purpose: only the first path_length / removed_count are used.
   struct PathEntry {
     std::uint8_t height;
-    H256 sibling;
+    H256::Bytes sibling;
   };
   struct Removal {
-    H256 hash;
+    H256::Bytes hash;
     BranchMap::Position position;
   };
   std::array<PathEntry, 256> path;
   std::array<Removal, 256> removed_splits;
   std::size_t path_length = 0;
   std::size_t removed_count = 0;
-  std::optional<Removal> removed_leaf;
+  std::optional<std::pair<H256, BranchMap::Position>> removed_leaf;
 
-  // Walk: read only.
-  if (!m_root.is_zero()) {
-    auto guard = m_store.branches_lock().read_unless_poisoned();
-    if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
-    const BranchMap& branches = **guard;
-    H256 node = m_root;
-    for (;;) {
-      const auto position = branches.locate(node);
-      if (!position) return std::unexpected(SmtError::missing_branch(node));
-      const BranchNode& record = branches.at(*position);
-      const std::uint8_t height = std::max(key.fork_height(record.key), record.fork_height);
-      if (path_length == path.size()) fault_cyclic_store();
-      if (!record.node_type.is_pair()) {
-        if (record.key != key) {
-          path[path_length++] = {height, record.node_type.first()};
-        } else {
-          removed_leaf = Removal{node, *position};
+  struct Rebuilt {
+    H256::Bytes key_side_child;
+    H256::Bytes merged;
+    std::uint32_t tag;
+  };
+  std::array<Rebuilt, 256> rebuilt;
+  H256 leaf_hash, new_root;
+  std::uint32_t leaf_record_tag = 0;
+
+  // Walk and hash under read locks (both held: branches first, then leaves).
+  {
+    auto branches_guard = m_store.branches_lock().read_unless_poisoned();
+    if (!branches_guard) return std::unexpected(poisoned_store_error(branches_guard.error()));
+    const BranchMap& branches = **branches_guard;
+    // Walk: read only.
+    if (!is_zero_hash(m_root)) {
+      H256 node = m_root;
+      for (;;) {
+        const auto position = branches.locate(node);
+        if (!position) return std::unexpected(SmtError::missing_branch(node));
+        const BranchNode& record = branches.at(*position);
+        const std::uint8_t height = std::max(fork_height_of(key, record.key), record.fork_height);
+        if (path_length == path.size()) fault_cyclic_store();
+        if (!record.node_type.is_pair()) {
+          if (!same_hash(record.key, key)) {
+            path[path_length++] = {height, record.node_type.first().bytes()};
+          } else {
+            removed_leaf.emplace(node, *position);
+          }
+          break;
         }
-        break;
+        if (height > record.fork_height) {
+          // The key leaves this subtree above its split: the whole subtree becomes the sibling.
+          path[path_length++] = {height, node.bytes()};
+          break;
+        }
+        removed_splits[removed_count++] = {node.bytes(), *position};
+        const Children children = record.children_at(height);
+        const bool right = key.get_bit(height);
+        path[path_length++] = {height, (right ? children.left : children.right).bytes()};
+        const H256 next = right ? children.right : children.left;
+        // A record naming itself would be gone by the time it is fetched again.
+        if (same_hash(next, node)) return std::unexpected(SmtError::missing_branch(node));
+        node = next;
       }
-      if (height > record.fork_height) {
-        // The key leaves this subtree above its split: the whole subtree becomes the sibling.
-        path[path_length++] = {height, node};
-        break;
-      }
-      removed_splits[removed_count++] = {node, *position};
-      const Children children = record.children_at(height);
-      const bool right = key.get_bit(height);
-      path[path_length++] = {height, right ? children.left : children.right};
-      const H256 next = right ? children.right : children.left;
-      // A record naming itself would be gone by the time it is fetched again.
-      if (next == node) return std::unexpected(SmtError::missing_branch(node));
-      node = next;
     }
-  }
 
-  // Hash: the new leaf and every split on the path, bottom up.
-  const H256 leaf_hash = smt_hash_leaf(key, Traits::value_hash(value));
-  std::array<H256, 256> key_side_child;
-  std::array<H256, 256> merged;
-  H256 node = leaf_hash;
-  for (std::size_t i = path_length; i-- > 0;) {
-    const PathEntry& entry = path[i];
-    key_side_child[i] = node;
-    merged[i] = key.get_bit(entry.height) ? smt_merge(entry.sibling, node) : smt_merge(node, entry.sibling);
-    node = merged[i];
+    // Hash: the new leaf and every split on the path, bottom up. The slots (and the old leaf's
+    // entry) that the changes will touch are fetched into the cache meanwhile. A poisoned leaf
+    // map only loses its prefetches here; whether the update needs it is decided below.
+    auto leaves_guard = m_store.leaves_lock().read_unless_poisoned();
+    const LeafMap<V>* leaves = leaves_guard ? &**leaves_guard : nullptr;
+    if (leaves && removed_leaf) leaves->prefetch(leaves->tag_of(removed_leaf->first));
+    const H256 value_hash = Traits::value_hash(value);
+    if (leaves && removed_leaf) leaves->prefetch_entry(leaves->tag_of(removed_leaf->first));
+    leaf_hash = smt_hash_leaf(key, value_hash);
+    leaf_record_tag = branches.tag_of(leaf_hash);
+    branches.prefetch(leaf_record_tag);
+    if (leaves) leaves->prefetch(leaves->tag_of(leaf_hash));
+    H256 node = leaf_hash;
+    for (std::size_t i = path_length; i-- > 0;) {
+      const H256 sibling(path[i].sibling);
+      const H256 merged = key.get_bit(path[i].height) ? smt_merge(sibling, node) : smt_merge(node, sibling);
+      rebuilt[i] = {node.bytes(), merged.bytes(), branches.tag_of(merged)};
+      if (!is_zero_hash(node)) branches.prefetch(rebuilt[i].tag);
+      node = merged;
+    }
+    new_root = node;
   }
 
   // Apply: take every lock needed before changing anything.
@@ -204,33 +228,32 @@ std::expected<H256, SmtError> SparseMerkleTree<V>::update(const H256& key, V val
   if (!branches_guard) return std::unexpected(poisoned_store_error(branches_guard.error()));
   BranchMap& branches = **branches_guard;
   std::optional<typename ConcurrentStore<V>::Leaves::WriteGuard> leaves_guard;
-  if (removed_leaf || !leaf_hash.is_zero()) {
+  if (removed_leaf || !is_zero_hash(leaf_hash)) {
     auto guard = m_store.leaves_lock().write_unless_poisoned();
     if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
     leaves_guard.emplace(std::move(*guard));
   }
 
-  for (std::size_t i = 0; i < removed_count; ++i)
-    branches.erase(removed_splits[i].hash, removed_splits[i].position);
+  for (std::size_t i = 0; i < removed_count; ++i) {
+    branches.erase(H256(removed_splits[i].hash), removed_splits[i].position);
+  }
   if (removed_leaf) {
-    (**leaves_guard).erase(removed_leaf->hash);
-    branches.erase(removed_leaf->hash, removed_leaf->position);
+    (**leaves_guard).erase(removed_leaf->first);
+    branches.erase(removed_leaf->first, removed_leaf->second);
   }
-
-  for (std::size_t i = 0; i < path_length; ++i) {
-    if (!key_side_child[i].is_zero()) branches.prefetch(branches.tag_of(merged[i]));
-  }
-  if (!leaf_hash.is_zero()) {
+  if (!is_zero_hash(leaf_hash)) {
     (**leaves_guard).insert_or_assign(leaf_hash, LeafNode<V>{key, std::move(value)});
-    branches.insert_or_assign(leaf_hash, BranchNode{0, key, NodeType::single(leaf_hash)});
+    branches.insert_or_assign(leaf_hash, leaf_record_tag, BranchNode{0, key, NodeType::single(leaf_hash)});
   }
   for (std::size_t i = path_length; i-- > 0;) {
+    const H256 key_side_child(rebuilt[i].key_side_child);
     // Below a deleted leaf the key side stays empty: the split dissolves into its other child.
-    if (key_side_child[i].is_zero()) continue;
+    if (is_zero_hash(key_side_child)) continue;
     branches.insert_or_assign(
-        merged[i], BranchNode{path[i].height, key, NodeType::pair(key_side_child[i], path[i].sibling)});
+        H256(rebuilt[i].merged), rebuilt[i].tag,
+        BranchNode{path[i].height, key, NodeType::pair(key_side_child, H256(path[i].sibling))});
   }
-  m_root = node;
+  m_root = new_root;
   return m_root;
 }
 
