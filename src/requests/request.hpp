@@ -1,0 +1,35 @@
+// The request envelope of the request dict form: a client request (a signed intent), a command of
+// the sequencer or an administrative command. Each family is a tagged union whose alternatives are
+// in their declared order; the envelope adds nothing to the written form.
+#pragma once
+
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+#include "requests/intents.hpp"
+#include "requests/sequencer_records.hpp"
+
+namespace qzr {
+
+// The genesis command: no content and no Python class.
+struct Genesis {};
+
+// No Python class builds one; its written form is fixed all the same.
+struct DisasterRecovery {
+  std::uint64_t request_index = 0;
+  std::vector<Signature> signatures;
+};
+
+// Variants Order, CancelOrder, CancelAll, Withdraw, WithdrawQZR, InsuranceFundWithdraw, ProfileUpdate.
+using ClientRequest = std::variant<OrderIntent, CancelOrderIntent, CancelAllIntent, WithdrawIntent,
+                                   WithdrawQZRIntent, InsuranceFundWithdrawIntent, ProfileUpdate>;
+// Variants Genesis, IndexPrice, Block, AdvanceTime, AdvanceEpoch, AdvanceSettlementEpoch, PriceCheckpoint.
+using Cmd = std::variant<Genesis, IndexPrice, Block, StampedTimeValue, AdvanceEpoch, AdvanceSettlementEpoch,
+                         MintPriceCheckpoint>;
+// Variant DisasterRecovery.
+using AdminCmd = std::variant<DisasterRecovery>;
+
+using Request = std::variant<ClientRequest, Cmd, AdminCmd>;
+
+}  // namespace qzr

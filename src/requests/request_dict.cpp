@@ -1,0 +1,136 @@
+// The request dict writer, driven by the records' field lists.
+#include "requests/request_dict.hpp"
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/debug_quote.hpp"
+#include "core/fault.hpp"
+#include "requests/record_fields.hpp"
+
+namespace qzr {
+namespace {
+
+using Written = std::expected<DictValue, DictWriterError>;
+
+// The variant names of each family, in declared order (the index of the std::variant).
+constexpr std::array<std::string_view, std::variant_size_v<ClientRequest>> client_request_names = {
+    "Order", "CancelOrder", "CancelAll", "Withdraw", "WithdrawQZR", "InsuranceFundWithdraw", "ProfileUpdate"};
+constexpr std::array<std::string_view, std::variant_size_v<Cmd>> cmd_names = {
+    "Genesis",        "IndexPrice", "Block", "AdvanceTime", "AdvanceEpoch", "AdvanceSettlementEpoch",
+    "PriceCheckpoint"};
+constexpr std::array<std::string_view, std::variant_size_v<AdminCmd>> admin_cmd_names = {"DisasterRecovery"};
+
+const auto& variant_names(const ClientRequest&) { return client_request_names; }
+const auto& variant_names(const Cmd&) { return cmd_names; }
+const auto& variant_names(const AdminCmd&) { return admin_cmd_names; }
+
+template <class Record>
+Written write_record(const Record& record);
+
+Written write_value(const ProductSymbol& value) {
+  Result<std::string> text = unpack_product_symbol(value);
+  if (!text) return std::unexpected(DictWriterError{text.error().display()});
+  return DictValue(std::move(*text));
+}
+Written write_value(const StrategyId& value) { return DictValue(strategy_id_text(value)); }
+Written write_value(const Hash& value) { return DictValue(to_hex(value)); }
+Written write_value(const Bytes25& value) { return DictValue(to_hex(value)); }
+Written write_value(const TokenAddress& value) { return DictValue(to_hex(value)); }
+Written write_value(const Signature& value) { return DictValue(to_hex(value)); }
+Written write_value(const UnscaledI128& value) { return DictValue(value.value.to_string()); }
+Written write_value(OrderSide value) { return DictValue(order_side_name(value)); }
+Written write_value(OrderType value) { return DictValue(request_enum_name(value)); }
+Written write_value(SettlementAction value) { return DictValue(settlement_action_dict_name(value)); }
+Written write_value(PriceMetadata value) {
+  return DictValue(DictValue::Dict{{"t", DictValue(request_enum_name(value))}});
+}
+Written write_value(bool value) { return DictValue(value); }
+Written write_value(std::uint64_t value) { return DictValue(value); }
+Written write_value(std::int64_t value) { return DictValue(value); }
+Written write_value(const StampedTimeValue& value) { return write_record(value); }
+
+template <class T>
+Written write_value(const std::vector<T>& values) {
+  DictValue::List list;
+  list.reserve(values.size());
+  for (const T& value : values) {
+    Written element = write_value(value);
+    if (!element) return element;
+    list.push_back(std::move(*element));
+  }
+  return DictValue(std::move(list));
+}
+
+template <class Record>
+Written write_record(const Record& record) {
+  DictValue::Dict dict;
+  std::optional<DictWriterError> error;
+  record_fields::for_each_field(record, [&](std::string_view, std::string_view key, const auto& value) {
+    if (error) return;
+    Written written = write_value(value);
+    if (!written) {
+      error = std::move(written.error());
+      return;
+    }
+    dict.push_back({std::string(key), std::move(*written)});
+  });
+  if (error) return std::unexpected(std::move(*error));
+  return DictValue(std::move(dict));
+}
+
+// "0x" and the number in lower-case hex without leading zeros; zero is "0x0".
+std::string block_number_hex(std::uint64_t number) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::string text = "0x";
+  int shift = 60;
+  while (shift > 0 && ((number >> shift) & 0xf) == 0) shift -= 4;
+  for (; shift >= 0; shift -= 4) text += digits[(number >> shift) & 0xf];
+  return text;
+}
+
+// The content of a variant, or nullopt for a variant without one.
+template <class Record>
+std::expected<std::optional<DictValue>, DictWriterError> write_content(const Record& record) {
+  if constexpr (std::is_same_v<Record, Genesis>) {
+    return std::nullopt;
+  } else if constexpr (std::is_same_v<Record, Block>) {
+    return DictValue(block_number_hex(record.number));
+  } else {
+    Written written = write_record(record);
+    if (!written) return std::unexpected(std::move(written.error()));
+    return std::move(*written);
+  }
+}
+
+template <class Family, std::size_t N>
+Written write_family(const Family& family, const std::array<std::string_view, N>& names) {
+  return std::visit(
+      [&](const auto& record) -> Written {
+        auto content = write_content(record);
+        if (!content) return std::unexpected(std::move(content.error()));
+        DictValue::Dict dict;
+        dict.push_back({"t", DictValue(names[family.index()])});
+        if (*content) dict.push_back({"c", std::move(**content)});
+        return DictValue(std::move(dict));
+      },
+      family);
+}
+
+}  // namespace
+
+std::string DictWriterError::debug() const { return "Message(" + debug_quote(message) + ")"; }
+
+std::expected<DictValue, DictWriterError> write_request_dict(const Request& request) {
+  return std::visit([](const auto& family) { return write_family(family, variant_names(family)); }, request);
+}
+
+DictValue request_dict(const Request& request) {
+  std::expected<DictValue, DictWriterError> written = write_request_dict(request);
+  if (!written) fault("called `Result::unwrap()` on an `Err` value: " + written.error().debug());
+  return std::move(*written);
+}
+
+}  // namespace qzr

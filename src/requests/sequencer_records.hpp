@@ -1,0 +1,63 @@
+// The commands the sequencer orders among the traders' requests: a block number, an index price,
+// a time advance, epoch and settlement-epoch advances and a price checkpoint. Plain records whose
+// fields are in declared order; IndexPrice prices hold recorded amounts (recorded_amount()).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "requests/request_enums.hpp"
+#include "values/fixed_bytes.hpp"
+#include "values/recorded_amount.hpp"
+#include "values/symbols.hpp"
+
+namespace qzr {
+
+// The verified state's relative time with a wall-clock stamp; the Python class AdvanceTime.
+struct StampedTimeValue {
+  std::uint64_t value = 0;
+  std::int64_t timestamp = 0;
+
+  friend bool operator==(const StampedTimeValue&, const StampedTimeValue&) = default;
+};
+
+// An Ethereum block number posted by the block producer.
+struct Block {
+  std::uint64_t number = 0;
+};
+
+struct IndexPrice {
+  ProductSymbol symbol;
+  UnscaledI128 price;
+  UnscaledI128 prev_price;
+  PriceMetadata metadata = PriceMetadata::Empty;
+  std::uint64_t timestamp = 0;
+};
+
+struct AdvanceEpoch {
+  std::uint64_t epoch_id = 0;
+  StampedTimeValue time;
+};
+
+struct AdvanceSettlementEpoch {
+  std::uint64_t epoch_id = 0;
+  StampedTimeValue time;
+  // In the order given; duplicates allowed.
+  std::vector<SettlementAction> actions;
+};
+
+// Its request dict variant is PriceCheckpoint.
+struct MintPriceCheckpoint {
+  std::uint64_t time_value = 0;
+};
+
+// The 160 bytes an index price hash covers, five ABI words: the symbol's text word (length byte,
+// text, zeros), the signed decimal words of price and previous price (byte 15 the sign, bytes 16
+// to 31 the magnitude in millionths), the metadata discriminant and the timestamp, big-endian.
+std::array<std::uint8_t, 160> index_price_hash_preimage(const IndexPrice& price);
+
+// The first 25 bytes of the Keccak-256 digest of that preimage. Negative prices hash by their
+// sign byte and magnitude; nothing fails.
+Bytes25 index_price_hash(const IndexPrice& price);
+
+}  // namespace qzr
