@@ -74,11 +74,12 @@ std::optional<PriceMetadata> price_metadata_from_discriminant(std::uint64_t disc
   return from_discriminant<PriceMetadata>(price_metadata_variants, discriminant);
 }
 
-std::optional<PriceMetadata> price_metadata_from_name(std::string_view name) noexcept {
+Result<PriceMetadata> parse_price_metadata_tag(std::string_view name) {
   for (std::size_t index = 0; index < std::size(price_metadata_variants); ++index) {
     if (price_metadata_variants[index].name == name) return static_cast<PriceMetadata>(index);
   }
-  return std::nullopt;
+  return fail(CommonError::other("unknown variant `" + std::string(name) +
+                                 "`, expected `Empty` or `SingleNamePerpetual`"));
 }
 
 }  // namespace qzr

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/common_error.hpp"
+
 namespace qzr {
 
 // The side of a position; Empty is the side of a position that holds nothing.
@@ -35,8 +37,10 @@ std::optional<TradeSide> trade_side_from_discriminant(std::uint64_t discriminant
 std::optional<PriceDirection> price_direction_from_discriminant(std::uint64_t discriminant) noexcept;
 std::optional<PriceMetadata> price_metadata_from_discriminant(std::uint64_t discriminant) noexcept;
 
-// The PriceMetadata variant whose name is exactly `name` (case-sensitive), or nullopt.
-std::optional<PriceMetadata> price_metadata_from_name(std::string_view name) noexcept;
+// The tag ("t") of PriceMetadata's dict form: exactly "Empty" or "SingleNamePerpetual" (case and
+// length must match). Any other text fails with Other "unknown variant `<name>`, expected `Empty`
+// or `SingleNamePerpetual`" (the name as given, unescaped).
+Result<PriceMetadata> parse_price_metadata_tag(std::string_view name);
 
 template <class E>
 constexpr std::uint8_t accounting_discriminant(E value) noexcept {

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace qzr {
 namespace {
+
+using namespace std::string_view_literals;
 
 TEST(AccountingEnums, PositionSideNamesAndTexts) {
   // The empty side is the member Empty but prints "None" inside records.
@@ -60,10 +63,11 @@ TEST(AccountingEnums, PriceDirectionNames) {
   EXPECT_EQ(price_direction_from_discriminant(4), std::nullopt);
 }
 
-TEST(AccountingEnums, PriceMetadataNames) {
-  // The names are the "t" tags of the dict form; the reading is exact (case-sensitive).
+TEST(AccountingEnums, PriceMetadataTags) {
+  // The tags are the "t" values of the dict form; the reading is exact (case and length), and a
+  // refused tag is named as given in the reader's message.
   struct Case {
-    std::string_view name;
+    std::string_view tag;
     std::optional<PriceMetadata> metadata;
   };
   static constexpr Case cases[] = {
@@ -73,12 +77,20 @@ TEST(AccountingEnums, PriceMetadataNames) {
       {"SingleNamePerpetual ", std::nullopt},
       {"", std::nullopt},
       {"None", std::nullopt},
+      {"Empty\0"sv, std::nullopt},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(price_metadata_from_name(c.name), c.metadata);
+    SCOPED_TRACE(c.tag);
+    const Result<PriceMetadata> metadata = parse_price_metadata_tag(c.tag);
     if (c.metadata) {
-      EXPECT_EQ(price_metadata_name(*c.metadata), c.name);
+      ASSERT_TRUE(metadata.has_value());
+      EXPECT_EQ(*metadata, *c.metadata);
+      EXPECT_EQ(price_metadata_name(*metadata), c.tag);
+    } else {
+      ASSERT_FALSE(metadata.has_value());
+      EXPECT_EQ(metadata.error().kind(), CommonError::Kind::Other);
+      EXPECT_EQ(metadata.error().display(),
+                "unknown variant `" + std::string(c.tag) + "`, expected `Empty` or `SingleNamePerpetual`");
     }
   }
   EXPECT_EQ(price_metadata_from_discriminant(0), PriceMetadata::Empty);
