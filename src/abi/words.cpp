@@ -33,10 +33,11 @@ Result<SignedDecimalWord> signed_decimal_word_from_token(const Token& token) {
 }
 
 SignedDecimalWord signed_decimal_word_of(const Decimal& amount) {
-  const bool negative = amount.is_sign_negative();
-  // A recorded absolute value is non-negative and at most RECORDED_MAX, so the unscaled
-  // conversion neither faults nor exceeds 2^96 - 1.
-  return {decimal_to_unscaled_u128(round_recorded_decimal(amount.abs())), negative};
+  // The millionths of the recorded absolute value, without building it: truncating the absolute
+  // value's millionths is the rounding toward zero, and clamping them to 2^96 - 1 is the clamping
+  // to RECORDED_MAX (the leaf hash of every update runs through here).
+  const UInt128 millionths = decimal_to_unscaled_u128(amount.abs());
+  return {millionths < Decimal::max_mantissa ? millionths : Decimal::max_mantissa, amount.is_sign_negative()};
 }
 
 Decimal decimal_of_signed_decimal_word(const SignedDecimalWord& word) noexcept {
@@ -108,20 +109,23 @@ Result<ProductSymbol> product_symbol_from_token(const Token& token) {
 
 // --- Order side ---------------------------------------------------------------------------------
 
-Token order_side_into_token(OrderSide side) {
-  return Token::tuple({Token::unsigned_int(U256::from_u64(order_side_discriminant(side)))});
+Token discriminant_tuple_into_token(std::uint64_t discriminant) {
+  return Token::tuple({Token::unsigned_int(U256::from_u64(discriminant))});
 }
 
-Result<OrderSide> order_side_from_token(const Token& token) {
+Result<U256> discriminant_tuple_from_token(const Token& token) {
   const std::vector<Token>* elements = token.if_tuple();
   if (elements == nullptr) return fail(CommonError::other("Not a tuple"));
   if (elements->empty()) return fail(CommonError::other("Empty token stream"));
-  Result<U256> discriminant = u256_from_int_token(elements->front());
-  if (!discriminant) return fail(std::move(discriminant.error()));
-  const std::optional<std::uint64_t> narrow = discriminant->to_u64();
-  const std::optional<OrderSide> side = narrow ? order_side_from_discriminant(*narrow) : std::nullopt;
-  if (!side) return fail(CommonError::other("Discriminant out of bounds"));
-  return *side;
+  return u256_from_int_token(elements->front());
+}
+
+Token order_side_into_token(OrderSide side) {
+  return discriminant_tuple_into_token(order_side_discriminant(side));
+}
+
+Result<OrderSide> order_side_from_token(const Token& token) {
+  return discriminant_tuple_member(token, &order_side_from_discriminant);
 }
 
 // --- 32-byte and integer readings ---------------------------------------------------------------
@@ -139,5 +143,22 @@ Result<U256> u256_from_int_token(const Token& token) {
   if (const U256* bits = token.if_int()) return *bits;
   return fail(CommonError::other("Expected `U256`, got " + token.debug()));
 }
+
+Result<std::uint64_t> u64_from_uint_token(const Token& token) {
+  if (const U256* value = token.if_uint()) return value->low_u64();
+  if (const U256* bits = token.if_int()) return bits->low_u64();
+  return fail(CommonError::other("Expected `u64`, got " + token.debug()));
+}
+
+Result<bool> bool_from_token(const Token& token) {
+  if (const bool* value = token.if_bool()) return *value;
+  return fail(CommonError::other("Expected `bool`, got " + token.debug()));
+}
+
+// --- Single 32-byte values ----------------------------------------------------------------------
+
+Result<H256> h256_from_tokens(const Token& token) { return h256_from_token(token); }
+
+Token into_single_token(std::span<const std::uint8_t, 32> bytes) { return bytes32_into_token(bytes); }
 
 }  // namespace qzr::abi

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "abi/token.hpp"
@@ -100,14 +101,35 @@ Result<ProductSymbol> product_symbol_from_token(const Token& token);
 
 // --- Order side ---------------------------------------------------------------------------------
 
-// The Tuple token whose one element is the Uint token of the side's discriminant.
+// The Tuple token whose one element is the Uint token of a discriminant: the layout of the side
+// values inside records.
+Token discriminant_tuple_into_token(std::uint64_t discriminant);
+
+// The first element of a Tuple token, read with u256_from_int_token; elements after the first are
+// ignored. Fails with Other "Not a tuple" for another token, Other "Empty token stream" for an
+// empty tuple, and the error of u256_from_int_token.
+Result<U256> discriminant_tuple_from_token(const Token& token);
+
+// The member that `member_of` gives for the discriminant tuple's number (nullopt for a number
+// without a member). Fails as discriminant_tuple_from_token, and with Other "Discriminant out of
+// bounds" for a number without a member (2^64 and above included).
+template <class Member>
+Result<Member> discriminant_tuple_member(const Token& token,
+                                         std::optional<Member> (*member_of)(std::uint64_t) noexcept) {
+  Result<U256> discriminant = discriminant_tuple_from_token(token);
+  if (!discriminant) return fail(std::move(discriminant.error()));
+  const std::optional<std::uint64_t> narrow = discriminant->to_u64();
+  const std::optional<Member> member = narrow ? member_of(*narrow) : std::nullopt;
+  if (!member) return fail(CommonError::other("Discriminant out of bounds"));
+  return *member;
+}
+
+// The discriminant tuple of the side.
 Token order_side_into_token(OrderSide side);
 
-// The side of a Tuple token whose first element is an integer token holding 0 (Bid) or 1 (Ask);
-// elements after the first are ignored. Fails with Other "Not a tuple" for another token, Other
-// "Empty token stream" for an empty tuple, the error of u256_from_int_token for a first element
-// that is not an integer, and Other "Discriminant out of bounds" for any other value (2^64 and
-// above included).
+// The side of a discriminant tuple holding 0 (Bid) or 1 (Ask). Fails as
+// discriminant_tuple_from_token, and with Other "Discriminant out of bounds" for any other value
+// (2^64 and above included).
 Result<OrderSide> order_side_from_token(const Token& token);
 
 // --- 32-byte and integer readings ---------------------------------------------------------------
@@ -120,5 +142,23 @@ Result<H256> h256_from_token(const Token& token);
 // The 256-bit value of a Uint token, or the two's complement bits of an Int token as they stand.
 // Any other token fails with Other "Expected `U256`, got " followed by its debug text.
 Result<U256> u256_from_int_token(const Token& token);
+
+// The low 64 bits of a Uint token, or of an Int token's two's complement bits; the bits above
+// are dropped without a check (stored values rely on this lenient reading). Any other token fails
+// with Other "Expected `u64`, got " followed by its debug text.
+Result<std::uint64_t> u64_from_uint_token(const Token& token);
+
+// The value of a Bool token. Any other token fails with Other "Expected `bool`, got " followed by
+// its debug text.
+Result<bool> bool_from_token(const Token& token);
+
+// --- Single 32-byte values ----------------------------------------------------------------------
+
+// The reader of a value that is one 32-byte word in its own right (a signer's release hash):
+// h256_from_token, with its errors.
+Result<H256> h256_from_tokens(const Token& token);
+
+// The writer that pairs with h256_from_tokens: the FixedBytes token of the 32 bytes, in order.
+Token into_single_token(std::span<const std::uint8_t, 32> bytes);
 
 }  // namespace qzr::abi

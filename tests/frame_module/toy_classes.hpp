@@ -4,13 +4,16 @@
 //           parameters, class and static methods, properties, unary, size, comparison, number
 //           and mapping slots, a faulting method and one that calls back into Python;
 //   Point   frozen, separate comparison bodies (only ==);
-//   Color   an enumeration whose members are class attributes holding instances of itself;
+//   Color   hand-written members that are class attributes holding instances of itself (the
+//           member kinds below the enumeration tables);
 //   Unit    a constructor without parameters;
 //   Opaque  no constructor, empty docstring, a length too large for a Python size;
 //   Scratch no constructor and no __repr__ (its __new__ is replaced by the tests);
 //   Broken  a docstring with a NUL inside, so its type object never builds;
 //   Flaky   a class attribute that fails while `flaky_attributes_fail` is set;
-//   BadAttribute  a class attribute that the type object refuses to store.
+//   BadAttribute  a class attribute that the type object refuses to store;
+//   Shade   a simple enum declared as a table; Level a frozen enum read as an unsigned byte;
+//   DuplicateName, DuplicateSlot  a member name or a slot declared twice, so their types never build.
 #pragma once
 
 #include <climits>
@@ -251,6 +254,10 @@ inline py::PyResult<std::int64_t> flaky_answer() {
 inline FlakyValue flaky_itself() { return FlakyValue{7}; }
 inline std::int64_t flaky_number(const FlakyValue& flaky) { return flaky.number; }
 
+inline std::int64_t duplicate_number(const DuplicateNameValue&) { return 1; }
+inline std::int64_t duplicate_number_again(const DuplicateNameValue&) { return 2; }
+inline std::string duplicate_repr(const DuplicateSlotValue&) { return "DuplicateSlot()"; }
+
 // A class attribute the type refuses to store: __qualname__ must be a str.
 inline std::int64_t bad_qualname() { return 5; }
 
@@ -262,7 +269,6 @@ template <>
 struct ClassDef<frametest::ToyValue> {
   static constexpr const char* name = "Toy";
   static constexpr const char* doc = "A toy value with a number, a label and a list of items.";
-  static constexpr const char* text_signature = "(number, label=None, items=None)";
   static constexpr bool frozen = false;
   using members = Members<
       Constructor<frametest::make_toy, "number", "label=None", "items=None">,
@@ -292,19 +298,17 @@ template <>
 struct ClassDef<frametest::PointValue> {
   static constexpr const char* name = "Point";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(x, y)";
   static constexpr bool frozen = true;
-  using members = Members<Constructor<frametest::make_point, "x", "y">, Getter<"x", frametest::point_x>,
-                          Getter<"y", frametest::point_y>, Method<"moved", frametest::moved, "dx", "dy">,
-                          Comparisons<frametest::point_eq, nullptr, nullptr, nullptr, nullptr, nullptr>,
-                          Hash<frametest::point_hash>, Repr<frametest::point_repr>>;
+  using members =
+      Members<Constructor<frametest::make_point, "x", "y">, Getter<"x", frametest::point_x>,
+              Getter<"y", frametest::point_y>, Method<"moved", frametest::moved, "dx", "dy">,
+              Comparisons<Eq<frametest::point_eq>>, Hash<frametest::point_hash>, Repr<frametest::point_repr>>;
 };
 
 template <>
 struct ClassDef<frametest::ColorValue> {
   static constexpr const char* name = "Color";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(name)";
   static constexpr bool frozen = false;
   using members =
       Members<Constructor<frametest::color_from_name, "name">, ClassAttribute<"Red", frametest::red>,
@@ -316,7 +320,6 @@ template <>
 struct ClassDef<frametest::UnitValue> {
   static constexpr const char* name = "Unit";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "()";
   static constexpr bool frozen = true;
   using members = Members<Constructor<frametest::make_unit>, Repr<frametest::unit_repr>>;
 };
@@ -325,7 +328,6 @@ template <>
 struct ClassDef<frametest::ConversionsValue> {
   static constexpr const char* name = "Conversions";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<StaticMethod<"i8", frametest::echo<std::int8_t>, "v">,
                           StaticMethod<"u8", frametest::echo<std::uint8_t>, "v">,
@@ -354,7 +356,6 @@ template <>
 struct ClassDef<frametest::OpaqueValue> {
   static constexpr const char* name = "Opaque";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<Getter<"text", frametest::opaque_text>, Len<frametest::opaque_len>>;
 };
@@ -363,7 +364,6 @@ template <>
 struct ClassDef<frametest::ScratchValue> {
   static constexpr const char* name = "Scratch";
   static constexpr const char* doc = "Scratch values, made by make_scratch().";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = false;
   using members =
       Members<Method<"number", frametest::scratch_number>, Getter<"label", frametest::scratch_label>>;
@@ -373,7 +373,6 @@ template <>
 struct ClassDef<frametest::BrokenValue> {
   static constexpr const char* name = "Broken";
   static constexpr std::string_view doc{"Broken\0doc", 10};
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<Getter<"number", frametest::broken_number>>;
 };
@@ -382,7 +381,6 @@ template <>
 struct ClassDef<frametest::FlakyValue> {
   static constexpr const char* name = "Flaky";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members =
       Members<ClassAttribute<"answer", frametest::flaky_answer>,
@@ -393,9 +391,52 @@ template <>
 struct ClassDef<frametest::BadAttributeValue> {
   static constexpr const char* name = "BadAttribute";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   using members = Members<ClassAttribute<"__qualname__", frametest::bad_qualname>>;
+};
+
+template <>
+struct EnumDef<frametest::ShadeValue> : SimpleEnum {
+  static constexpr const char* name = "Shade";
+  static constexpr EnumMember<frametest::ShadeValue> table[] = {
+      {"Light", frametest::ShadeValue::Light},
+      {"Dark", frametest::ShadeValue::Dark},
+      {"Dim", frametest::ShadeValue::Dim},
+  };
+};
+
+template <>
+struct EnumDef<frametest::LevelValue> : SimpleEnum {
+  static constexpr const char* name = "Level";
+  static constexpr bool frozen = true;
+  using compared_as = std::uint8_t;
+  using constructor = NumberConstructor<"value">;
+  using own_members = Members<NumbersByName<"discriminants">>;
+  static constexpr EnumMember<frametest::LevelValue> table[] = {
+      {"Low", frametest::LevelValue::Low},
+      {"Mid", frametest::LevelValue::Mid},
+      {"High", frametest::LevelValue::High},
+  };
+};
+
+// The same name as a property and as a method.
+template <>
+struct ClassDef<frametest::DuplicateNameValue> {
+  static constexpr const char* name = "DuplicateName";
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = true;
+  using members = Members<Getter<"number", frametest::duplicate_number>,
+                          Method<"number", frametest::duplicate_number_again>>;
+};
+
+// A shared member list that brings a __repr__ of its own, combined with the class's.
+template <>
+struct ClassDef<frametest::DuplicateSlotValue> {
+  static constexpr const char* name = "DuplicateSlot";
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = true;
+  using shared = Members<Repr<frametest::duplicate_repr>>;
+  using members = Members<shared, Repr<frametest::duplicate_repr>>;
 };
 
 }  // namespace qzr::py

@@ -49,6 +49,8 @@ py::PyResult<void> add_class_named(py::Object module, std::string name) {
   if (name == "Broken") return py::add_class<BrokenValue>(module.ptr);
   if (name == "Flaky") return py::add_class<FlakyValue>(module.ptr);
   if (name == "BadAttribute") return py::add_class<BadAttributeValue>(module.ptr);
+  if (name == "DuplicateName") return py::add_class<DuplicateNameValue>(module.ptr);
+  if (name == "DuplicateSlot") return py::add_class<DuplicateSlotValue>(module.ptr);
   return py::fail(py::PyErr::value_error("no toy class " + name));
 }
 py::PyResult<void> add_submodule(py::Object parent, py::Object child) {
@@ -87,59 +89,26 @@ py::PyResult<void> add_raw_toy(PyObject* module) {
   return py::add(module, "RawToy", type.get());
 }
 
-py::PyResult<void> init_testmod(PyObject* root) {
-  for (auto step : {&py::add_class<ToyValue>, &py::add_class<PointValue>, &py::add_class<ColorValue>,
-                    &py::add_class<UnitValue>, &py::add_class<ConversionsValue>, &py::add_class<OpaqueValue>,
-                    &py::add_class<ScratchValue>, &add_raw_toy}) {
-    if (auto added = step(root); !added) return added;
-  }
-  return {};
-}
-
-PyModuleDef testmod_definition = {
-    PyModuleDef_HEAD_INIT,
-    "qzr_frame_testmod",
-    "Toy classes for testing the Python frame.",
-    0,
-    functions,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-};
+using Testmod =
+    py::RootModule<"qzr_frame_testmod", "Toy classes for testing the Python frame.", py::Class<ToyValue>,
+                   py::Class<PointValue>, py::Class<ColorValue>, py::Class<UnitValue>,
+                   py::Class<ConversionsValue>, py::Class<OpaqueValue>, py::Class<ScratchValue>,
+                   py::Class<ShadeValue>, py::Class<LevelValue>, py::Registration<&add_raw_toy>>;
 
 // ---- qzr_frame_testmod_broken ---------------------------------------------------------------
 
 // Enters a submodule in sys.modules, then fails on Broken: the entry stays, nothing is cached.
-py::PyResult<void> init_broken(PyObject* root) {
-  auto before = py::new_module("before");
-  if (!before) return py::fail(std::move(before.error()));
-  if (auto added = py::add_submodule(root, before->get()); !added) return added;
-  if (auto entered = py::set_sys_modules_entry("qzr_frame_testmod_broken.before", before->get()); !entered)
-    return entered;
-  return py::add_class<BrokenValue>(root);
-}
-
-PyModuleDef broken_definition = {
-    PyModuleDef_HEAD_INIT,
-    "qzr_frame_testmod_broken",
-    nullptr,
-    0,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-};
+using BrokenTestmod =
+    py::RootModule<"qzr_frame_testmod_broken", "", py::Module<"before">, py::Class<BrokenValue>>;
 
 }  // namespace
 
 }  // namespace qzr::frametest
 
 extern "C" __attribute__((visibility("default"))) PyObject* PyInit_qzr_frame_testmod() {
-  return qzr::py::module_entry(qzr::frametest::testmod_definition, &qzr::frametest::init_testmod);
+  return qzr::frametest::Testmod::entry(qzr::frametest::functions);
 }
 
 extern "C" __attribute__((visibility("default"))) PyObject* PyInit_qzr_frame_testmod_broken() {
-  return qzr::py::module_entry(qzr::frametest::broken_definition, &qzr::frametest::init_broken);
+  return qzr::frametest::BrokenTestmod::entry();
 }

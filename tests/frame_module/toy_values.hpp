@@ -47,6 +47,11 @@ struct PointValue {
 
 enum class ColorValue { Red, Green, Blue };
 
+// Toy enumerations declared as tables (frame/enum_class.hpp): Shade of the simple-enum family,
+// Level compared and constructed through an unsigned byte, frozen.
+enum class ShadeValue : std::uint8_t { Light = 0, Dark = 1, Dim = 2 };
+enum class LevelValue : std::uint8_t { Low = 0, Mid = 1, High = 2 };
+
 struct ToyError {
   std::string text;
 };
@@ -77,5 +82,8 @@ struct FlakyValue {
   std::int64_t number = 0;
 };
 struct BadAttributeValue {};
+// Classes that declare one member name, or one slot, twice.
+struct DuplicateNameValue {};
+struct DuplicateSlotValue {};
 
 }  // namespace qzr::frametest

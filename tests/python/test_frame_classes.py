@@ -248,7 +248,7 @@ def test_registration_errors(call, error_type, text, capfd):
 # ---- module entry ---------------------------------------------------------------------------------
 
 
-MODULE_NAMES = ["Toy", "Point", "Color", "Unit", "Conversions", "Opaque", "Scratch", "RawToy"]
+MODULE_NAMES = ["Toy", "Point", "Color", "Unit", "Conversions", "Opaque", "Scratch", "Shade", "Level", "RawToy"]
 
 
 def test_module_registers_classes_in_order():

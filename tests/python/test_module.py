@@ -1,9 +1,8 @@
 """The module entry and the module tree of qzr_python: __all__ lists, sys.modules entries,
 re-import, the exception types and the refusal of a second interpreter.
 
-The classes join the tree family by family, so the __all__ of a module is checked against the
-promised list as an ordered subset: every name it holds is promised, no name twice, and in the
-promised order. Submodules and exception types exist from the start and are checked in full.
+PROMISED is the whole tree; TREE, each module's exact __all__ today, is PROMISED without the
+classes still PENDING (a class that joins the tree leaves PENDING).
 """
 
 import importlib
@@ -17,8 +16,8 @@ import pytest
 
 import qzr_python
 
-# The promised tree: each module's members in registration order.
-TREE = {
+# The whole tree: each module's members in registration order.
+PROMISED = {
     "qzr_python": ["decimal", "h256", "common"],
     "qzr_python.decimal": ["Decimal", "DecimalError"],
     "qzr_python.h256": ["H256", "H256Error"],
@@ -47,6 +46,19 @@ TREE = {
     "qzr_python.common.transactions": ["StrategyUpdateKind", "InsuranceFundUpdateKind", "TraderUpdateKind"],
 }
 
+# The classes still to be built; a class that joins the tree leaves this set.
+PENDING = {
+    "AdvanceEpoch", "AdvanceTime", "AdvanceSettlementEpoch", "Block", "IndexPrice", "MintPriceCheckpoint",
+    "SettlementAction", "OrderIntent", "CancelOrderIntent", "CancelAllIntent", "ProfileUpdateIntent",
+    "WithdrawIntent", "WithdrawQZRIntent", "InsuranceFundWithdrawIntent", "OrderType", "PositionSide", "TradeSide",
+    "PriceDirection", "ItemKind", "Item", "VelmarindSMT", "MerkleProof", "Balance", "Trader", "Strategy",
+    "Position", "BookOrder", "Price", "InsuranceFund", "Stats", "Signer", "Specs", "InsuranceFundContribution",
+    "FeePool", "EpochMetadata", "StrategyUpdateKind", "InsuranceFundUpdateKind", "TraderUpdateKind",
+}
+
+# The tree as built today: each module's exact __all__.
+TREE = {dotted: [name for name in members if name not in PENDING] for dotted, members in PROMISED.items()}
+
 SUBMODULES = [name for name in TREE if name != "qzr_python"]
 
 EXCEPTIONS = [
@@ -74,14 +86,11 @@ def test_root_all_lists_the_three_submodules():
 
 
 @pytest.mark.parametrize("dotted", list(TREE))
-def test_all_follows_the_promised_order(dotted):
-    promised = TREE[dotted]
-    names = getattr(module_at(dotted), "__all__", [])  # created on the first registration
-    assert len(names) == len(set(names))
-    assert all(name in promised for name in names), names
-    assert sorted(names, key=promised.index) == names
-    for name in names:
-        assert hasattr(module_at(dotted), name)
+def test_all_lists_the_members_in_registration_order(dotted):
+    module = module_at(dotted)
+    assert getattr(module, "__all__", []) == TREE[dotted]  # created on the first registration
+    for name in TREE[dotted]:
+        assert hasattr(module, name)
 
 
 @pytest.mark.parametrize("dotted", list(TREE))

@@ -13,7 +13,6 @@ struct ClassDef<Decimal> {
   static constexpr const char* doc =
       "Wraps the decimal arithmetic library's `Decimal` type; its constructor only supports text, "
       "for example `Decimal(\"123.456\")`.";
-  static constexpr const char* text_signature = "(maybe_value=None)";
   static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };

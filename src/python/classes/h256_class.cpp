@@ -52,7 +52,7 @@ void ClassDef<H256>::add_members(TypeBuilder& builder) {
           Method<"__setstate__", &set_state, "state">,                                              //
           Method<"__getstate__", &get_state>,                                                       //
           Repr<&text>, Str<&text>,                                                                  //
-          Comparisons<&equals, nullptr, nullptr, nullptr, nullptr, nullptr>>::add_to<H256>(builder);
+          Comparisons<Eq<&equals>>>::add_to<H256>(builder);
 }
 
 }  // namespace qzr::py

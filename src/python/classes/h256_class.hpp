@@ -10,7 +10,6 @@ template <>
 struct ClassDef<H256> {
   static constexpr const char* name = "H256";
   static constexpr const char* doc = "Wraps the sparse Merkle tree's 256-bit value type.";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };

@@ -1,132 +1,39 @@
-// The Python classes of the twelve tree keys (qzr_python.common.state.keys) and of SpecsKind
-// (qzr_python.common.state). Each key class holds its C++ key record (keys/tree_keys.hpp) as
-// its value, so a body that returns a key record returns a new key object.
+// The Python classes of the twelve tree keys (qzr_python.common.state.keys). Each key class holds its C++ key
+// record (keys/tree_keys.hpp) as its value, so a body that returns a key record returns a new key object.
 #pragma once
 
+#include "keys/tree_key_codec.hpp"
 #include "keys/tree_keys.hpp"
+#include "python/classes/specs_kind_class.hpp"
 #include "python/frame/frame.hpp"
 
 namespace qzr::py {
 
-// The twelve key classes: frozen, each with a constructor; member tables in keys_classes.cpp.
-
-template <>
-struct ClassDef<TraderKey> {
-  static constexpr const char* name = "TraderKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(inner)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
+// A tree key record that has a Python class: it has an encoder and a decoder.
+template <class K>
+concept PythonTreeKey = TreeKeyRecord<K> && requires {
+  TreeKeyCodec<K>::encode;
 };
 
-template <>
-struct ClassDef<StrategyKey> {
-  static constexpr const char* name = "StrategyKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(trader_address, strategy_id_hash)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
+// The members of the key class of `kind_byte`: what every key class shares and the class's own
+// constructor, getters and conversions (the twelve tables are in keys_classes.cpp).
+void add_key_class_members(std::uint8_t kind_byte, TypeBuilder& builder);
 
+template <class K>
+inline constexpr const char* key_class_doc = "";
 template <>
-struct ClassDef<PositionKey> {
-  static constexpr const char* name = "PositionKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(trader_address, strategy_id_hash, symbol)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
+inline constexpr const char* key_class_doc<SpecsKey> = "Common key for all specs kind.";
+template <>
+inline constexpr const char* key_class_doc<FeePoolKey> = "The Key for a fee_pool, which is an epoch id";
 
-template <>
-struct ClassDef<BookOrderKey> {
-  static constexpr const char* name = "BookOrderKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(symbol, order_hash)";
+// The twelve key classes: frozen, named as their records, each with a constructor.
+template <PythonTreeKey K>
+struct ClassDef<K> {
+  static_assert(K::type_name.data()[K::type_name.size()] == '\0', "the record's name is a C string");
+  static constexpr const char* name = K::type_name.data();
+  static constexpr const char* doc = key_class_doc<K>;
   static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<PriceKey> {
-  static constexpr const char* name = "PriceKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(symbol, index_price_hash)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<InsuranceFundKey> {
-  static constexpr const char* name = "InsuranceFundKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "()";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<StatsKey> {
-  static constexpr const char* name = "StatsKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(trader)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<SignerKey> {
-  static constexpr const char* name = "SignerKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(inner)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<SpecsKey> {
-  static constexpr const char* name = "SpecsKey";
-  static constexpr const char* doc = "Common key for all specs kind.";
-  static constexpr const char* text_signature = "(kind, name)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<InsuranceFundContributionKey> {
-  static constexpr const char* name = "InsuranceFundContributionKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(inner)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<FeePoolKey> {
-  static constexpr const char* name = "FeePoolKey";
-  static constexpr const char* doc = "The Key for a fee_pool, which is an epoch id";
-  static constexpr const char* text_signature = "(epoch_id=None)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-template <>
-struct ClassDef<EpochMetadataKey> {
-  static constexpr const char* name = "EpochMetadataKey";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(epoch_id)";
-  static constexpr bool frozen = true;
-  static void add_members(TypeBuilder& builder);
-};
-
-// An enumeration class: its members SingleNamePerpetual and MarketGateway are class attributes
-// holding instances of the class itself. Equal to its number as an int; not hashable.
-template <>
-struct ClassDef<SpecsKind> {
-  static constexpr const char* name = "SpecsKind";
-  static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(kind)";
-  static constexpr bool frozen = false;
-  static void add_members(TypeBuilder& builder);
+  static void add_members(TypeBuilder& builder) { add_key_class_members(K::kind_byte, builder); }
 };
 
 }  // namespace qzr::py

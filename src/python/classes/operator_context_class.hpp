@@ -28,7 +28,6 @@ struct ClassDef<OperatorContext> {
       "pass them explicitly to individual components (in the name of functional testability).\n"
       "\n"
       "This information does not impact logic routes (testability)";
-  static constexpr const char* text_signature = nullptr;
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };

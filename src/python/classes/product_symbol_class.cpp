@@ -36,7 +36,7 @@ bool equals(const ProductSymbol& self, const ProductSymbol& other) { return self
 void ClassDef<ProductSymbol>::add_members(TypeBuilder& builder) {
   Members<Constructor<&construct, "symbol">, Str<&text>, Repr<&repr>, Len<&length>, Hash<&hash>,
           Method<"__deepcopy__", &deep_copy, "_memo">,
-          Comparisons<&equals, nullptr, nullptr, nullptr, nullptr, nullptr>>::add_to<ProductSymbol>(builder);
+          Comparisons<Eq<&equals>>>::add_to<ProductSymbol>(builder);
 }
 
 }  // namespace qzr::py

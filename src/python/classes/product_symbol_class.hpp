@@ -11,7 +11,6 @@ template <>
 struct ClassDef<ProductSymbol> {
   static constexpr const char* name = "ProductSymbol";
   static constexpr const char* doc = "";
-  static constexpr const char* text_signature = "(symbol)";
   static constexpr bool frozen = true;
   static void add_members(TypeBuilder& builder);
 };

@@ -14,11 +14,13 @@ class TypeBuilder;
 namespace qzr::py {
 
 // Every class is described once by a specialisation of ClassDef<V> for its value type V:
-//   static constexpr const char* name, doc, text_signature (nullptr when it has no constructor);
+//   static constexpr const char* name, doc;  (the Python name, written only here)
 //   static constexpr bool frozen;
 //   and either `using members = Members<...>;` (see members.hpp) or, to keep the member table
 //   in one .cpp file, `static void add_members(TypeBuilder&);` defined there as
 //   `Members<...>::add_to<V>(builder)`.
+// The constructor's text signature comes from its Constructor member's parameter list. A family
+// of classes may share one partial specialisation (enumerations: frame/enum_class.hpp).
 template <class V>
 struct ClassDef;
 
@@ -73,7 +75,9 @@ template <PyClass V>
 [[gnu::cold, gnu::noinline]] inline PyErr already_mutably_borrowed() {
   return PyErr::runtime_error("Already mutably borrowed");
 }
-[[gnu::cold, gnu::noinline]] inline PyErr already_borrowed() { return PyErr::runtime_error("Already borrowed"); }
+[[gnu::cold, gnu::noinline]] inline PyErr already_borrowed() {
+  return PyErr::runtime_error("Already borrowed");
+}
 
 // A held shared reference to an instance's value; releasing it undoes the borrow.
 template <PyClass V>

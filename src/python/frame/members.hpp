@@ -1,5 +1,6 @@
 // The member kinds a class declares in ClassDef<V>::members, one trampoline per kind:
-//   Constructor<Body, "param", "opt=None"...>     __new__; Body(args...) -> V or expected<V, E>
+//   Constructor<Body, "param", "opt=None"...>     __new__; Body(args...) -> V or expected<V, E>;
+//                                                 its parameter list is the class's text signature
 //   Method<"name", Body, "param"...>              Body(const V& | V&, args...); the receiver's
 //                                                 constness decides a shared or exclusive borrow
 //   ClassMethod<"name", Body, ...>, StaticMethod<"name", Body, ...>   Body(args...)
@@ -7,7 +8,8 @@
 //   ClassAttribute<"name", Body>                  Body() -> value, made once when the type is built
 //   Repr<Body>, Str<Body>, Int<Body>, Float<Body>, Neg<Body>, Abs<Body>, Hash<Body>, Len<Body>
 //   RichCompare<Body>                             Body(const V&, Other, int op); failures -> NotImplemented
-//   Comparisons<Eq, Ne, Lt, Le, Gt, Ge>           separate bodies (nullptr when absent)
+//   Comparisons<Eq<Body>, Lt<Body>, ...>          separate bodies, named by operator (Eq, Ne, Lt,
+//                                                 Le, Gt, Ge); an operator not named is NotImplemented
 //   Add<Forward, Reflected>, Sub, Mul, Mod, TrueDiv, Pow   forward/reflected number slots
 //   GetItem<Body>, SetItem<Body>                  mapping slots
 // Parameters written "name=None" are optional and must be std::optional<T> (or `const V*`).
@@ -131,29 +133,109 @@ constexpr bool optional_parameters_are_optional() {
   (std::make_index_sequence<P::count>{});
 }
 
+// The value a body returned as V, unwrapping std::expected (its error converted by IntoPyErr).
+template <class V, class R>
+PyResult<V> body_value(R&& result) {
+  using Plain = std::remove_cvref_t<R>;
+  if constexpr (IsExpected<Plain>::value) {
+    auto value = to_py_result(std::move(result));
+    if (!value) return fail(std::move(value.error()));
+    return V(std::move(*value));
+  } else {
+    return V(std::forward<R>(result));
+  }
+}
+
+// How a member turns its body's result into what its C entry returns.
+struct IntoObject {  // a new reference (or NotImplemented) for slots and methods
+  using Result = PyResult<Ref>;
+  template <class Call>
+  static Result finish(Call&& call) {
+    return call_into_py(std::forward<Call>(call));
+  }
+};
+struct IntoStatus {  // 0 for setters: the body's result, if any, is dropped
+  using Result = PyResult<int>;
+  template <class Call>
+  static Result finish(Call&& call) {
+    auto result = call_into_py(std::forward<Call>(call));
+    if (!result) return fail(std::move(result.error()));
+    return 0;
+  }
+};
+template <class T>
+struct IntoValue {  // the body's value as T (hash, length)
+  using Result = PyResult<T>;
+  template <class Call>
+  static Result finish(Call&& call) {
+    return body_value<T>(call());
+  }
+};
+
+// What happens when the receiver or an operand cannot be taken: the member raises the error,
+// or (comparison and number slots) answers NotImplemented and drops it, refusing a receiver of
+// another type before any error is built.
+enum class Refusal { Raise, NotImplemented };
+// Whether operands are converted before the receiver is taken (property setters).
+enum class Order { ReceiverFirst, OperandsFirst };
+
+// The one sequence behind every member with a receiver: take the receiver (shared or exclusive
+// after the body's first parameter), convert the operands in parameter order (a conversion
+// error is wrapped under its parameter's name when `names` is given), call the body and finish.
+template <class V, auto Body, class Finish = IntoObject, Refusal refusal = Refusal::Raise,
+          Order order = Order::ReceiverFirst>
+[[gnu::always_inline]] inline typename Finish::Result call_on_receiver(PyObject* self,
+                                                                       PyObject* const* operands,
+                                                                       const std::string_view* names) {
+  using Result = typename Finish::Result;
+  constexpr bool decline = refusal == Refusal::NotImplemented;
+  auto refuse = [](PyErr&& error) -> Result {
+    if constexpr (decline) {
+      static_cast<void>(error);
+      return Ref::borrow(Py_NotImplemented);
+    } else {
+      return fail(std::move(error));
+    }
+  };
+  if constexpr (decline) {
+    if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
+  }
+  BodyArguments<Body, 1> arguments;
+  if constexpr (order == Order::OperandsFirst) {
+    if (auto loaded = arguments.load(operands, names); !loaded) return refuse(std::move(loaded.error()));
+  }
+  auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+  if (!receiver) return refuse(std::move(receiver.error()));
+  if constexpr (order == Order::ReceiverFirst) {
+    if (auto loaded = arguments.load(operands, names); !loaded) return refuse(std::move(loaded.error()));
+  }
+  return Finish::finish([&]() -> decltype(auto) {
+    return arguments.apply(
+        [&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+  });
+}
+
+// The same for a body without a receiver (constructors, class and static methods).
+template <auto Body, class Finish = IntoObject>
+[[gnu::always_inline]] inline typename Finish::Result call_without_receiver(PyObject* const* operands,
+                                                                            const std::string_view* names) {
+  BodyArguments<Body, 0> arguments;
+  if (auto loaded = arguments.load(operands, names); !loaded) return fail(std::move(loaded.error()));
+  return Finish::finish([&]() -> decltype(auto) {
+    return arguments.apply([](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
+  });
+}
+
 // Parses, takes the receiver (when Skip is 1), converts and calls the body.
 template <class V, auto Body, std::size_t Skip, class P>
 PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
   static_assert(optional_parameters_are_optional<Body, Skip, P>(),
                 "a parameter written \"name=None\" must be std::optional<T> or a pointer");
-  BodyArguments<Body, Skip> arguments;
   if constexpr (Skip == 1) {
     if (self == nullptr) api_call_failed();
-    auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-    if (!receiver) return fail(std::move(receiver.error()));
-    if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
-      return fail(std::move(loaded.error()));
-    return call_into_py([&] {
-      return arguments.apply(
-          [&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
-    });
+    return call_on_receiver<V, Body>(self, objects, P::names.data());
   } else {
-    if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
-      return fail(std::move(loaded.error()));
-    return call_into_py([&] {
-      return arguments.apply(
-          [&](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
-    });
+    return call_without_receiver<Body>(objects, P::names.data());
   }
 }
 
@@ -216,22 +298,22 @@ using StaticMethod = MethodMember<MethodKind::Static, Name, Body, Written...>;
 
 // ---- constructor ----------------------------------------------------------------------------
 
-// The value a body returned as V, unwrapping std::expected (its error converted by IntoPyErr).
-template <class V, class R>
-PyResult<V> body_value(R&& result) {
-  using Plain = std::remove_cvref_t<R>;
-  if constexpr (IsExpected<Plain>::value) {
-    auto value = to_py_result(std::move(result));
-    if (!value) return fail(std::move(value.error()));
-    return V(std::move(*value));
-  } else {
-    return V(std::forward<R>(result));
-  }
-}
-
 template <auto Body, FixedString... Written>
 struct Constructor {
   using P = ParameterList<Written...>;
+  static constexpr std::array<std::string_view, sizeof...(Written)> written{Written.view()...};
+
+  template <class V>
+  struct IntoInstance {  // a new instance of the type __new__ was called on
+    using Result = PyResult<Ref>;
+    PyTypeObject* type;
+    template <class Call>
+    Result finish(Call&& call) const {
+      auto value = body_value<V>(call());
+      if (!value) return fail(std::move(value.error()));
+      return new_instance_of_type<V>(type, std::move(*value));
+    }
+  };
 
   template <class V>
   static PyObject* entry(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
@@ -246,16 +328,17 @@ struct Constructor {
       BodyArguments<Body, 0> arguments;
       if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
         return fail(std::move(loaded.error()));
-      auto value = body_value<V>(
-          arguments.apply([](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); }));
-      if (!value) return fail(std::move(value.error()));
-      return new_instance_of_type<V>(type, std::move(*value));
+      return IntoInstance<V>{type}.finish([&]() -> decltype(auto) {
+        return arguments.apply(
+            [](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
+      });
     });
   }
 
   template <class V>
   static void add_to(TypeBuilder& builder) {
     builder.add_slot(Py_tp_new, reinterpret_cast<void*>(&entry<V>));
+    builder.set_text_signature(parameter_list_text("", written.data(), written.size()));
   }
 };
 
@@ -265,11 +348,8 @@ template <FixedString Name, auto Body, FixedString Doc = "">
 struct Getter {
   template <class V>
   static PyObject* entry(PyObject* self, void*) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-      if (!receiver) return fail(std::move(receiver.error()));
-      return call_into_py([&] { return Body(receiver->get()); });
-    });
+    return guarded_object(
+        [&]() -> PyResult<Ref> { return call_on_receiver<V, Body>(self, nullptr, nullptr); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -283,17 +363,8 @@ struct Setter {
   static int entry(PyObject* self, PyObject* value, void*) noexcept {
     return guarded<int>(-1, [&]() -> PyResult<int> {
       if (value == nullptr) return fail(PyErr::attribute_error("can't delete attribute"));
-      BodyArguments<Body, 1> arguments;
-      if (auto loaded = arguments.load(&value, nullptr); !loaded) return fail(std::move(loaded.error()));
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-      if (!receiver) return fail(std::move(receiver.error()));
-      auto result = call_into_py([&] {
-        return arguments.apply([&](auto&&... values) {
-          return Body(receiver->get(), std::forward<decltype(values)>(values)...);
-        });
-      });
-      if (!result) return fail(std::move(result.error()));
-      return 0;
+      return call_on_receiver<V, Body, IntoStatus, Refusal::Raise, Order::OperandsFirst>(self, &value,
+                                                                                         nullptr);
     });
   }
   template <class V>
@@ -319,11 +390,8 @@ template <int Slot, auto Body>
 struct UnarySlot {
   template <class V>
   static PyObject* entry(PyObject* self) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-      if (!receiver) return fail(std::move(receiver.error()));
-      return call_into_py([&] { return Body(receiver->get()); });
-    });
+    return guarded_object(
+        [&]() -> PyResult<Ref> { return call_on_receiver<V, Body>(self, nullptr, nullptr); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -350,9 +418,7 @@ struct Hash {
   template <class V>
   static Py_hash_t entry(PyObject* self) noexcept {
     return guarded<Py_hash_t>(-1, [&]() -> PyResult<Py_hash_t> {
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-      if (!receiver) return fail(std::move(receiver.error()));
-      auto hash = body_value<std::uint64_t>(Body(receiver->get()));
+      auto hash = call_on_receiver<V, Body, IntoValue<std::uint64_t>>(self, nullptr, nullptr);
       if (!hash) return fail(std::move(hash.error()));
       auto value = static_cast<Py_hash_t>(*hash);
       return value == -1 ? -2 : value;
@@ -370,9 +436,7 @@ struct Len {
   template <class V>
   static Py_ssize_t entry(PyObject* self) noexcept {
     return guarded<Py_ssize_t>(-1, [&]() -> PyResult<Py_ssize_t> {
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-      if (!receiver) return fail(std::move(receiver.error()));
-      auto length = body_value<std::size_t>(Body(receiver->get()));
+      auto length = call_on_receiver<V, Body, IntoValue<std::size_t>>(self, nullptr, nullptr);
       if (!length) return fail(std::move(length.error()));
       if (*length > static_cast<std::size_t>(PY_SSIZE_T_MAX))
         return fail(PyErr::overflow_error_without_text());
@@ -392,15 +456,7 @@ struct Len {
 // A receiver of another type is refused before any error is built for it.
 template <class V, auto Body>
 PyResult<Ref> call_or_not_implemented(PyObject* self, PyObject* const* operands) {
-  if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
-  auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-  if (!receiver) return Ref::borrow(Py_NotImplemented);
-  BodyArguments<Body, 1> arguments;
-  if (!arguments.load(operands, nullptr)) return Ref::borrow(Py_NotImplemented);
-  return call_into_py([&] {
-    return arguments.apply(
-        [&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
-  });
+  return call_on_receiver<V, Body, IntoObject, Refusal::NotImplemented>(self, operands, nullptr);
 }
 
 // A single comparison body: Body(const V&, Other, int op) with op 0..5 as Py_LT..Py_GE.
@@ -425,31 +481,65 @@ struct RichCompare {
   }
 };
 
-// Separate comparison bodies (nullptr where the class defines none). `!=` without a body of
-// its own negates the interpreter's full `==`.
-template <auto Eq, auto Ne, auto Lt, auto Le, auto Gt, auto Ge>
+// One comparison body, named by its operator: Body(const V&, Other) for `self <op> other`.
+template <int Op, auto Body>
+struct ComparisonBody {
+  static constexpr int op = Op;
+  static constexpr auto body = Body;
+};
+template <auto Body>
+using Eq = ComparisonBody<Py_EQ, Body>;
+template <auto Body>
+using Ne = ComparisonBody<Py_NE, Body>;
+template <auto Body>
+using Lt = ComparisonBody<Py_LT, Body>;
+template <auto Body>
+using Le = ComparisonBody<Py_LE, Body>;
+template <auto Body>
+using Gt = ComparisonBody<Py_GT, Body>;
+template <auto Body>
+using Ge = ComparisonBody<Py_GE, Body>;
+
+// Separate comparison bodies, each named by its operator; an operator without a body is
+// NotImplemented, except that `!=` without a body of its own negates the interpreter's full `==`.
+template <class... Bodies>
 struct Comparisons {
-  template <class V, auto Body>
+  static_assert(
+      [] {
+        int ops[] = {Bodies::op..., -1};
+        for (std::size_t i = 0; i < sizeof...(Bodies); ++i)
+          for (std::size_t j = i + 1; j < sizeof...(Bodies); ++j)
+            if (ops[i] == ops[j]) return false;
+        return true;
+      }(),
+      "one body per comparison operator");
+
+  template <int Op>
+  static constexpr bool defines = ((Bodies::op == Op) || ...);
+
+  // The body of operator Op, called with (self, other); NotImplemented when there is none.
+  template <class V, int Op>
   static PyResult<Ref> compare(PyObject* self, PyObject* other) {
-    if constexpr (std::is_null_pointer_v<decltype(Body)>) {
-      return Ref::borrow(Py_NotImplemented);
-    } else {
-      return call_or_not_implemented<V, Body>(self, &other);
-    }
+    PyResult<Ref> result = Ref::borrow(Py_NotImplemented);
+    static_cast<void>(
+        ((Bodies::op == Op ? (result = call_or_not_implemented<V, Bodies::body>(self, &other), true)
+                           : false) ||
+         ...));
+    return result;
   }
 
   template <class V>
   static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
     return guarded_object([&]() -> PyResult<Ref> {
       switch (op) {
-        case Py_LT: return compare<V, Lt>(self, other);
-        case Py_LE: return compare<V, Le>(self, other);
-        case Py_EQ: return compare<V, Eq>(self, other);
-        case Py_GT: return compare<V, Gt>(self, other);
-        case Py_GE: return compare<V, Ge>(self, other);
+        case Py_LT: return compare<V, Py_LT>(self, other);
+        case Py_LE: return compare<V, Py_LE>(self, other);
+        case Py_EQ: return compare<V, Py_EQ>(self, other);
+        case Py_GT: return compare<V, Py_GT>(self, other);
+        case Py_GE: return compare<V, Py_GE>(self, other);
         case Py_NE:
-          if constexpr (!std::is_null_pointer_v<decltype(Ne)>) {
-            return compare<V, Ne>(self, other);
+          if constexpr (defines<Py_NE>) {
+            return compare<V, Py_NE>(self, other);
           } else {
             Ref equal = Ref::steal(PyObject_RichCompare(self, other, Py_EQ));
             if (!equal) return fail(PyErr::fetch());
@@ -530,17 +620,8 @@ struct GetItem {
   static constexpr std::array<std::string_view, 1> names{KeyName.view()};
   template <class V>
   static PyObject* entry(PyObject* self, PyObject* key) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-      if (!receiver) return fail(std::move(receiver.error()));
-      BodyArguments<Body, 1> arguments;
-      if (auto loaded = arguments.load(&key, names.data()); !loaded) return fail(std::move(loaded.error()));
-      return call_into_py([&] {
-        return arguments.apply([&](auto&&... values) {
-          return Body(receiver->get(), std::forward<decltype(values)>(values)...);
-        });
-      });
-    });
+    return guarded_object(
+        [&]() -> PyResult<Ref> { return call_on_receiver<V, Body>(self, &key, names.data()); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -557,19 +638,8 @@ struct SetItem {
   static int entry(PyObject* self, PyObject* key, PyObject* value) noexcept {
     return guarded<int>(-1, [&]() -> PyResult<int> {
       if (value == nullptr) return fail(PyErr::not_implemented_error("can't delete item"));
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
-      if (!receiver) return fail(std::move(receiver.error()));
-      BodyArguments<Body, 1> arguments;
-      PyObject* objects[] = {key, value};
-      if (auto loaded = arguments.load(objects, names.data()); !loaded)
-        return fail(std::move(loaded.error()));
-      auto result = call_into_py([&] {
-        return arguments.apply([&](auto&&... values) {
-          return Body(receiver->get(), std::forward<decltype(values)>(values)...);
-        });
-      });
-      if (!result) return fail(std::move(result.error()));
-      return 0;
+      PyObject* operands[] = {key, value};
+      return call_on_receiver<V, Body, IntoStatus>(self, operands, names.data());
     });
   }
   template <class V>

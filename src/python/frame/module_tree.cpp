@@ -73,6 +73,19 @@ PyResult<void> set_sys_modules_entry(const char* dotted_name, PyObject* module) 
   return {};
 }
 
+Ref submodule_at(PyObject* top, const std::vector<const char*>& path) {
+  Ref module = Ref::borrow(top);
+  for (const char* name : path) {
+    module = Ref::steal(PyObject_GetAttrString(module.get(), name));
+    if (!module) {
+      Ref error = PyErr::fetch().into_exception();
+      auto text = str_of(error.get());
+      fault("called `Result::unwrap()` on an `Err` value: " + (text ? *text : std::string()));
+    }
+  }
+  return module;
+}
+
 PyObject* module_entry(PyModuleDef& definition, PyResult<void> (*init)(PyObject* root)) noexcept {
   return guarded_object([&]() -> PyResult<Ref> {
     std::int64_t current = PyInterpreterState_GetID(PyInterpreterState_Get());

@@ -1,8 +1,11 @@
 // TypeBuilder: what a class's members contribute to its type object (slots, methods,
-// properties, class attributes), gathered when the type is first built.
+// properties, class attributes, the constructor's text signature), gathered when the type is
+// first built. A name or slot given twice is a declaration error and faults, naming the class.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "python/frame/error.hpp"
@@ -23,33 +26,46 @@ struct ClassAttributeEntry {
 
 class TypeBuilder {
  public:
-  void add_slot(int slot, void* function) { slots.push_back({slot, function}); }
+  explicit TypeBuilder(std::string_view class_name) : m_class_name(class_name) {}
+
+  void add_slot(int slot, void* function);
   bool has_slot(int slot) const;
   // `doc` is kept for the life of the process.
   void add_method(const char* name, PyCFunction function, int flags, std::string doc);
   // A getter and a setter of one name form one property; its doc is the first one given.
   void add_property(const char* name, getter get, setter set, const char* doc);
-  void add_class_attribute(const char* name, PyResult<Ref> (*make)()) {
-    class_attributes.push_back({name, make});
-  }
+  void add_class_attribute(const char* name, PyResult<Ref> (*make)());
+  // "(a, b=None)": the constructor's parameter list, which the class doc shows.
+  void set_text_signature(std::string signature) { text_signature = std::move(signature); }
 
   std::vector<PyType_Slot> slots;
   std::vector<PyMethodDef> methods;
   std::vector<PropertyEntry> properties;
   std::vector<ClassAttributeEntry> class_attributes;
+  std::optional<std::string> text_signature;
+
+ private:
+  // Faults "class X declares the member 'Y' twice" when `name` is already in the class's namespace.
+  void claim_name(std::string_view name);
+
+  std::string_view m_class_name;
+  std::vector<std::string_view> m_names;
 };
 
 // Keeps `text` for the life of the process and returns its characters.
 const char* keep_text(std::string text);
 
+// "(a, b=None)", or "($self, a)" with a receiver ("$self", "$cls", or empty for none).
+std::string parameter_list_text(std::string_view receiver, const std::string_view* written_parameters,
+                                std::size_t count);
+
 // "name($self, a, b=None)\n--\n\n": a method's docstring is its text signature.
-// `receiver` is "$self", "$cls" or empty for a static method.
 std::string method_doc(std::string_view name, std::string_view receiver,
                        const std::string_view* written_parameters, std::size_t count);
 
 // The class docstring joined with its constructor text signature, or ValueError
 // "class doc cannot contain nul bytes".
 PyResult<std::string> build_class_doc(std::string_view name, std::string_view doc,
-                                      const char* text_signature);
+                                      const std::optional<std::string>& text_signature);
 
 }  // namespace qzr::py

@@ -2,6 +2,8 @@
 
 #include <pythread.h>
 
+#include <memory>
+
 namespace qzr::py {
 
 namespace {
@@ -34,6 +36,17 @@ void attach_cause(PyObject* exception, PyErr cause) {
   PyException_SetCause(exception, std::move(cause).into_exception().release());
 }
 
+// The tables a type object points into, kept for the life of the process.
+struct TypeTables {
+  std::vector<PyMethodDef> methods;
+  std::vector<PyGetSetDef> properties;
+};
+
+std::vector<std::unique_ptr<TypeTables>>& kept_type_tables() {
+  static std::vector<std::unique_ptr<TypeTables>> kept;  // touched only under the interpreter lock
+  return kept;
+}
+
 PyErr runtime_error_caused_by(std::string text, PyErr cause) {
   Ref exception = PyErr::runtime_error(std::move(text)).into_exception();
   attach_cause(exception.get(), std::move(cause));
@@ -43,21 +56,22 @@ PyErr runtime_error_caused_by(std::string text, PyErr cause) {
 }  // namespace
 
 PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder, const char* doc) {
+  // The method and property tables must outlive the type; they are owned here and kept for the
+  // process only once the type exists, so a failed creation frees them.
+  auto tables = std::make_unique<TypeTables>();
   std::vector<PyType_Slot> slots;
   if (doc[0] != '\0') slots.push_back({Py_tp_doc, const_cast<char*>(doc)});
   slots.insert(slots.end(), builder.slots.begin(), builder.slots.end());
   if (!builder.methods.empty()) {
-    auto* methods = new PyMethodDef[builder.methods.size() + 1]{};  // lives with the type
-    std::copy(builder.methods.begin(), builder.methods.end(), methods);
-    slots.push_back({Py_tp_methods, methods});
+    tables->methods.assign(builder.methods.begin(), builder.methods.end());
+    tables->methods.push_back({});
+    slots.push_back({Py_tp_methods, tables->methods.data()});
   }
   if (!builder.properties.empty()) {
-    auto* properties = new PyGetSetDef[builder.properties.size() + 1]{};  // lives with the type
-    for (std::size_t i = 0; i < builder.properties.size(); ++i) {
-      const auto& entry = builder.properties[i];
-      properties[i] = {entry.name, entry.get, entry.set, entry.doc, nullptr};
-    }
-    slots.push_back({Py_tp_getset, properties});
+    for (const auto& entry : builder.properties)
+      tables->properties.push_back({entry.name, entry.get, entry.set, entry.doc, nullptr});
+    tables->properties.push_back({});
+    slots.push_back({Py_tp_getset, tables->properties.data()});
   }
   if (builder.has_slot(Py_mp_subscript))
     slots.push_back({Py_sq_item, reinterpret_cast<void*>(&item_by_index)});
@@ -71,6 +85,7 @@ PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder
   PyType_Spec spec{parts.spec_name, parts.basic_size, 0, Py_TPFLAGS_DEFAULT, slots.data()};
   PyObject* type = PyType_FromSpec(&spec);
   if (type == nullptr) return fail(PyErr::fetch());
+  kept_type_tables().push_back(std::move(tables));
   return reinterpret_cast<PyTypeObject*>(type);
 }
 

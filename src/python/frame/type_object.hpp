@@ -53,16 +53,16 @@ void deallocate(PyObject* self) noexcept {
 template <PyClass V>
 PyResult<PyTypeObject*> build_type_object() {
   using State = ClassState<V>;
-  if (State::doc == nullptr) {
-    auto doc = build_class_doc(ClassDef<V>::name, ClassDef<V>::doc, ClassDef<V>::text_signature);
-    if (!doc) return fail(std::move(doc.error()));
-    State::doc = keep_text(std::move(*doc));
-  }
-  TypeBuilder builder;
+  TypeBuilder builder(ClassDef<V>::name);
   if constexpr (requires { typename ClassDef<V>::members; }) {
     ClassDef<V>::members::template add_to<V>(builder);
   } else {
     ClassDef<V>::add_members(builder);
+  }
+  if (State::doc == nullptr) {
+    auto doc = build_class_doc(ClassDef<V>::name, ClassDef<V>::doc, builder.text_signature);
+    if (!doc) return fail(std::move(doc.error()));
+    State::doc = keep_text(std::move(*doc));
   }
   TypeParts parts{keep_text(std::string("builtins.") + ClassDef<V>::name),
                   static_cast<int>(sizeof(Instance<V>)), &deallocate<V>};

@@ -179,6 +179,7 @@ TEST(FixedWords, Layouts) {
   const Token bytes_token = bytes32_into_token(word);
   ASSERT_NE(bytes_token.if_fixed_bytes(), nullptr);
   EXPECT_EQ(to_hex(*bytes_token.if_fixed_bytes()), word_to_hex(word));
+  EXPECT_EQ(into_single_token(word), bytes_token);
 
   const TraderAddress trader{{0,    0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7, 0xa8, 0xa9,
                               0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf, 0xb0, 0xb1, 0xb2, 0xb3}};
@@ -190,7 +191,7 @@ TEST(FixedWords, Layouts) {
   EXPECT_EQ(*trader_back, trader);
 }
 
-enum class Reader { H256, U256, Address, Bytes21, StrategyIdHash };
+enum class Reader { H256, SingleH256, U256, U64, Bool, Address, Bytes21, StrategyIdHash };
 
 // A reader's value as hex digits, or its error's display text.
 template <class T, class Show>
@@ -204,8 +205,14 @@ Outcome read_with(Reader reader, const Token& token) {
   switch (reader) {
     case Reader::H256:
       return outcome_of(h256_from_token(token), [&](const H256& v) { return digits(v.bytes()); });
+    case Reader::SingleH256:
+      return outcome_of(h256_from_tokens(token), [&](const H256& v) { return digits(v.bytes()); });
     case Reader::U256:
       return outcome_of(u256_from_int_token(token), [&](const U256& v) { return digits(v.be_bytes()); });
+    case Reader::U64:
+      return outcome_of(u64_from_uint_token(token), [](std::uint64_t v) { return std::to_string(v); });
+    case Reader::Bool:
+      return outcome_of(bool_from_token(token), [](bool v) { return std::string(v ? "true" : "false"); });
     case Reader::Address:
       return outcome_of(address_from_token(token), [&](const Address& v) { return digits(v); });
     case Reader::Bytes21:
@@ -252,6 +259,21 @@ TEST(TokenReaders, ShapesAndErrors) {
       {"u256: int keeps its two's complement bits", Reader::U256, int_token(-1), ok(std::string(64, 'f'))},
       {"u256: bool", Reader::U256, Token::boolean(true), error("Expected `U256`, got Bool(true)")},
       {"u256: string", Reader::U256, Token::string("5"), error("Expected `U256`, got String(\"5\")")},
+      {"single h256: 32 fixed bytes", Reader::SingleH256, fixed32, ok(to_hex(counting))},
+      {"single h256: 31 fixed bytes", Reader::SingleH256, fixed31, error("Expected `H256`, got " + list31)},
+      {"u64: uint", Reader::U64, uint_token(0x1234), ok("4660")},
+      // Lenient: only the low 64 bits are kept, whatever the word holds above them.
+      {"u64: uint above 2^64 keeps the low bits", Reader::U64,
+       Token::unsigned_int(U256::from_u128((static_cast<Uint128>(7) << 64) | 5)), ok("5")},
+      {"u64: int -1 keeps the low bits", Reader::U64, int_token(-1), ok("18446744073709551615")},
+      {"u64: bool", Reader::U64, Token::boolean(true), error("Expected `u64`, got Bool(true)")},
+      {"u64: fixed bytes", Reader::U64, fixed20,
+       error("Expected `u64`, got FixedBytes([0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, "
+             "18, "
+             "19])")},
+      {"bool: true", Reader::Bool, Token::boolean(true), ok("true")},
+      {"bool: false", Reader::Bool, Token::boolean(false), ok("false")},
+      {"bool: uint 1", Reader::Bool, uint_token(1), error("Expected `bool`, got Uint(1)")},
       {"address: address", Reader::Address, Token::address(address), ok(std::string(40, '1'))},
       {"address: 20 fixed bytes", Reader::Address, fixed20,
        error("Expected `Address`, got FixedBytes([0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, "

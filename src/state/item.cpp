@@ -1,0 +1,36 @@
+// Item: the void test and the debug text.
+#include "state/item.hpp"
+
+#include "state/record_layout.hpp"
+#include "values/debug_shapes.hpp"
+
+namespace qzr {
+
+bool Item::is_void() const noexcept {
+  return std::visit(
+      []<class R>(const R& record) {
+        if constexpr (std::is_same_v<R, EmptyItem>) {
+          return true;
+        } else {
+          return record.is_void();
+        }
+      },
+      m_value);
+}
+
+std::string Item::debug_text() const {
+  return std::visit(
+      [this]<class R>(const R& record) {
+        if constexpr (std::is_same_v<R, EmptyItem>) {
+          return std::string(item_kind_name(ItemKind::Empty));
+        } else if constexpr (RecordLayout<R>::single_value) {
+          return debug_tuple(item_kind_name(kind()),
+                             RecordField<decltype(record.inner)>::debug(record.inner));
+        } else {
+          return debug_tuple(item_kind_name(kind()), record.debug_text());
+        }
+      },
+      m_value);
+}
+
+}  // namespace qzr

@@ -1,0 +1,84 @@
+// Position: the state record of one strategy's open exposure in one product, its debug text and
+// its accounting (profit and loss, adding to and reducing the position, crossing over, the
+// bankruptcy price). The accounting is implemented in position_accounting.cpp.
+#pragma once
+
+#include <string>
+
+#include "core/common_error.hpp"
+#include "state/accounting_enums.hpp"
+#include "values/recorded_amount.hpp"
+
+namespace qzr {
+
+struct PositionUpdate;
+
+// Accounting contract shared by every step below: the record is never changed (a step works on a
+// copy and returns it); the arithmetic is the faulting Decimal arithmetic, so an overflow or a
+// division by zero is a fault with the decimal message ("Multiplication overflowed", "Division by
+// zero", ...); the amounts a step stores are recorded (round_recorded_decimal), the amounts it
+// returns are not rounded. The order of operations is part of the result: each step computes
+// exactly the products, sums and quotients its comment lists, in that order.
+struct Position {
+  PositionSide side = PositionSide::Empty;
+  // The position size, in units of the underlying. A recorded amount.
+  UnscaledI128 balance;
+  // The average entry price of the open size. A recorded amount.
+  UnscaledI128 avg_entry_price;
+
+  // The record with both amounts passed through round_recorded_decimal, as every constructor,
+  // setter and decoder stores them.
+  static Position recorded(PositionSide side, const Decimal& balance,
+                           const Decimal& avg_entry_price) noexcept {
+    return {side, {round_recorded_decimal(balance)}, {round_recorded_decimal(avg_entry_price)}};
+  }
+
+  // A position is void (its tree leaf is removed) when its balance is zero.
+  bool is_void() const noexcept { return balance.value.is_zero(); }
+
+  // Per-unit unrealized profit at `ref_price`: Long ref_price - avg_entry_price, Short
+  // avg_entry_price - ref_price, Empty a zero of scale 0.
+  Decimal avg_pnl(const Decimal& ref_price) const;
+  // avg_pnl(ref_price) x balance.
+  Decimal unrealized_pnl(const Decimal& ref_price) const;
+
+  // Adds `amount` traded at `price`. Empty: avg_entry_price := R(price), balance := R(balance +
+  // amount). Long or Short: n = avg_entry_price x balance, m = price x amount, q = (n + m) /
+  // (balance + amount), then avg_entry_price := R(q), balance := R(balance + amount); there a
+  // zero balance + amount is the fault "Division by zero". Never changes the side (an Empty
+  // position stays Empty: the caller sets the side). The returned amount is zero.
+  PositionUpdate increase(const Decimal& price, const Decimal& amount) const;
+  // Reduces the position by `amount` at `price`: realized = amount x avg_pnl(price), returned;
+  // balance := R(balance - amount); when that is zero the side becomes Empty and avg_entry_price
+  // is left as it was. Nothing bounds `amount`: a larger one leaves a negative balance on the
+  // same side.
+  PositionUpdate decrease(const Decimal& price, const Decimal& amount) const;
+  // Turns the position to the opposite side with `amount` at `price`: realized =
+  // unrealized_pnl(price) of the old position (returned), side := the other side, balance :=
+  // R(amount - balance), avg_entry_price := R(price). An Empty position has no opposite side: the
+  // error Other "Cannot cross over empty position".
+  Result<PositionUpdate> cross_over(const Decimal& price, const Decimal& amount) const;
+  // cross_over, with its error as the fault "called `Result::unwrap()` on an `Err` value: " +
+  // the error's debug text (what the Python method does with it).
+  PositionUpdate cross_over_or_fault(const Decimal& price, const Decimal& amount) const;
+  // mark_price - s x (account_total_value / balance), s = 1 for Long and -1 for Short. An Empty
+  // position is the fault "Bankruptcy price not applicable to empty position"; a zero balance the
+  // fault "Division by zero".
+  Decimal bankruptcy_price(const Decimal& mark_price, const Decimal& account_total_value) const;
+
+  // "Position { side: Long, balance: UnscaledI128(1.5), avg_entry_price: UnscaledI128(100) }";
+  // the empty side prints "None".
+  std::string debug_text() const;
+
+  // Equal sides and numerically equal amounts (scale ignored).
+  friend bool operator==(const Position&, const Position&) noexcept = default;
+};
+
+// The result of an accounting step: the new position and the step's realized amount (not
+// rounded).
+struct PositionUpdate {
+  Position position;
+  Decimal realized;
+};
+
+}  // namespace qzr

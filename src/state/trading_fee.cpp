@@ -1,0 +1,11 @@
+// Trading fees.
+#include "state/trading_fee.hpp"
+
+namespace qzr {
+
+Decimal trading_fee(TradeSide side, const Decimal& amount, const Decimal& price) {
+  const Decimal notional = amount * price;
+  return notional * trading_fee_rate(side);
+}
+
+}  // namespace qzr

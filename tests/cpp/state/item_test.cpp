@@ -1,0 +1,256 @@
+// Item and the records' own behaviour: kinds, debug texts (the exchange's worked examples), void
+// tests, equality, and tree keys decoded by kind.
+#include "state/item.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
+
+#include "keys/tree_key_codec.hpp"
+#include "state/item_key.hpp"
+#include "state_test_support.hpp"
+
+namespace qzr {
+namespace {
+
+using test::amount;
+using test::dec;
+using test::filled;
+using test::symbol;
+
+Strategy strategy_named(std::string_view name) {
+  Strategy strategy;
+  strategy.strategy_id = strategy_id_from_text(name).value();
+  return strategy;
+}
+
+TEST(ItemKind, NumbersAndNames) {
+  for (std::uint8_t number = 0; number < item_kind_count; ++number) {
+    const std::optional<ItemKind> kind = item_kind_from_number(number);
+    ASSERT_TRUE(kind.has_value());
+    EXPECT_EQ(item_kind_number(*kind), number);
+  }
+  EXPECT_EQ(item_kind_from_number(13), std::nullopt);
+  EXPECT_EQ(item_kind_from_number(std::uint64_t{1} << 63), std::nullopt);
+  EXPECT_EQ(item_kind_name(ItemKind::Empty), "Empty");
+  EXPECT_EQ(item_kind_name(ItemKind::InsuranceFundContribution), "InsuranceFundContribution");
+  EXPECT_EQ(item_kind_name(ItemKind::EpochMetadata), "EpochMetadata");
+  // The record types' kinds follow the numbers.
+  static_assert(item_kind_of<Trader> == ItemKind::Trader);
+  static_assert(item_kind_of<Position> == ItemKind::Position);
+  static_assert(item_kind_of<Signer> == ItemKind::Signer);
+  static_assert(item_kind_of<EpochMetadata> == ItemKind::EpochMetadata);
+  EXPECT_EQ(Item(Stats{}).kind(), ItemKind::Stats);
+  EXPECT_EQ(Item().kind(), ItemKind::Empty);
+  EXPECT_NE(Item(FeePool{}).get_if<FeePool>(), nullptr);
+  EXPECT_EQ(Item(FeePool{}).get_if<InsuranceFund>(), nullptr);
+}
+
+TEST(Item, DebugTexts) {
+  NextBookOrdinals ethp;
+  ethp.insert_or_assign(symbol("ETHP"), 5);
+  std::string hash_ab = "0x";
+  for (int i = 0; i < 32; ++i) hash_ab += "ab";
+  struct Case {
+    std::string name;
+    std::string record_text;
+    Item item;
+    std::string item_text;
+  };
+  const Case cases[] = {
+      {"empty", "", Item(), "Empty"},
+      {"default trader: the referral address is bare hex", Trader{}.debug_text(), Item(Trader{}),
+       "Trader(Trader { avail_qzr_balance: UnscaledI128(0), locked_qzr_balance: UnscaledI128(0), "
+       "referral_address: "
+       "0x0000000000000000000000000000000000000000, pay_fees_in_qzr: false })"},
+      {"new strategy", strategy_named("main").debug_text(), Item(strategy_named("main")),
+       "Strategy(Strategy { strategy_id: StrategyId(\"main\"), avail_collateral: Balance({}), "
+       "locked_collateral: "
+       "Balance({}), max_leverage: 3, frozen: false })"},
+      {"position", Position{PositionSide::Long, amount("2"), amount("100.5")}.debug_text(),
+       Item(Position{PositionSide::Long, amount("2"), amount("100.5")}),
+       "Position(Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) })"},
+      {"book order: the exchange's worked example",
+       BookOrder{OrderSide::Bid, amount("1.5"), amount("2000"),
+                 trader_address_from_hex("0x001111111111111111111111111111111111111111").value(),
+                 strategy_id_hash_from_hex("0x01020304").value(), 7, 9}
+           .debug_text(),
+       Item(BookOrder{}),
+       "BookOrder(BookOrder { side: Bid, amount: UnscaledI128(0), price: UnscaledI128(0), "
+       "trader_address: TraderAddress(\"0x000000000000000000000000000000000000000000\"), "
+       "strategy_id_hash: StrategyIdHash(\"0x00000000\"), book_ordinal: 0, time_value: 0 })"},
+      {"price", Price{amount("100.25"), amount("-0.5"), 7, 1700}.debug_text(),
+       Item(Price{amount("100.25"), amount("-0.5"), 7, 1700}),
+       "Price(Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: "
+       "1700 })"},
+      {"empty insurance fund", InsuranceFund{}.debug_text(), Item(InsuranceFund{}),
+       "InsuranceFund(Balance({}))"},
+      {"default stats", Stats{}.debug_text(), Item(Stats{}),
+       "Stats(Stats { maker_volume: UnscaledI128(0), taker_volume: UnscaledI128(0) })"},
+      {"signer", Signer{filled<ReleaseHash>(0xab)}.debug_text(), Item(Signer{filled<ReleaseHash>(0xab)}),
+       "Signer(ReleaseHash(Hash(" + hash_ab + ")))"},
+      {"specs with a quote, a backslash and a line feed", Specs{SpecsExpr{"a\"b\\c\n"}}.debug_text(),
+       Item(Specs{SpecsExpr{""}}), "Specs(SpecsExpr(\"\"))"},
+      {"default contribution", InsuranceFundContribution{}.debug_text(), Item(InsuranceFundContribution{}),
+       "InsuranceFundContribution(InsuranceFundContribution { avail_balance: Balance({}), locked_balance: "
+       "Balance({}) })"},
+      {"empty fee pool", FeePool{}.debug_text(), Item(FeePool{}), "FeePool(Balance({}))"},
+      {"epoch metadata", EpochMetadata{ethp}.debug_text(), Item(EpochMetadata{}),
+       "EpochMetadata(EpochMetadata { next_book_ordinals: {} })"},
+  };
+  const std::string expected_record_texts[] = {
+      "",
+      "Trader { avail_qzr_balance: UnscaledI128(0), locked_qzr_balance: UnscaledI128(0), referral_address: "
+      "0x0000000000000000000000000000000000000000, pay_fees_in_qzr: false }",
+      "Strategy { strategy_id: StrategyId(\"main\"), avail_collateral: Balance({}), locked_collateral: "
+      "Balance({}), "
+      "max_leverage: 3, frozen: false }",
+      "Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) }",
+      "BookOrder { side: Bid, amount: UnscaledI128(1.5), price: UnscaledI128(2000), trader_address: "
+      "TraderAddress(\"0x001111111111111111111111111111111111111111\"), strategy_id_hash: "
+      "StrategyIdHash(\"0x01020304\"), book_ordinal: 7, time_value: 9 }",
+      "Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: 1700 }",
+      "InsuranceFund { inner: Balance({}) }",
+      "Stats { maker_volume: UnscaledI128(0), taker_volume: UnscaledI128(0) }",
+      "Signer { inner: ReleaseHash(Hash(" + hash_ab + ")) }",
+      "Specs { inner: SpecsExpr(\"a\\\"b\\\\c\\n\") }",
+      "InsuranceFundContribution { avail_balance: Balance({}), locked_balance: Balance({}) }",
+      "FeePool { inner: Balance({}) }",
+      "EpochMetadata { next_book_ordinals: {ProductSymbol(\"ETHP\"): 5} }",
+  };
+  ASSERT_EQ(std::size(cases), std::size(expected_record_texts));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_EQ(cases[i].record_text, expected_record_texts[i]);
+    EXPECT_EQ(cases[i].item.debug_text(), cases[i].item_text);
+  }
+}
+
+TEST(Item, VoidTests) {
+  Strategy frozen_zero = strategy_named("s");
+  frozen_zero.frozen = true;
+  frozen_zero.max_leverage = 10;
+  frozen_zero.avail_collateral.assign(filled<TokenAddress>(1), dec("0"));
+  Strategy funded = strategy_named("s");
+  funded.locked_collateral.assign(filled<TokenAddress>(1), dec("0.000001"));
+  InsuranceFundContribution zero_entry;
+  zero_entry.avail_balance.assign(filled<TokenAddress>(1), dec("0"));
+  InsuranceFundContribution tiny_locked;
+  tiny_locked.locked_balance.assign(filled<TokenAddress>(1), dec("0.000001"));
+  InsuranceFund zero_fund;
+  zero_fund.inner.assign(filled<TokenAddress>(1), dec("0"));
+  FeePool funded_pool;
+  funded_pool.inner.assign(filled<TokenAddress>(1), dec("-2"));
+
+  struct Case {
+    std::string_view name;
+    Item item;
+    bool is_void;
+  };
+  const Case cases[] = {
+      {"empty item", Item(), true},
+      {"default trader is never void", Item(Trader{}), false},
+      {"new strategy", Item(strategy_named("s")), true},
+      {"frozen strategy with zero collateral", Item(frozen_zero), true},
+      {"strategy with locked collateral", Item(funded), false},
+      {"position with balance 0.000", Item(Position{PositionSide::Long, amount("0.000"), amount("5")}), true},
+      {"position with a balance", Item(Position{PositionSide::Long, amount("1"), amount("5")}), false},
+      {"book order with zero amount whatever its price",
+       Item(BookOrder{OrderSide::Ask, amount("-0"), amount("9"), {}, {}}), true},
+      {"book order of 0.000001", Item(BookOrder{OrderSide::Ask, amount("0.000001"), amount("0"), {}, {}}),
+       false},
+      {"default price", Item(Price{}), true},
+      {"price with an ordinal", Item(Price{amount("0"), amount("0"), 5, 0}), false},
+      {"empty insurance fund", Item(InsuranceFund{}), true},
+      {"insurance fund of one zero entry", Item(zero_fund), true},
+      {"default stats", Item(Stats{}), true},
+      {"stats 0 and 0.000001", Item(Stats{amount("0"), amount("0.000001")}), false},
+      {"signer of zero bytes is never void", Item(Signer{}), false},
+      {"empty specs", Item(Specs{}), true},
+      {"specs of a blank", Item(Specs{SpecsExpr{" "}}), false},
+      {"default contribution", Item(InsuranceFundContribution{}), true},
+      {"contribution of one zero entry", Item(zero_entry), true},
+      {"contribution with 0.000001 locked", Item(tiny_locked), false},
+      {"fee pool with a negative amount", Item(funded_pool), false},
+      {"empty epoch metadata is never void", Item(EpochMetadata{}), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.item.is_void(), c.is_void);
+  }
+}
+
+TEST(Item, Equality) {
+  EXPECT_EQ(Item(), Item());
+  EXPECT_EQ(Item(Stats{amount("1.5"), amount("0")}), Item(Stats{amount("1.50"), amount("-0")}));
+  EXPECT_NE(Item(Stats{amount("1.5"), amount("0")}), Item(Stats{amount("1.5"), amount("0.1")}));
+  // Same balance, different kinds.
+  EXPECT_NE(Item(InsuranceFund{}), Item(FeePool{}));
+  EXPECT_NE(Item(), Item(Specs{}));
+  EXPECT_NE(Item(Specs{SpecsExpr{"abc"}}), Item(Specs{SpecsExpr{"ABC"}}));
+  // Maps compare as maps.
+  NextBookOrdinals ab;
+  ab.insert_or_assign(symbol("ABP"), 1);
+  ab.insert_or_assign(symbol("ZAP"), 2);
+  NextBookOrdinals ba;
+  ba.insert_or_assign(symbol("ZAP"), 2);
+  ba.insert_or_assign(symbol("ABP"), 1);
+  EXPECT_EQ(Item(EpochMetadata{ab}), Item(EpochMetadata{ba}));
+  ba.insert_or_assign(symbol("ABP"), 3);
+  EXPECT_NE(Item(EpochMetadata{ab}), Item(EpochMetadata{ba}));
+}
+
+TEST(NextBookOrdinals, FromPairsKeepsFirstPositionsAndLastOrdinals) {
+  const NextBookOrdinals::Entry pairs[] = {
+      {symbol("ETHP"), 1}, {symbol("BTCP"), 2}, {symbol("ETHP"), 3}, {symbol("ABP"), 4}, {symbol("BTCP"), 5}};
+  const NextBookOrdinals map = NextBookOrdinals::from_pairs(pairs);
+  EXPECT_EQ(map.debug_text(),
+            "{ProductSymbol(\"ETHP\"): 3, ProductSymbol(\"BTCP\"): 5, ProductSymbol(\"ABP\"): 4}");
+  const std::vector<NextBookOrdinals::Entry> sorted = map.sorted_entries();
+  ASSERT_EQ(sorted.size(), 3u);
+  // Packed order: ABP (41 40 ..), BTCP (82 0E ..), ETHP (85 22 ..).
+  EXPECT_EQ(sorted[0].first, symbol("ABP"));
+  EXPECT_EQ(sorted[1].first, symbol("BTCP"));
+  EXPECT_EQ(sorted[2].first, symbol("ETHP"));
+}
+
+TEST(TreeKeyByKind, DecodesWithTheKindsDecoder) {
+  const TraderAddress trader = filled<TraderAddress>(0x21);
+  const StrategyIdHash hash = filled<StrategyIdHash>(0x42);
+  const TreeKey keys[] = {
+      TraderKey{trader},
+      StrategyKey{trader, hash},
+      PositionKey{trader, hash, symbol("ETHP")},
+      BookOrderKey{symbol("BTCP"), filled<Bytes25>(0x19)},
+      PriceKey{symbol("ETHP"), filled<Bytes25>(0x77)},
+      InsuranceFundKey{},
+      StatsKey{trader},
+      SignerKey{filled<SignerAddress>(0x05)},
+      SpecsKey::make(SpecsKind::MarketGateway, "gw").value(),
+      InsuranceFundContributionKey{filled<InsuranceFundContributorAddress>(0x0c)},
+      FeePoolKey{std::uint64_t{77}},
+      EpochMetadataKey{9},
+  };
+  for (const TreeKey& key : keys) {
+    const ItemKind kind = tree_key_kind(key);
+    SCOPED_TRACE(item_kind_name(kind));
+    const H256 encoded =
+        std::visit([](const auto& k) { return TreeKeyCodec<std::decay_t<decltype(k)>>::encode(k); }, key);
+    EXPECT_EQ(encoded.bytes()[0], item_kind_number(kind));
+    const Result<TreeKey> decoded = decode_tree_key(kind, encoded);
+    ASSERT_TRUE(decoded.has_value()) << decoded.error().display();
+    EXPECT_EQ(*decoded, key);
+  }
+  // Another kind's decoder refuses the key with its own error.
+  const H256 trader_key = encode_trader_key(TraderKey{trader});
+  const Result<TreeKey> as_signer = decode_tree_key(ItemKind::Signer, trader_key);
+  ASSERT_FALSE(as_signer.has_value());
+  EXPECT_EQ(as_signer.error().display(), "Expected discriminant 8, got 1");
+  const Result<TreeKey> as_empty = decode_tree_key(ItemKind::Empty, trader_key);
+  ASSERT_FALSE(as_empty.has_value());
+  EXPECT_EQ(as_empty.error().display(), "cannot decode key for empty item kind");
+}
+
+}  // namespace
+}  // namespace qzr
