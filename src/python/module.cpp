@@ -9,6 +9,7 @@
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/specs_kind_class.hpp"
+#include "python/classes/state_tree_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
 #include "python/frame/frame.hpp"
 
@@ -19,11 +20,10 @@ namespace {
 // AdvanceSettlementEpoch, Block, IndexPrice, MintPriceCheckpoint, SettlementAction (before
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
-// TradeSide, PriceDirection (after OrderSide); state ItemKind, Item (before SpecsKind),
-// VelmarindSMT, MerkleProof, Balance, Trader, Strategy, Position, BookOrder, Price,
-// InsuranceFund, Stats, Signer, Specs, InsuranceFundContribution, FeePool, EpochMetadata (after
-// SpecsKind, before keys); transactions StrategyUpdateKind, InsuranceFundUpdateKind,
-// TraderUpdateKind.
+// TradeSide, PriceDirection (after OrderSide); state ItemKind, Item (before SpecsKind), Balance,
+// Trader, Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs,
+// InsuranceFundContribution, FeePool, EpochMetadata (after MerkleProof, before keys); transactions
+// StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -34,7 +34,7 @@ using QzrPython = RootModule<
            Module<"enums",  //
                   Class<OrderSide>>,
            Module<"state",  //
-                  Class<SpecsKind>,
+                  Class<SpecsKind>, Class<tree::StateTree>, Class<tree::CompiledMerkleProof>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,

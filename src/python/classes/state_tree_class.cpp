@@ -1,0 +1,51 @@
+// VelmarindSMT's whole-tree members (constructor, root, proofs, deep copy, debug text) and the
+// class MerkleProof. The per-kind members are in state_tree_kinds.cpp.
+#include "python/classes/state_tree_class.hpp"
+
+#include "python/classes/exceptions.hpp"
+#include "python/classes/h256_class.hpp"
+#include "values/debug_shapes.hpp"
+
+namespace qzr::py {
+namespace {
+
+using tree::CompiledMerkleProof;
+using tree::StateTree;
+
+StateTree make_empty_tree() { return StateTree(); }
+
+H256 root(const StateTree& tree) { return tree.root(); }
+
+// The keys are converted while the tree is borrowed: a key iterator that stores into this tree
+// meets the borrow ("Already borrowed").
+Result<CompiledMerkleProof> merkle_proof(const StateTree& tree, std::vector<H256> keys) {
+  return tree::prove_keys(tree, keys);
+}
+
+// `_memo` must be a dict; it is neither read nor written. The copy shares nothing with the tree.
+StateTree deep_copy(const StateTree& tree, Dict) { return tree.deep_clone(); }
+
+std::string repr(const StateTree& tree) {
+  return debug_struct("VelmarindSMT", {{"inner", tree.debug_text()}});
+}
+
+Bytes proof_bytes(const CompiledMerkleProof& proof) { return Bytes{proof.bytes}; }
+
+std::string proof_repr(const CompiledMerkleProof& proof) { return tree::merkle_proof_repr(proof); }
+
+}  // namespace
+
+void ClassDef<StateTree>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_empty_tree>,                  //
+          Method<"root", &root>,                          //
+          Method<"merkle_proof", &merkle_proof, "keys">,  //
+          Method<"__deepcopy__", &deep_copy, "_memo">,    //
+          Repr<&repr>>::add_to<StateTree>(builder);
+  add_state_tree_kind_members(builder);
+}
+
+void ClassDef<CompiledMerkleProof>::add_members(TypeBuilder& builder) {
+  Members<Method<"as_bytes", &proof_bytes>, Repr<&proof_repr>>::add_to<CompiledMerkleProof>(builder);
+}
+
+}  // namespace qzr::py

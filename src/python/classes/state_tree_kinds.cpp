@@ -1,0 +1,40 @@
+// VelmarindSMT's per-kind members, one row per record class: the getter `trader(key)` (None for
+// an absent key, QzrCommonError "invalid Trader item" for another kind), the store
+// `store_trader(key, maybe_inner)` (None or a void record deletes the key; returns the new root)
+// and the listing `all_traders()` (a list of (key, record) tuples in no particular order).
+//
+// A new record class is one KindRow: its C++ record type (whose ClassDef is the Python class)
+// and the three names. The key class follows from the record's kind.
+#include "python/classes/exceptions.hpp"
+#include "python/classes/h256_class.hpp"
+#include "python/classes/keys_classes.hpp"
+#include "python/classes/product_symbol_class.hpp"
+#include "python/classes/state_tree_class.hpp"
+#include "tree/state_listing.hpp"
+
+namespace qzr::py {
+namespace {
+
+using tree::StateTree;
+
+template <StateRecord R, FixedString Getter, FixedString Store, FixedString Listing>
+using KindRow = Members<Method<Getter, &tree::get_record<R>, "key">,
+                        Method<Store, &tree::store_record<R>, "key", "maybe_inner">,
+                        Method<Listing, &tree::collect_records<R>>>;
+
+// The records of one market; `symbol` is a ProductSymbol or its text.
+template <tree::MarketRecord R>
+std::vector<tree::KeyedRecord<R>> records_for_symbol(const StateTree& tree, ProductSymbolArgument symbol) {
+  return tree::collect_records_for_symbol<R>(tree, symbol.value);
+}
+
+template <tree::MarketRecord R, FixedString Listing>
+using MarketRow = Method<Listing, &records_for_symbol<R>, "symbol">;
+
+using KindMembers = Members<>;
+
+}  // namespace
+
+void add_state_tree_kind_members(TypeBuilder& builder) { KindMembers::add_to<StateTree>(builder); }
+
+}  // namespace qzr::py
