@@ -15,6 +15,7 @@ from fractions import Fraction
 import pytest
 from hypothesis import given, settings, strategies as st
 
+from hostile import IndexEmptiesKeywords
 from qzr_python.decimal import Decimal, DecimalError
 
 MAX_MANTISSA = 2**96 - 1
@@ -318,6 +319,16 @@ def test_constructor_without_value_is_zero():
 def test_constructor_refuses(argument, text):
     with raises_decimal_error(text):
         Decimal(argument)
+
+
+def test_keyword_argument_outlives_a_conversion_that_empties_the_keyword_dict():
+    # __index__ drops the last reference the caller held (the keyword dict's); the constructor
+    # still holds one, so the float step reads a live object, which is destroyed after the call.
+    for _ in range(50):
+        events = []
+        value = Decimal(**{"maybe_value": IndexEmptiesKeywords(events, TypeError)})
+        assert str(value) == "1.5"
+        assert events == ["index", "float", "del"]
 
 
 @pytest.mark.parametrize(

@@ -26,6 +26,7 @@ from frame_support import (
     raise_type_error_with_cause,
     toy,
 )
+from hostile import IndexEmptiesKeywords, LoggedIndex, LoggedList
 from qzr_frame_testmod import Color, Opaque, Point, Toy, Unit
 
 
@@ -185,6 +186,21 @@ def test_other_conversion_errors_pass_unchanged(raised):
 
 def test_integer_out_of_range_passes_unchanged():
     assert type(error_of(lambda: X.add(2**70))) is OverflowError
+
+
+KEYWORD_DICT_EMPTIED_CASES = [
+    (lambda e: Toy(**{"number": IndexEmptiesKeywords(e, 1), "items": LoggedList(e, [2, 3])}).items, [2, 3]),
+    (lambda e: X.options(**{"a": IndexEmptiesKeywords(e, 1), "b": LoggedIndex(e, 2)}), "a=1 b=2 c=None"),
+]
+
+
+@pytest.mark.parametrize("call, expected", KEYWORD_DICT_EMPTIED_CASES)
+def test_parsed_arguments_outlive_a_conversion_that_empties_the_keyword_dict(call, expected):
+    # Converting the first argument drops the caller's last reference to the second; the call
+    # holds its own until it returns.
+    events = []
+    assert call(events) == expected
+    assert events == ["index", "del", "del"]
 
 
 def test_unprintable_type_error_is_reported_and_replaced(monkeypatch):

@@ -173,7 +173,7 @@ struct MethodMember {
     return guarded_object([&]() -> PyResult<Ref> {
       static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
                                                        P::count, P::required};
-      PyObject* objects[P::count + 1] = {};
+      ArgumentSlots<P::count> objects;
       if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
           !parsed)
         return fail(std::move(parsed.error()));
@@ -240,7 +240,7 @@ struct Constructor {
                     "a parameter written \"name=None\" must be std::optional<T> or a pointer");
       static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(),
                                                        P::count, P::required};
-      PyObject* objects[P::count + 1] = {};
+      ArgumentSlots<P::count> objects;
       if (auto parsed = parse_tuple_dict_arguments(description, args, kwargs, objects); !parsed)
         return fail(std::move(parsed.error()));
       BodyArguments<Body, 0> arguments;
