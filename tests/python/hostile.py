@@ -59,3 +59,21 @@ class LoggedIndex(Logged):
 
     def __index__(self):
         return self.value
+
+
+class CustomBaseException(BaseException):
+    pass
+
+
+# Errors that do not derive from Exception: a conversion must raise them as they are, never
+# take them for a failed conversion step.
+NOT_EXCEPTIONS = [KeyboardInterrupt, SystemExit, GeneratorExit, CustomBaseException]
+
+
+def raising_in(method, error, base=object):
+    """An instance of a `base` subclass whose special method `method` raises a new `error`."""
+
+    def special(self, *args):
+        raise error("raised by " + method)
+
+    return type("Raising", (base,), {method: special})()

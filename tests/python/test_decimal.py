@@ -15,7 +15,7 @@ from fractions import Fraction
 import pytest
 from hypothesis import given, settings, strategies as st
 
-from hostile import IndexEmptiesKeywords
+from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, raising_in
 from qzr_python.decimal import Decimal, DecimalError
 
 MAX_MANTISSA = 2**96 - 1
@@ -319,6 +319,23 @@ def test_constructor_without_value_is_zero():
 def test_constructor_refuses(argument, text):
     with raises_decimal_error(text):
         Decimal(argument)
+
+
+@pytest.mark.parametrize(
+    "call",
+    [
+        lambda error: Decimal(raising_in("__index__", error)),
+        lambda error: Decimal(raising_in("__float__", error)),
+        lambda error: Decimal(1) + raising_in("__index__", error),
+        lambda error: raising_in("__float__", error) * Decimal(1),
+        lambda error: Decimal(1) == raising_in("__index__", error),
+    ],
+)
+@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
+def test_conversion_raises_errors_that_are_not_exceptions(call, raised):
+    # Only an Exception lets the conversion go on to its next step.
+    with pytest.raises(raised):
+        call(raised)
 
 
 def test_keyword_argument_outlives_a_conversion_that_empties_the_keyword_dict():

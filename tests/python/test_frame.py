@@ -26,7 +26,7 @@ from frame_support import (
     raise_type_error_with_cause,
     toy,
 )
-from hostile import IndexEmptiesKeywords, LoggedIndex, LoggedList
+from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, LoggedIndex, LoggedList, raising_in
 from qzr_frame_testmod import Color, Opaque, Point, Toy, Unit
 
 
@@ -182,6 +182,23 @@ UNCHANGED_ERRORS = [
 def test_other_conversion_errors_pass_unchanged(raised):
     error = error_of(lambda: X.add(Index(raised)))
     assert error is raised
+
+
+# Calls where a failed conversion of an ordinary kind is dropped: an operand of a number slot
+# (NotImplemented) and the length hint of a list argument.
+DROPPING_CALLS = [
+    lambda error: X + raising_in("__index__", error),
+    lambda error: raising_in("__index__", error) + X,
+    lambda error: Toy(1, items=raising_in("__len__", error, base=list)),
+]
+
+
+@pytest.mark.parametrize("call", DROPPING_CALLS)
+@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
+def test_errors_that_are_not_exceptions_are_never_dropped(call, raised):
+    error = error_of(lambda: call(raised))
+    assert type(error) is raised
+    assert X.add(0) == X.number  # no borrow is left behind
 
 
 def test_integer_out_of_range_passes_unchanged():

@@ -26,9 +26,16 @@ PyResult<Decimal> extract_decimal(PyObject* object) {
     if (!text) return fail(std::move(text.error()));
     return to_py_result(parse_decimal_text(*text));
   }
-  // A step that does not apply leaves no error behind.
-  if (auto integer = extract_int128(object)) return to_py_result(Decimal::from_i128(*integer));
-  if (auto floating = extract_double(object)) return to_py_result(Decimal::from_f64(*floating));
+  // A step that does not apply leaves no error behind, except one that must be raised as it is
+  // (KeyboardInterrupt, SystemExit).
+  auto integer = extract_int128(object);
+  if (integer) return to_py_result(Decimal::from_i128(*integer));
+  if (auto dropped = drop_ordinary_error(std::move(integer.error())); !dropped)
+    return fail(std::move(dropped.error()));
+  auto floating = extract_double(object);
+  if (floating) return to_py_result(Decimal::from_f64(*floating));
+  if (auto dropped = drop_ordinary_error(std::move(floating.error())); !dropped)
+    return fail(std::move(dropped.error()));
   return fail(decimal_error_of(DecimalError::Kind::UnsupportedType));
 }
 

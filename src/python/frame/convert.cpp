@@ -70,6 +70,16 @@ PyResult<std::string> extract_string(PyObject* object) {
   return std::string(data, static_cast<std::size_t>(size));
 }
 
+PyResult<std::optional<std::int64_t>> index_value_of(PyObject* object) {
+  // Without __index__ the conversion can only fail: skip making the error that would be dropped.
+  if (!PyIndex_Check(object)) return std::nullopt;
+  auto value = FromPython<std::int64_t>::extract(object);
+  if (value) return *value;
+  if (auto dropped = drop_ordinary_error(std::move(value.error())); !dropped)
+    return fail(std::move(dropped.error()));
+  return std::nullopt;
+}
+
 Ref to_python_unsigned_long_long(unsigned long long value) {
   return Ref::steal(expect_api(PyLong_FromUnsignedLongLong(value)));
 }

@@ -29,6 +29,13 @@ struct Object {
 struct NotImplementedT {};
 inline constexpr NotImplementedT not_implemented{};
 
+// NotImplemented in place of a failed operand conversion of a comparison or number
+// slot; the error is dropped unless it must be raised (see drop_ordinary_error).
+inline PyResult<Ref> not_implemented_unless_raised(PyErr error) {
+  if (auto dropped = drop_ordinary_error(std::move(error)); !dropped) return fail(std::move(dropped.error()));
+  return Ref::borrow(Py_NotImplemented);
+}
+
 // A borrowed `dict` argument (anything else is refused with the conversion TypeError).
 struct Dict {
   PyObject* ptr;
@@ -100,6 +107,12 @@ PyResult<unsigned __int128> extract_uint128(PyObject* object);
 PyResult<double> extract_double(PyObject* object);
 PyResult<std::string> extract_string(PyObject* object);
 PyErr integer_out_of_range();
+
+// The integer an object stands for through the index protocol (int, bool, any __index__), or
+// nullopt when it has none or it does not fit 64 signed bits; an ordinary conversion error is
+// dropped, any other (KeyboardInterrupt, SystemExit) is returned to be raised. For comparisons
+// that take an integer or else try something else.
+PyResult<std::optional<std::int64_t>> index_value_of(PyObject* object);
 
 template <std::integral T>
 requires(!std::same_as<T, bool>) struct FromPython<T> {
@@ -194,7 +207,8 @@ struct FromPython<std::vector<T>> {
     if (!PySequence_Check(object)) return fail(PyErr::cannot_convert(object, "Sequence"));
     Py_ssize_t length = PySequence_Size(object);
     if (length < 0) {
-      static_cast<void>(PyErr::fetch());
+      if (auto dropped = drop_ordinary_error(PyErr::fetch()); !dropped)
+        return fail(std::move(dropped.error()));
       length = 0;
     }
     Stored values;

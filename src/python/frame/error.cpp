@@ -160,6 +160,8 @@ bool PyErr::is_exactly_type_error() const { return type_object() == PyExc_TypeEr
 
 bool PyErr::is_instance_of(PyObject* type) const { return PyObject_IsSubclass(type_object(), type) == 1; }
 
+bool PyErr::is_ordinary() const { return PyErr_GivenExceptionMatches(type_object(), PyExc_Exception) != 0; }
+
 Ref PyErr::into_exception() && {
   if (auto* lazy_error = std::get_if<Lazy>(m_state.get())) {
     return make_exception(lazy_error->type(), lazy_error->has_text ? &lazy_error->text : nullptr);
@@ -201,6 +203,11 @@ PyErr wrap_argument_error(std::string_view name, PyErr error) {
   Ref wrapped = make_exception(PyExc_TypeError, &text);
   PyException_SetCause(wrapped.get(), PyException_GetCause(underlying.get()));
   return PyErr::from_exception(std::move(wrapped));
+}
+
+PyResult<void> drop_ordinary_error(PyErr error) {
+  if (!error.is_ordinary()) return fail(std::move(error));
+  return {};
 }
 
 void api_call_failed() {

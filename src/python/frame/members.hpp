@@ -396,7 +396,8 @@ PyResult<Ref> call_or_not_implemented(PyObject* self, PyObject* const* operands)
   auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
   if (!receiver) return Ref::borrow(Py_NotImplemented);
   BodyArguments<Body, 1> arguments;
-  if (!arguments.load(operands, nullptr)) return Ref::borrow(Py_NotImplemented);
+  if (auto loaded = arguments.load(operands, nullptr); !loaded)
+    return not_implemented_unless_raised(std::move(loaded.error()));
   return call_into_py([&] {
     return arguments.apply(
         [&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
@@ -415,7 +416,7 @@ struct RichCompare {
       if (!receiver) return Ref::borrow(Py_NotImplemented);
       using Other = BodyArgument<Body, 1>;
       auto operand = FromPython<Other>::extract(other);
-      if (!operand) return Ref::borrow(Py_NotImplemented);
+      if (!operand) return not_implemented_unless_raised(std::move(operand.error()));
       return call_into_py([&] { return Body(receiver->get(), FromPython<Other>::get(*operand), op); });
     });
   }
