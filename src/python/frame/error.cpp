@@ -50,9 +50,11 @@ std::string qualified_name_of(PyObject* type) {
   return std::string(data, static_cast<std::size_t>(size));
 }
 
+// An exception's text may quote untrusted bytes (a fault message quoting a file's raw byte):
+// bytes that are not UTF-8 become U+FFFD rather than losing the whole text.
 Ref text_to_python(const std::string& text) {
   return Ref::steal(
-      expect_api(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()))));
+      expect_api(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace")));
 }
 
 // Makes an instance of `type` from one text argument, or none.
