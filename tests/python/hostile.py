@@ -2,6 +2,7 @@
 module converts an argument (`__index__`, `__float__`) and drops the caller's references."""
 
 import gc
+import os
 
 
 def clear_dicts_holding(obj):
@@ -77,3 +78,21 @@ def raising_in(method, error, base=object):
         raise error("raised by " + method)
 
     return type("Raising", (base,), {method: special})()
+
+
+# The address-space limit below cannot work under AddressSanitizer, which reserves terabytes.
+UNDER_ASAN = "libasan" in os.environ.get("LD_PRELOAD", "")
+
+BIG_SIZE = 200_000_000
+
+
+def no_room_for_a_copy_of(expression):
+    """A prelude for a child process: `big` is the value of `expression`, and the address space
+    is then limited to 64 MiB more than is in use, so that no copy of `big` can be made."""
+    return f"""
+import resource
+big = {expression}
+with open("/proc/self/status") as status:
+    in_use = next(int(line.split()[1]) * 1024 for line in status if line.startswith("VmSize:"))
+resource.setrlimit(resource.RLIMIT_AS, (in_use + 2**26, in_use + 2**26))
+"""

@@ -15,7 +15,14 @@ from fractions import Fraction
 import pytest
 from hypothesis import given, settings, strategies as st
 
-from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, raising_in
+from hostile import (
+    BIG_SIZE,
+    NOT_EXCEPTIONS,
+    UNDER_ASAN,
+    IndexEmptiesKeywords,
+    no_room_for_a_copy_of,
+    raising_in,
+)
 from qzr_python.decimal import Decimal, DecimalError
 
 MAX_MANTISSA = 2**96 - 1
@@ -503,6 +510,23 @@ def test_setstate_refuses_and_keeps_value(state, exception, text):
         value.__setstate__(state)
     assert str(raised.value) == text
     assert str(value) == "1.50"
+
+
+@pytest.mark.skipif(UNDER_ASAN, reason="needs an address-space limit")
+def test_setstate_refuses_long_bytes_before_any_copy(run_python):
+    result = run_python(
+        no_room_for_a_copy_of(f"bytes({BIG_SIZE})")
+        + """
+import json
+from qzr_python.decimal import Decimal, DecimalError
+value = Decimal("1.50")
+try:
+    value.__setstate__(big)
+except DecimalError as error:
+    print(json.dumps([str(error), str(value)]))
+"""
+    )
+    assert result == ["Invalid value for decimal", "1.50"]
 
 
 @pytest.mark.parametrize("text", ["0", "-0", "-0.00", "1.50", "-2.500", "79228162514264337593543950335", "-0.0000000000000000000000000001"])

@@ -10,6 +10,7 @@ wording belongs to CPython.
 
 import ctypes
 import gc
+import subprocess
 import sys
 
 import pytest
@@ -26,7 +27,16 @@ from frame_support import (
     raise_type_error_with_cause,
     toy,
 )
-from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, LoggedIndex, LoggedList, raising_in
+from hostile import (
+    BIG_SIZE,
+    NOT_EXCEPTIONS,
+    UNDER_ASAN,
+    IndexEmptiesKeywords,
+    LoggedIndex,
+    LoggedList,
+    no_room_for_a_copy_of,
+    raising_in,
+)
 from qzr_frame_testmod import Color, Opaque, Point, Toy, Unit
 
 
@@ -453,6 +463,18 @@ def test_copied_argument_is_independent():
     source.append(3)
     assert target.items == [1, 2]
     assert source.items == [1, 2, 3]
+
+
+@pytest.mark.skipif(UNDER_ASAN, reason="needs an address-space limit")
+@pytest.mark.parametrize(
+    "value, call", [(f"bytes({BIG_SIZE})", "Conversions.bytes(big)"), (f"'x' * {BIG_SIZE}", "Conversions.text(big)")]
+)
+def test_memory_exhaustion_names_the_size_of_a_copied_argument(value, call):
+    # Memory exhaustion is not an exception: the process reports the refused size and aborts.
+    code = no_room_for_a_copy_of(value) + "from qzr_frame_testmod import Conversions\n" + call
+    completed = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert completed.returncode < 0
+    assert completed.stderr == f"memory allocation of {BIG_SIZE} bytes failed\n"
 
 
 # ---- faults and PanicException -----------------------------------------------------------------

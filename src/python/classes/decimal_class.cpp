@@ -60,7 +60,7 @@ Decimal quantize(Decimal& self, std::uint32_t precision) {
 }
 
 // A state of another length than 16 is refused and leaves the value unchanged.
-PyResult<void> set_state(Decimal& self, Bytes state) {
+PyResult<void> set_state(Decimal& self, BytesView state) {
   if (state.data.size() != 16) return fail(decimal_error_of(DecimalError::Kind::InvalidValue));
   Decimal::Bytes bytes;
   std::copy(state.data.begin(), state.data.end(), bytes.begin());
