@@ -200,6 +200,20 @@ class IndexFailsFloatWorks:
         return 2.5
 
 
+class FloatWithIndex(float):
+    def __index__(self):
+        return 7
+
+
+class PlainFloat(float):
+    pass
+
+
+class IntWithFloat(int):
+    def __float__(self):
+        return 0.5
+
+
 @pytest.mark.parametrize(
     "argument, expected",
     [
@@ -249,6 +263,10 @@ class IndexFailsFloatWorks:
         (MAX_MANTISSA, "79228162514264337593543950335"),
         (-MAX_MANTISSA, "-79228162514264337593543950335"),
         (Indexable(42), "42"),
+        # The kind of object picks the step: __index__ first, also for a float subclass.
+        (FloatWithIndex(2.5), "7"),
+        (IntWithFloat(3), "3"),
+        (PlainFloat(2.5), "2.5"),
         # Floats: the double's own precision, trailing zeros stripped.
         (0.1, "0.1"),
         (2.5, "2.5"),
@@ -311,6 +329,9 @@ def test_constructor_without_value_is_zero():
         (2**127, "Invalid value for decimal"),
         (2**200, "Invalid value for decimal"),
         (2**2000, "invalid value for decimal"),
+        # An __index__ too large for 128 bits goes on to the float step through the same __index__.
+        (Indexable(2**200), "Invalid value for decimal"),
+        (Indexable(2**2000), "invalid value for decimal"),
         (1e29, "Invalid value for decimal"),
         (79228162514264337593543950335.0, "Invalid value for decimal"),
         (float("nan"), "Invalid value for decimal"),
