@@ -160,8 +160,6 @@ PyObject* PyErr::type_object() const {
 
 bool PyErr::is_exactly_type_error() const { return type_object() == PyExc_TypeError; }
 
-bool PyErr::is_instance_of(PyObject* type) const { return PyObject_IsSubclass(type_object(), type) == 1; }
-
 bool PyErr::is_ordinary() const { return PyErr_GivenExceptionMatches(type_object(), PyExc_Exception) != 0; }
 
 Ref PyErr::into_exception() && {

@@ -69,8 +69,6 @@ class [[nodiscard]] PyErr {
   Ref into_exception() &&;
   // True when the error's type is exactly TypeError (not a subclass).
   bool is_exactly_type_error() const;
-  // True when the error's type is `type` or a subclass of it.
-  bool is_instance_of(PyObject* type) const;
   // True when the error derives from Exception: an error that a conversion step may drop.
   // KeyboardInterrupt, SystemExit, GeneratorExit and PanicException do not.
   bool is_ordinary() const;
