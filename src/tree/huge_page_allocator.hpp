@@ -9,10 +9,10 @@
 
 namespace qzr::tree {
 
-// Allocates `bytes` (at least huge_page_size) aligned to huge_page_size, rounded up to whole huge
-// pages, with the huge-page hint given; memory exhaustion aborts.
+// Maps `bytes` (at least huge_page_size) rounded up to whole huge pages, aligned to a huge page,
+// with the huge-page hint given; memory exhaustion aborts. free_huge_block takes the same size.
 void* allocate_huge_block(std::size_t bytes);
-void free_huge_block(void* block) noexcept;
+void free_huge_block(void* block, std::size_t bytes) noexcept;
 
 inline constexpr std::size_t huge_page_size = std::size_t{2} << 20;
 
@@ -34,7 +34,7 @@ struct HugePageAllocator {
     if (count * sizeof(T) < huge_page_size) {
       ::operator delete (block, std::align_val_t{alignof(T)});
     } else {
-      free_huge_block(block);
+      free_huge_block(block, count * sizeof(T));
     }
   }
 

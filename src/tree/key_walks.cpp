@@ -9,7 +9,7 @@
 namespace qzr::tree {
 namespace {
 
-constexpr std::size_t group_size = 16;
+constexpr std::size_t group_size = 32;
 
 enum class WalkState { Walking, Done, Failed, Cyclic };
 
