@@ -120,7 +120,7 @@ Written write_family(const Family& family, const std::array<std::string_view, N>
 }  // namespace
 
 DictValue price_metadata_dict(PriceMetadata metadata) {
-  return DictValue(DictValue::Dict{{"t", DictValue(request_enum_name(metadata))}});
+  return DictValue(DictValue::Dict{{"t", DictValue(price_metadata_name(metadata))}});
 }
 
 std::string DictWriterError::debug() const { return "Message(" + debug_quote(message) + ")"; }
