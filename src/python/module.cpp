@@ -4,6 +4,8 @@
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/item_class.hpp"
+#include "python/classes/item_kind_class.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
@@ -11,6 +13,7 @@
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/state_tree_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
+#include "python/classes/trader_class.hpp"
 #include "python/frame/frame.hpp"
 
 namespace qzr::py {
@@ -20,9 +23,9 @@ namespace {
 // AdvanceSettlementEpoch, Block, IndexPrice, MintPriceCheckpoint, SettlementAction (before
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
-// TradeSide, PriceDirection (after OrderSide); state ItemKind, Item (before SpecsKind), Balance,
-// Trader, Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs,
-// InsuranceFundContribution, FeePool, EpochMetadata (after MerkleProof, before keys); transactions
+// TradeSide, PriceDirection (after OrderSide); state Balance (after MerkleProof), Strategy,
+// Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs, InsuranceFundContribution,
+// FeePool, EpochMetadata (after Trader, before keys); transactions
 // StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
@@ -34,7 +37,8 @@ using QzrPython = RootModule<
            Module<"enums",  //
                   Class<OrderSide>>,
            Module<"state",  //
-                  Class<SpecsKind>, Class<tree::StateTree>, Class<tree::CompiledMerkleProof>,
+                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<tree::StateTree>,
+                  Class<tree::CompiledMerkleProof>, Class<Trader>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
