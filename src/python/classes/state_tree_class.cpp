@@ -4,6 +4,8 @@
 
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/item_class.hpp"
+#include "tree/state_listing.hpp"
 #include "values/debug_shapes.hpp"
 
 namespace qzr::py {
@@ -22,6 +24,12 @@ Result<CompiledMerkleProof> merkle_proof(const StateTree& tree, std::vector<H256
   return tree::prove_keys(tree, keys);
 }
 
+// None deletes whatever `key` holds; an Item is stored as given (no void rule) when its kind is
+// byte 0 of the key and the key decodes as that kind's key.
+Result<H256> store_item_by_key(StateTree& tree, H256 key, std::optional<Item> maybe_inner) {
+  return tree::store_item_by_key(tree, key, std::move(maybe_inner));
+}
+
 // `_memo` must be a dict; it is neither read nor written. The copy shares nothing with the tree.
 StateTree deep_copy(const StateTree& tree, Dict) { return tree.deep_clone(); }
 
@@ -36,10 +44,12 @@ std::string proof_repr(const CompiledMerkleProof& proof) { return tree::merkle_p
 }  // namespace
 
 void ClassDef<StateTree>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_empty_tree>,                  //
-          Method<"root", &root>,                          //
-          Method<"merkle_proof", &merkle_proof, "keys">,  //
-          Method<"__deepcopy__", &deep_copy, "_memo">,    //
+  Members<Constructor<&make_empty_tree>,                                          //
+          Method<"root", &root>,                                                  //
+          Method<"merkle_proof", &merkle_proof, "keys">,                          //
+          Method<"store_item_by_key", &store_item_by_key, "key", "maybe_inner">,  //
+          Method<"all_leaves", &tree::collect_leaves>,                            //
+          Method<"__deepcopy__", &deep_copy, "_memo">,                            //
           Repr<&repr>>::add_to<StateTree>(builder);
   add_state_tree_kind_members(builder);
 }

@@ -10,6 +10,7 @@
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/state_tree_class.hpp"
+#include "python/classes/trader_class.hpp"
 #include "tree/state_listing.hpp"
 
 namespace qzr::py {
@@ -31,7 +32,8 @@ std::vector<tree::KeyedRecord<R>> records_for_symbol(const StateTree& tree, Prod
 template <tree::MarketRecord R, FixedString Listing>
 using MarketRow = Method<Listing, &records_for_symbol<R>, "symbol">;
 
-using KindMembers = Members<>;
+// The table: one row per record class that exists.
+using KindMembers = Members<KindRow<Trader, "trader", "store_trader", "all_traders">>;
 
 }  // namespace
 
