@@ -1,0 +1,550 @@
+"""VelmarindSMT and MerkleProof against a Python oracle.
+
+The oracle: a dict of the leaves {32-byte key: record}; the root recomputed naively from
+{key: keccak(abi_encoded_value)} with pycryptodome's Keccak-256 and the tree's merge and leaf hash
+rules, written out here; and an interpreter of compiled proofs that rebuilds the root from the
+proven leaves.
+"""
+
+import copy
+import random
+import re
+
+import pytest
+from Cryptodome.Hash import keccak
+
+import abi_reference as ref
+from qzr_python.common import QzrCommonError
+from qzr_python.common.state import Item, ItemKind, MerkleProof, Trader, VelmarindSMT
+from qzr_python.common.state.keys import InsuranceFundKey, StatsKey, StrategyKey, TraderKey
+from qzr_python.h256 import H256
+
+ZERO = bytes(32)
+
+
+# ---- the oracle ---------------------------------------------------------------------------------
+
+
+def keccak256(data):
+    return keccak.new(digest_bits=256, data=data).digest()
+
+
+def merge(left, right):
+    if left == ZERO:
+        return right
+    if right == ZERO:
+        return left
+    return keccak256(left + right)
+
+
+def leaf_hash(key, value_hash):
+    return ZERO if value_hash == ZERO else keccak256(key + value_hash)
+
+
+def bit(key, height):
+    return (key[height // 8] >> (height % 8)) & 1
+
+
+def naive_root(value_hashes):
+    """The root of {key: value hash}: split the keys on bit 255, then 254, ... down to 0."""
+
+    def subtree(keys, height):
+        if not keys:
+            return ZERO
+        if len(keys) == 1:  # merging with empty subtrees passes the leaf hash up unchanged
+            return leaf_hash(keys[0], value_hashes[keys[0]])
+        left = [k for k in keys if not bit(k, height)]
+        right = [k for k in keys if bit(k, height)]
+        return merge(subtree(left, height - 1), subtree(right, height - 1))
+
+    return subtree([k for k, v in value_hashes.items() if v != ZERO], 255)
+
+
+def tree_order(key):
+    """Ascending tree order compares byte 31 first."""
+    return key[::-1]
+
+
+def run_proof(program, leaves):
+    """Runs a compiled proof over the proven (key, value hash) leaves in tree order; returns the
+    one hash left on the stack."""
+    pending = sorted(leaves, key=lambda leaf: tree_order(leaf[0]))
+    stack, at = [], 0
+    while at < len(program):
+        code = program[at]
+        if code == 0x4C:
+            key, value_hash = pending.pop(0)
+            stack.append((key, leaf_hash(key, value_hash)))
+            at += 1
+        elif code == 0x50:
+            height, sibling = program[at + 1], program[at + 2 : at + 34]
+            assert sibling != ZERO, "a proof never carries an empty sibling"
+            key, node = stack.pop()
+            stack.append((key, merge(sibling, node) if bit(key, height) else merge(node, sibling)))
+            at += 34
+        elif code == 0x48:
+            (_, right), (key, left) = stack.pop(), stack.pop()
+            stack.append((key, merge(left, right)))
+            at += 2
+        else:
+            raise AssertionError(f"unknown code {code}")
+    assert not pending and len(stack) == 1
+    return stack[0][1]
+
+
+class Model:
+    """The leaves the tree should hold: {key bytes: (key object or None, record or Item)}."""
+
+    def __init__(self):
+        self.leaves = {}
+
+    def store(self, key_bytes, key, value):
+        if value is None:
+            self.leaves.pop(key_bytes, None)
+        else:
+            self.leaves[key_bytes] = (key, value)
+
+    def value_hashes(self):
+        return {k: keccak256(value.abi_encoded_value()) for k, (_, value) in self.leaves.items()}
+
+    def root(self):
+        return naive_root(self.value_hashes())
+
+    def of_class(self, record_class):
+        return {(key, repr(value)) for key, value in self.leaves.values() if type(value) is record_class}
+
+
+def listed(pairs):
+    return {(key, repr(record)) for key, record in pairs}
+
+
+def leaf_and_branch_counts(tree):
+    text = repr(tree)
+    return text.count("LeafNode {"), text.count("BranchNode {")
+
+
+# ---- the kinds --------------------------------------------------------------------------------
+# One row per record class with its tree methods: how to make a key and a record, and which
+# records are void (the store deletes the key) and which are not.
+
+
+def hex_bytes(rng, n):
+    return "0x" + bytes(rng.randrange(256) for _ in range(n)).hex()
+
+
+def trader_record(rng):
+    return Trader(str(rng.randrange(10**6)) + ".25", rng.randrange(3), hex_bytes(rng, 20), rng.random() < 0.5)
+
+
+class Kind:
+    def __init__(self, name, listing, record_class, make_key, make_record, void, not_void):
+        self.name, self.listing, self.record_class = name, listing, record_class
+        self.make_key, self.make_record = make_key, make_record
+        self.void, self.not_void = void, not_void
+
+    def get(self, tree, key):
+        return getattr(tree, self.name)(key)
+
+    def store(self, tree, key, record):
+        return getattr(tree, "store_" + self.name)(key, record)
+
+    def all(self, tree):
+        return getattr(tree, self.listing)()
+
+    def __repr__(self):
+        return self.name
+
+
+KINDS = [
+    Kind(
+        "trader",
+        "all_traders",
+        Trader,
+        lambda rng: TraderKey("0x00" + hex_bytes(rng, 20)[2:]),
+        trader_record,
+        void=[],
+        not_void=[Trader(0, 0, "00" * 20, False), Trader("-0.0", "0.000", "00" * 20, True)],
+    ),
+]
+
+
+def record_of(kind, rng, void_share=0.1):
+    """None, a void record (deletes) or a record to store; with what the model then holds."""
+    roll = rng.random()
+    if roll < void_share:
+        return None, None
+    if roll < 2 * void_share and kind.void:
+        return rng.choice(kind.void), None
+    record = kind.make_record(rng)
+    return record, record
+
+
+# ---- randomised sequences against the oracle ----------------------------------------------------
+
+
+@pytest.mark.parametrize("seed", range(6))
+def test_random_stores_against_the_oracle(seed):
+    rng = random.Random(seed)
+    tree, model = VelmarindSMT(), Model()
+    pools = {kind.name: [kind.make_key(rng) for _ in range(8)] for kind in KINDS}
+    for step in range(120):
+        kind = rng.choice(KINDS)
+        key = rng.choice(pools[kind.name])
+        record, kept = record_of(kind, rng)
+        if rng.random() < 0.2:
+            # The same through store_item_by_key: no void rule, None deletes.
+            item = None if record is None else record.as_item()
+            root = tree.store_item_by_key(key.encode_key(), item)
+            kept = record
+        else:
+            root = kind.store(tree, key, record)
+        model.store(key.encode_key().as_bytes(), key, kept)
+        assert root.as_bytes() == model.root(), f"step {step}"
+        assert tree.root().as_bytes() == model.root()
+        got = kind.get(tree, key)
+        assert repr(got) == repr(kept)
+
+    for kind in KINDS:
+        assert listed(kind.all(tree)) == model.of_class(kind.record_class)
+        for key in pools[kind.name]:
+            held = model.leaves.get(key.encode_key().as_bytes())
+            assert repr(kind.get(tree, key)) == repr(held[1] if held else None)
+    assert {(k.as_bytes(), repr(item)) for k, item in tree.all_leaves()} == {
+        (k, repr(value.as_item())) for k, (_, value) in model.leaves.items()
+    }
+    assert leaf_and_branch_counts(tree) == (len(model.leaves), max(2 * len(model.leaves) - 1, 0))
+
+    # Proofs of random key sets, stored and absent keys mixed, in random order.
+    value_hashes = model.value_hashes()
+    all_keys = [key.encode_key() for pool in pools.values() for key in pool]
+    for _ in range(10):
+        keys = rng.sample(all_keys, rng.randrange(1, len(all_keys)))
+        program = tree.merkle_proof(keys).as_bytes()
+        leaves = [(k.as_bytes(), value_hashes.get(k.as_bytes(), ZERO)) for k in keys]
+        assert run_proof(program, leaves) == model.root()
+        assert tree.merkle_proof(tuple(reversed(keys))).as_bytes() == program
+
+
+def test_deleting_every_leaf_gives_back_the_empty_tree():
+    rng = random.Random(7)
+    tree = VelmarindSMT()
+    empty = repr(tree)
+    kind = KINDS[0]
+    keys = [kind.make_key(rng) for _ in range(20)]
+    for key in keys:
+        kind.store(tree, key, kind.make_record(rng))
+    assert leaf_and_branch_counts(tree) == (20, 39)
+    for key in keys[:15]:
+        kind.store(tree, key, None)
+    assert leaf_and_branch_counts(tree) == (5, 9)
+    for key in keys[15:]:
+        kind.store(tree, key, None)
+    assert repr(tree) == empty
+    assert tree.root() == H256.zero()
+
+
+# ---- per-kind getters, stores and void rules -----------------------------------------------------
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_void_records_delete_and_others_are_stored(kind):
+    rng = random.Random(1)
+    key = kind.make_key(rng)
+    tree = VelmarindSMT()
+    kept = kind.make_record(rng)
+    kind.store(tree, key, kept)
+    before = tree.root()
+    for record in kind.void:
+        # From a tree holding only this key, deleting gives back the empty tree.
+        assert kind.store(tree, key, record) == H256.zero()
+        assert kind.get(tree, key) is None
+        assert kind.all(tree) == []
+        assert kind.store(tree, key, kept) == before
+    for record in kind.not_void:
+        root = kind.store(tree, key, record)
+        assert root.as_bytes() == leaf_hash(key.encode_key().as_bytes(), keccak256(record.abi_encoded_value()))
+        assert kind.get(tree, key) == record
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_getters_and_listings_return_copies(kind):
+    rng = random.Random(2)
+    key, record = kind.make_key(rng), kind.make_record(rng)
+    tree = VelmarindSMT()
+    assert kind.get(tree, key) is None
+    assert kind.all(tree) == []
+    kind.store(tree, key, record)
+    first, second = kind.get(tree, key), kind.get(tree, key)
+    assert first == record and first is not second
+    ((listed_key, listed_record),) = kind.all(tree)
+    assert listed_key == key and listed_key.encode_key() == key.encode_key()
+    assert listed_record == record and listed_record is not first
+
+
+def test_a_stored_record_object_changed_later_does_not_change_the_tree():
+    tree, key = VelmarindSMT(), TraderKey("0x00" + "11" * 20)
+    record = Trader(1, 2, "22" * 20, False)
+    root = tree.store_trader(key, record)
+    record.avail_qzr_balance = 5
+    read = tree.trader(key)
+    assert read == Trader(1, 2, "22" * 20, False)
+    read.locked_qzr_balance = 9
+    assert tree.trader(key) == Trader(1, 2, "22" * 20, False)
+    assert tree.root() == root
+
+
+def test_storing_none_on_an_absent_key_changes_nothing():
+    tree, key = VelmarindSMT(), TraderKey("0x00" + "11" * 20)
+    assert tree.store_trader(key, None) == H256.zero()
+    root = tree.store_trader(TraderKey("0x00" + "22" * 20), Trader(1, 0, "00" * 20, False))
+    assert tree.store_trader(key, None) == root
+    assert tree.store_trader(key, Trader(3, 0, "00" * 20, False)) != root
+    assert tree.store_trader(key, None) == root
+
+
+TRADER_KEY = TraderKey("0x00" + "11" * 20)
+STRATEGY_KEY = StrategyKey("0x00" + "11" * 20, "0x01020304")
+
+
+@pytest.mark.parametrize(
+    "call, error",
+    [
+        (lambda t: t.store_trader(STRATEGY_KEY, Trader(1, 0, "00" * 20, False)),
+         "argument 'key': 'StrategyKey' object cannot be converted to 'TraderKey'"),
+        (lambda t: t.store_trader(TRADER_KEY, Trader(1, 0, "00" * 20, False).as_item()),
+         "argument 'maybe_inner': 'Item' object cannot be converted to 'Trader'"),
+        # The key is converted first.
+        (lambda t: t.store_trader(1, 2), "argument 'key': 'int' object cannot be converted to 'TraderKey'"),
+        (lambda t: t.store_trader(TRADER_KEY),
+         "VelmarindSMT.store_trader() missing 1 required positional argument: 'maybe_inner'"),
+        (lambda t: t.trader(TRADER_KEY.encode_key()), "argument 'key': 'H256' object cannot be converted to 'TraderKey'"),
+        (lambda t: t.all_traders(1), "VelmarindSMT.all_traders() takes no arguments (1 given)"),
+        (lambda t: t.store_item_by_key(TRADER_KEY, None),
+         "argument 'key': 'TraderKey' object cannot be converted to 'H256'"),
+        (lambda t: t.store_item_by_key(TRADER_KEY.encode_key(), Trader(1, 0, "00" * 20, False)),
+         "argument 'maybe_inner': 'Trader' object cannot be converted to 'Item'"),
+        (lambda t: VelmarindSMT(1), "VelmarindSMT.__new__() takes 0 positional arguments but 1 was given"),
+    ],
+)
+def test_wrong_argument_types_leave_the_tree_unchanged(call, error):
+    tree = VelmarindSMT()
+    tree.store_trader(TraderKey("0x00" + "33" * 20), Trader(1, 0, "00" * 20, False))
+    root, text = tree.root(), repr(tree)
+    with pytest.raises(TypeError) as raised:
+        call(tree)
+    assert str(raised.value) == error
+    assert tree.root() == root and repr(tree) == text
+
+
+# ---- store_item_by_key ----------------------------------------------------------------------------
+
+
+def item_of(kind, record_value):
+    return Item.abi_decode_value_into_item(kind, ref.item_value(int(kind), record_value))
+
+
+def key_bytes(first, rest=b""):
+    return H256.from_bytes(bytes([first]) + rest + bytes(31 - len(rest)))
+
+
+def fund_item():
+    return item_of(ItemKind.InsuranceFund, ref.tuple_of(ref.array([]), ref.array([])))
+
+
+@pytest.mark.parametrize(
+    "key, item, error",
+    [
+        (key_bytes(1), item_of(ItemKind.Stats, ref.tuple_of(ref.amount(1), ref.amount(0))),
+         "key and item discriminant mismatch"),
+        (key_bytes(3), Item.abi_decode_value_into_item(ItemKind.Empty, b""), "key and item discriminant mismatch"),
+        # Byte 0 is right but the trader key's padding is not zero: refused, so that every stored
+        # leaf can be listed.
+        (key_bytes(1, bytes(30) + b"\x01"), Trader(1, 0, "00" * 20, False).as_item(),
+         "invalid Trader key: Expected only zeroes to remain after extracting the trader address"),
+        (key_bytes(7, bytes(30) + b"\x09"), item_of(ItemKind.Stats, ref.tuple_of(ref.amount(1), ref.amount(0))),
+         "invalid Stats key: Expected only zeroes to remain after extracting the trader address"),
+    ],
+)
+def test_store_item_by_key_refusals_leave_the_tree_as_it_was(key, item, error):
+    tree = VelmarindSMT()
+    tree.store_trader(TRADER_KEY, Trader(1, 0, "00" * 20, False))
+    text = repr(tree)
+    with pytest.raises(QzrCommonError) as raised:
+        tree.store_item_by_key(key, item)
+    assert raised.value.args == (error,)
+    assert repr(tree) == text
+    assert [trader for _, trader in tree.all_traders()] == [Trader(1, 0, "00" * 20, False)]
+
+
+def test_store_item_by_key_stores_as_given_and_none_deletes_under_any_key():
+    tree = VelmarindSMT()
+    # A void record is kept here (no void rule), and the lenient insurance fund key is accepted.
+    odd_fund_key = key_bytes(6, b"\xff" * 31)
+    root = tree.store_item_by_key(odd_fund_key, fund_item())
+    assert root.as_bytes() == leaf_hash(odd_fund_key.as_bytes(), keccak256(fund_item().abi_encoded_value()))
+    assert [(k, repr(item)) for k, item in tree.all_leaves()] == [(odd_fund_key, repr(fund_item()))]
+    # None deletes whatever byte 0 says; on an absent key it changes nothing.
+    assert tree.store_item_by_key(key_bytes(200), None) == root
+    assert tree.store_item_by_key(odd_fund_key, None) == H256.zero()
+    # The Empty item goes under a kind-0 key (and deletes, as None does).
+    empty = Item.abi_decode_value_into_item(ItemKind.Empty, b"")
+    assert tree.store_item_by_key(key_bytes(0, b"\x05"), empty) == H256.zero()
+
+
+def test_trader_item_bytes_match_the_reference_encoder():
+    record = Trader("1.5", 2, "22" * 20, True)
+    expected = ref.item_value(1, ref.trader_value("1.5", 2, bytes.fromhex("22" * 20), True))
+    tree = VelmarindSMT()
+    root = tree.store_trader(TRADER_KEY, record)
+    assert root.as_bytes() == leaf_hash(TRADER_KEY.encode_key().as_bytes(), keccak256(expected))
+
+
+# ---- proofs -------------------------------------------------------------------------------------
+
+
+def filled_tree(n, seed=3):
+    rng = random.Random(seed)
+    tree, kind = VelmarindSMT(), KINDS[0]
+    keys = [kind.make_key(rng) for _ in range(n)]
+    for key in keys:
+        kind.store(tree, key, kind.make_record(rng))
+    return tree, [key.encode_key() for key in keys]
+
+
+@pytest.mark.parametrize("n", [0, 5])
+def test_proof_of_no_keys_is_empty(n):
+    tree, _ = filled_tree(n)
+    for keys in ([], ()):
+        proof = tree.merkle_proof(keys)
+        assert type(proof) is MerkleProof
+        assert proof.as_bytes() == b""
+        assert repr(proof) == "MerkleProof { inner: CompiledMerkleProof([]) }"
+
+
+def test_proof_bytes_and_text():
+    tree, keys = filled_tree(1)
+    proof = tree.merkle_proof([keys[0]])
+    assert proof.as_bytes() == b"L"
+    assert repr(proof) == "MerkleProof { inner: CompiledMerkleProof([76]) }"
+    tree, keys = filled_tree(6)
+    program = tree.merkle_proof(keys).as_bytes()
+    assert repr(tree.merkle_proof(keys)) == f"MerkleProof {{ inner: CompiledMerkleProof([{', '.join(map(str, program))}]) }}"
+    # Order, list or tuple, and repeated keys do not change the bytes.
+    assert tree.merkle_proof(tuple(keys[::-1])).as_bytes() == program
+    assert tree.merkle_proof(keys + keys[:2]).as_bytes() == program
+    assert program.count(0x4C) >= 6
+
+
+@pytest.mark.parametrize(
+    "keys, error",
+    [
+        ("ab", "argument 'keys': Can't extract `str` to `Vec`"),
+        (5, "argument 'keys': 'int' object cannot be converted to 'Sequence'"),
+        ([H256.zero(), 5], "argument 'keys': 'int' object cannot be converted to 'H256'"),
+        ({1: 2}, "argument 'keys': 'dict' object cannot be converted to 'Sequence'"),
+    ],
+)
+def test_proof_refuses_what_is_not_a_sequence_of_h256(keys, error):
+    tree, _ = filled_tree(3)
+    with pytest.raises(TypeError) as raised:
+        tree.merkle_proof(keys)
+    assert str(raised.value) == error
+
+
+def test_a_key_iterator_that_stores_into_the_tree_meets_its_borrow():
+    tree, keys = filled_tree(3)
+    root = tree.root()
+
+    class Keys:
+        def __len__(self):
+            return 1
+
+        def __getitem__(self, index):
+            if index:
+                raise IndexError
+            tree.store_trader(TRADER_KEY, None)
+            return keys[0]
+
+    with pytest.raises(RuntimeError, match="^Already borrowed$"):
+        tree.merkle_proof(Keys())
+    assert tree.root() == root
+    assert tree.merkle_proof(keys[:1]).as_bytes()
+
+
+def test_merkle_proof_class_has_no_constructor():
+    with pytest.raises(TypeError, match="^No constructor defined$"):
+        MerkleProof()
+    assert MerkleProof.__doc__ is None
+    with pytest.raises(TypeError):
+        type("Sub", (MerkleProof,), {})
+
+
+# ---- the class, copies and texts ----------------------------------------------------------------
+
+
+EMPTY_TREE_TEXT = (
+    "VelmarindSMT { inner: SparseMerkleTree { store: ConcurrentStore { "
+    "branches_map: RwLock { data: {}, poisoned: false, .. }, "
+    "leaves_map: RwLock { data: {}, poisoned: false, .. } }, "
+    "root: H256([" + ", ".join(["0"] * 32) + "]), "
+    "phantom: PhantomData<(qzr_common::tree::shared_smt::Keccak256Hasher, qzr_common::types::state::Item)> } }"
+)
+
+
+def test_empty_tree():
+    tree = VelmarindSMT()
+    assert repr(tree) == EMPTY_TREE_TEXT
+    assert tree.root() == H256.zero()
+    assert tree.all_leaves() == []
+
+
+def test_class_options():
+    assert VelmarindSMT.__doc__ == "Wrapped Velmarind Sparse Merkle Tree."
+    assert VelmarindSMT.__text_signature__ == "()"
+    assert VelmarindSMT.__module__ == "builtins"
+    signatures = {
+        "root": "($self)",
+        "merkle_proof": "($self, keys)",
+        "store_item_by_key": "($self, key, maybe_inner)",
+        "__deepcopy__": "($self, _memo)",
+        "all_leaves": "($self)",
+    }
+    for kind in KINDS:
+        signatures[kind.name] = "($self, key)"
+        signatures["store_" + kind.name] = "($self, key, maybe_inner)"
+        signatures[kind.listing] = "($self)"
+    for name, signature in signatures.items():
+        method = getattr(VelmarindSMT, name)
+        assert method.__text_signature__ == signature and method.__doc__ is None, name
+    with pytest.raises(TypeError):
+        type("Sub", (VelmarindSMT,), {})
+
+
+def test_tree_text_lists_every_node():
+    tree = VelmarindSMT()
+    tree.store_trader(TRADER_KEY, Trader(1, 0, "00" * 20, False))
+    key_text = "H256([" + ", ".join(map(str, TRADER_KEY.encode_key().as_bytes())) + "])"
+    text = repr(tree)
+    assert text.startswith("VelmarindSMT { inner: SparseMerkleTree { store: ConcurrentStore { branches_map: RwLock { data: {")
+    assert f"BranchNode {{ fork_height: 0, key: {key_text}, node_type: Single(" in text
+    assert f"LeafNode {{ key: {key_text}, value: Trader(Trader {{ avail_qzr_balance: UnscaledI128(1)" in text
+    assert re.search(r"root: H256\(\[(\d+, ){31}\d+\]\)", text)
+
+
+def test_deep_copies_are_independent_both_ways():
+    tree, keys = filled_tree(8)
+    twin = copy.deepcopy(tree)
+    assert type(twin) is VelmarindSMT and twin is not tree
+    assert repr(twin) == repr(tree)  # the same maps in the same order
+    assert twin.root() == tree.root()
+    root = tree.root()
+
+    twin.store_trader(TRADER_KEY, Trader(1, 0, "00" * 20, False))
+    assert tree.root() == root and tree.trader(TRADER_KEY) is None
+    tree.store_item_by_key(keys[0], None)
+    assert twin.merkle_proof([keys[0]]).as_bytes() != tree.merkle_proof([keys[0]]).as_bytes()
+    assert len(twin.all_leaves()) == 9 and len(tree.all_leaves()) == 7
+
+    assert tree.__deepcopy__({"anything": 1}).root() == tree.root()
+    with pytest.raises(TypeError, match="^argument '_memo': 'NoneType' object cannot be converted to 'PyDict'$"):
+        tree.__deepcopy__(None)
