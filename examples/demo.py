@@ -5,7 +5,7 @@ import sys
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
 from qzr_python.common.enums import OrderSide
-from qzr_python.common.state import SpecsKind
+from qzr_python.common.state import SpecsKind, Trader, VelmarindSMT
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -53,6 +53,18 @@ def show_keys():
     print(f"  {OrderSide.Bid!r} = {int(OrderSide.Bid)}, {TokenSymbol.QZR!r} = {int(TokenSymbol.QZR)}")
 
 
+def show_state_tree():
+    tree = VelmarindSMT()
+    alice, bob = TraderKey("0x00" + "a1" * 20), TraderKey("0x00" + "b0" * 20)
+    tree.store_trader(alice, Trader("1500.25", "0", "00" * 20, True))
+    root = tree.store_trader(bob, Trader("42", "8", "a1" * 20, False))
+    print(f"  root after two traders: {root}")
+    print(f"  bob: {tree.trader(bob)!r}")
+    proof = tree.merkle_proof([alice.encode_key(), bob.encode_key()])
+    print(f"  proof of both ({len(proof.as_bytes())} bytes): {proof.as_bytes().hex()}")
+    print(f"  store None deletes: root {tree.store_trader(bob, None)}, traders {len(tree.all_traders())}")
+
+
 def main():
     print(f"qzr_python on CPython {sys.version.split()[0]}")
     print("module tree:")
@@ -63,6 +75,8 @@ def main():
     show_tree_values()
     print("tree keys:")
     show_keys()
+    print("state tree:")
+    show_state_tree()
 
 
 if __name__ == "__main__":
