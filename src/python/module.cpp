@@ -10,6 +10,7 @@
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
 #include "python/classes/trader_class.hpp"
@@ -23,8 +24,8 @@ namespace {
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
 // TradeSide, PriceDirection (after OrderSide); state VelmarindSMT, MerkleProof, Balance (after
-// SpecsKind), Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs,
-// InsuranceFundContribution, FeePool, EpochMetadata (after Trader, before keys); transactions
+// SpecsKind), Strategy, Position, BookOrder, Price, InsuranceFund, Stats (after Trader),
+// InsuranceFundContribution, FeePool, EpochMetadata (after Specs, before keys); transactions
 // StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
@@ -36,7 +37,7 @@ using QzrPython = RootModule<
            Module<"enums",  //
                   Class<OrderSide>>,
            Module<"state",  //
-                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Trader>,
+                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Trader>, Class<Signer>, Class<Specs>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
