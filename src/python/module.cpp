@@ -10,6 +10,7 @@
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/state_tree_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
@@ -24,8 +25,8 @@ namespace {
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
 // TradeSide, PriceDirection (after OrderSide); state Balance (after MerkleProof), Strategy,
-// Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs, InsuranceFundContribution,
-// FeePool, EpochMetadata (after Trader, before keys); transactions
+// Position, BookOrder, Price, InsuranceFund, Stats (after Trader), InsuranceFundContribution,
+// FeePool, EpochMetadata (after Specs, before keys); transactions
 // StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
@@ -38,7 +39,7 @@ using QzrPython = RootModule<
                   Class<OrderSide>>,
            Module<"state",  //
                   Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<tree::StateTree>,
-                  Class<tree::CompiledMerkleProof>, Class<Trader>,
+                  Class<tree::CompiledMerkleProof>, Class<Trader>, Class<Signer>, Class<Specs>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,

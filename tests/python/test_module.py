@@ -52,7 +52,7 @@ PENDING = {
     "SettlementAction", "OrderIntent", "CancelOrderIntent", "CancelAllIntent", "ProfileUpdateIntent",
     "WithdrawIntent", "WithdrawQZRIntent", "InsuranceFundWithdrawIntent", "OrderType", "PositionSide", "TradeSide",
     "PriceDirection", "Balance", "Strategy",
-    "Position", "BookOrder", "Price", "InsuranceFund", "Stats", "Signer", "Specs", "InsuranceFundContribution",
+    "Position", "BookOrder", "Price", "InsuranceFund", "Stats", "InsuranceFundContribution",
     "FeePool", "EpochMetadata", "StrategyUpdateKind", "InsuranceFundUpdateKind", "TraderUpdateKind",
 }
 
