@@ -15,8 +15,8 @@ from Cryptodome.Hash import keccak
 
 import abi_reference as ref
 from qzr_python.common import QzrCommonError
-from qzr_python.common.state import Item, ItemKind, MerkleProof, Trader, VelmarindSMT
-from qzr_python.common.state.keys import InsuranceFundKey, StatsKey, StrategyKey, TraderKey
+from qzr_python.common.state import Item, ItemKind, MerkleProof, Signer, Specs, SpecsKind, Trader, VelmarindSMT
+from qzr_python.common.state.keys import SignerKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.h256 import H256
 
 ZERO = bytes(32)
@@ -136,6 +136,10 @@ def trader_record(rng):
     return Trader(str(rng.randrange(10**6)) + ".25", rng.randrange(3), hex_bytes(rng, 20), rng.random() < 0.5)
 
 
+def specs_name(rng):
+    return "".join(rng.choice("ABCDEFGHIJKLMNOPQRSTUVWXYZ") for _ in range(rng.randrange(1, 9))) + "P"
+
+
 class Kind:
     def __init__(self, name, listing, record_class, make_key, make_record, void, not_void):
         self.name, self.listing, self.record_class = name, listing, record_class
@@ -164,6 +168,24 @@ KINDS = [
         trader_record,
         void=[],
         not_void=[Trader(0, 0, "00" * 20, False), Trader("-0.0", "0.000", "00" * 20, True)],
+    ),
+    Kind(
+        "signer",
+        "all_signers",
+        Signer,
+        lambda rng: SignerKey("0x00" + hex_bytes(rng, 20)[2:]),
+        lambda rng: Signer(hex_bytes(rng, 32)),
+        void=[],
+        not_void=[Signer("0x" + "00" * 32)],
+    ),
+    Kind(
+        "specs",
+        "all_specs",
+        Specs,
+        lambda rng: SpecsKey(rng.choice([SpecsKind.SingleNamePerpetual, SpecsKind.MarketGateway]), specs_name(rng)),
+        lambda rng: Specs(f"(Market :tick-size {rng.randrange(1, 100)})"),
+        void=[Specs("")],
+        not_void=[Specs(" "), Specs("not parsed (")],
     ),
 ]
 
@@ -548,3 +570,13 @@ def test_deep_copies_are_independent_both_ways():
     assert tree.__deepcopy__({"anything": 1}).root() == tree.root()
     with pytest.raises(TypeError, match="^argument '_memo': 'NoneType' object cannot be converted to 'PyDict'$"):
         tree.__deepcopy__(None)
+
+
+def test_store_item_by_key_keeps_a_record_that_the_kinds_store_deletes():
+    tree, key = VelmarindSMT(), SpecsKey(SpecsKind.SingleNamePerpetual, "ETHP")
+    root = tree.store_item_by_key(key.encode_key(), Specs("").as_item())
+    assert root != H256.zero()
+    assert listed(tree.all_specs()) == {(key, repr(Specs("")))}
+    assert tree.specs(key) == Specs("")
+    assert tree.store_specs(key, Specs("")) == H256.zero()
+    assert tree.all_specs() == []

@@ -9,6 +9,7 @@
 #include "python/classes/h256_class.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/state_tree_class.hpp"
 #include "python/classes/trader_class.hpp"
 #include "tree/state_listing.hpp"
@@ -33,7 +34,9 @@ template <tree::MarketRecord R, FixedString Listing>
 using MarketRow = Method<Listing, &records_for_symbol<R>, "symbol">;
 
 // The table: one row per record class that exists.
-using KindMembers = Members<KindRow<Trader, "trader", "store_trader", "all_traders">>;
+using KindMembers = Members<KindRow<Trader, "trader", "store_trader", "all_traders">,
+                            KindRow<Signer, "signer", "store_signer", "all_signers">,
+                            KindRow<Specs, "specs", "store_specs", "all_specs">>;
 
 }  // namespace
 
