@@ -73,7 +73,9 @@ template <PyClass V>
 [[gnu::cold, gnu::noinline]] inline PyErr already_mutably_borrowed() {
   return PyErr::runtime_error("Already mutably borrowed");
 }
-[[gnu::cold, gnu::noinline]] inline PyErr already_borrowed() { return PyErr::runtime_error("Already borrowed"); }
+[[gnu::cold, gnu::noinline]] inline PyErr already_borrowed() {
+  return PyErr::runtime_error("Already borrowed");
+}
 
 // A held shared reference to an instance's value; releasing it undoes the borrow.
 template <PyClass V>
