@@ -22,7 +22,10 @@ namespace {
 std::optional<std::size_t> first_key_under(std::span<const H256> sorted_keys, const H256& path,
                                            std::uint8_t height) {
   const auto found = std::lower_bound(sorted_keys.begin(), sorted_keys.end(), path, HashLess());
-  if (found == sorted_keys.end() || !same_hash(found->copy_bits(height), path)) return std::nullopt;
+  // The key is under the path when it agrees with it on every bit from `height` up.
+  if (found == sorted_keys.end() || (fork_height_of(*found, path) >= height && !same_hash(*found, path))) {
+    return std::nullopt;
+  }
   return static_cast<std::size_t>(found - sorted_keys.begin());
 }
 
