@@ -1,6 +1,7 @@
 // PyInit_qzr_python and the module tree: ten modules, their members in registration order (which
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
 // A new class is one row in its module.
+#include "python/classes/balance_class.hpp"
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
@@ -20,10 +21,10 @@ namespace {
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
 // TradeSide, PriceDirection (after OrderSide); state ItemKind, Item (before SpecsKind),
-// VelmarindSMT, MerkleProof, Balance, Trader, Strategy, Position, BookOrder, Price,
-// InsuranceFund, Stats, Signer, Specs, InsuranceFundContribution, FeePool, EpochMetadata (after
-// SpecsKind, before keys); transactions StrategyUpdateKind, InsuranceFundUpdateKind,
-// TraderUpdateKind.
+// VelmarindSMT, MerkleProof (between SpecsKind and Balance), Trader, Strategy, Position,
+// BookOrder, Price, InsuranceFund, Stats, Signer, Specs, InsuranceFundContribution, FeePool,
+// EpochMetadata (after Balance, before keys); transactions StrategyUpdateKind,
+// InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -34,7 +35,7 @@ using QzrPython = RootModule<
            Module<"enums",  //
                   Class<OrderSide>>,
            Module<"state",  //
-                  Class<SpecsKind>,
+                  Class<SpecsKind>, Class<Balance>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
