@@ -5,12 +5,15 @@
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/item_class.hpp"
+#include "python/classes/item_kind_class.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
+#include "python/classes/trader_class.hpp"
 #include "python/frame/frame.hpp"
 
 namespace qzr::py {
@@ -20,11 +23,10 @@ namespace {
 // AdvanceSettlementEpoch, Block, IndexPrice, MintPriceCheckpoint, SettlementAction (before
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
-// TradeSide, PriceDirection (after OrderSide); state ItemKind, Item (before SpecsKind),
-// VelmarindSMT, MerkleProof (between SpecsKind and Balance), Trader, Strategy, Position,
-// BookOrder, Price, InsuranceFund, Stats, Signer, Specs, InsuranceFundContribution, FeePool,
-// EpochMetadata (after Balance, before keys); transactions StrategyUpdateKind,
-// InsuranceFundUpdateKind, TraderUpdateKind.
+// TradeSide, PriceDirection (after OrderSide); state VelmarindSMT, MerkleProof (between
+// SpecsKind and Balance), Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs,
+// InsuranceFundContribution, FeePool, EpochMetadata (after Trader, before keys); transactions
+// StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -35,7 +37,7 @@ using QzrPython = RootModule<
            Module<"enums",  //
                   Class<OrderSide>>,
            Module<"state",  //
-                  Class<SpecsKind>, Class<Balance>,
+                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Balance>, Class<Trader>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,

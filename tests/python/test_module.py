@@ -51,7 +51,7 @@ PENDING = {
     "AdvanceEpoch", "AdvanceTime", "AdvanceSettlementEpoch", "Block", "IndexPrice", "MintPriceCheckpoint",
     "SettlementAction", "OrderIntent", "CancelOrderIntent", "CancelAllIntent", "ProfileUpdateIntent",
     "WithdrawIntent", "WithdrawQZRIntent", "InsuranceFundWithdrawIntent", "OrderType", "PositionSide", "TradeSide",
-    "PriceDirection", "ItemKind", "Item", "VelmarindSMT", "MerkleProof", "Balance", "Trader", "Strategy",
+    "PriceDirection", "VelmarindSMT", "MerkleProof", "Strategy",
     "Position", "BookOrder", "Price", "InsuranceFund", "Stats", "Signer", "Specs", "InsuranceFundContribution",
     "FeePool", "EpochMetadata", "StrategyUpdateKind", "InsuranceFundUpdateKind", "TraderUpdateKind",
 }
