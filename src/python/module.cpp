@@ -3,8 +3,11 @@
 // A new class is one row in its module.
 #include "python/classes/balance_class.hpp"
 #include "python/classes/decimal_class.hpp"
+#include "python/classes/epoch_metadata_class.hpp"
 #include "python/classes/exceptions.hpp"
+#include "python/classes/fund_classes.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/insurance_fund_contribution_class.hpp"
 #include "python/classes/item_class.hpp"
 #include "python/classes/item_kind_class.hpp"
 #include "python/classes/keys_classes.hpp"
@@ -12,6 +15,8 @@
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/specs_kind_class.hpp"
+#include "python/classes/stats_class.hpp"
+#include "python/classes/strategy_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
 #include "python/classes/trader_class.hpp"
 #include "python/frame/frame.hpp"
@@ -24,9 +29,9 @@ namespace {
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
 // TradeSide, PriceDirection (after OrderSide); state VelmarindSMT, MerkleProof (between
-// SpecsKind and Balance), Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs,
-// InsuranceFundContribution, FeePool, EpochMetadata (after Trader, before keys); transactions
-// StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
+// SpecsKind and Balance), Position, BookOrder, Price (between Strategy and InsuranceFund), Signer,
+// Specs (between Stats and InsuranceFundContribution); transactions StrategyUpdateKind,
+// InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -38,6 +43,8 @@ using QzrPython = RootModule<
                   Class<OrderSide>>,
            Module<"state",  //
                   Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Balance>, Class<Trader>,
+                  Class<Strategy>, Class<InsuranceFund>, Class<Stats>, Class<InsuranceFundContribution>,
+                  Class<FeePool>, Class<EpochMetadata>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,

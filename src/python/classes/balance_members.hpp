@@ -140,6 +140,15 @@ V add(const V& self, const V& other) {
   return holding<V>(add_balances(held(self), held(other)));
 }
 
+// A copy of the balance at `Field` of a record with the balance insert of `symbol` and `amount`
+// applied (a third token faults); the record itself is left as it was.
+template <class R, Balance R::*Field>
+Balance updated_copy(const R& record, TokenSymbol symbol, const Decimal& amount) {
+  Balance copy = record.*Field;
+  balance_insert(copy, symbol, amount);
+  return copy;
+}
+
 }  // namespace balance_members
 
 // The shared members of a class whose value is or holds a Balance; `SymbolParameter` is the name
