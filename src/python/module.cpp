@@ -14,6 +14,7 @@
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/stats_class.hpp"
 #include "python/classes/strategy_class.hpp"
@@ -29,9 +30,8 @@ namespace {
 // intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
 // WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
 // TradeSide, PriceDirection (after OrderSide); state VelmarindSMT, MerkleProof (between
-// SpecsKind and Balance), Position, BookOrder, Price (between Strategy and InsuranceFund), Signer,
-// Specs (between Stats and InsuranceFundContribution); transactions StrategyUpdateKind,
-// InsuranceFundUpdateKind, TraderUpdateKind.
+// SpecsKind and Balance), Position, BookOrder, Price (between Strategy and InsuranceFund);
+// transactions StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -43,8 +43,8 @@ using QzrPython = RootModule<
                   Class<OrderSide>>,
            Module<"state",  //
                   Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Balance>, Class<Trader>,
-                  Class<Strategy>, Class<InsuranceFund>, Class<Stats>, Class<InsuranceFundContribution>,
-                  Class<FeePool>, Class<EpochMetadata>,
+                  Class<Strategy>, Class<InsuranceFund>, Class<Stats>, Class<Signer>, Class<Specs>,
+                  Class<InsuranceFundContribution>, Class<FeePool>, Class<EpochMetadata>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,

@@ -52,7 +52,7 @@ PENDING = {
     "SettlementAction", "OrderIntent", "CancelOrderIntent", "CancelAllIntent", "ProfileUpdateIntent",
     "WithdrawIntent", "WithdrawQZRIntent", "InsuranceFundWithdrawIntent", "OrderType", "PositionSide", "TradeSide",
     "PriceDirection", "VelmarindSMT", "MerkleProof",
-    "Position", "BookOrder", "Price", "Signer", "Specs",
+    "Position", "BookOrder", "Price",
     "StrategyUpdateKind", "InsuranceFundUpdateKind", "TraderUpdateKind",
 }
 
