@@ -4,7 +4,7 @@ InsuranceFund and FeePool, which share every balance member with it.
 Independent references: Python's `decimal` for the recorded amounts, sums and splits, a list of
 (address, amount) pairs with swap removal as the model of a balance, and the ABI encoder of
 abi_reference.py for the item ABI values. Token addresses come from this process's application
-context (token_context.py).
+context (balance_support.py).
 """
 
 import contextlib
@@ -19,7 +19,7 @@ import abi_reference as ref
 from qzr_python.common import QzrCommonError, TokenSymbol
 from qzr_python.common.state import Balance, FeePool, InsuranceFund, InsuranceFundContribution, Item, ItemKind, Strategy
 from qzr_python.decimal import Decimal
-from token_context import token_addresses
+from balance_support import address_bytes, address_of, balance_tuple, token_addresses, words
 
 USDC, QZR = TokenSymbol.USDC, TokenSymbol.QZR
 SYMBOLS = (USDC, QZR)
@@ -33,17 +33,8 @@ FOREIGN_B = bytes([0xBB] * 20)
 EXACT = decimal.Context(prec=100)
 
 
-@pytest.fixture(scope="module", autouse=True)
-def context_built():
-    token_addresses()
-
-
-def address_of(symbol):
-    return token_addresses()[symbol]
-
-
-def address_bytes(symbol):
-    return bytes.fromhex(address_of(symbol)[2:])
+# This process's context, before collection makes any balance.
+token_addresses()
 
 
 # ---- the model ----------------------------------------------------------------------------------
@@ -433,20 +424,15 @@ def test_total_value():
 # ---- the limit of two tokens ----------------------------------------------------------------------
 
 
-def balance_tuple(entries):
-    """The BalanceTuple of (20 address bytes, amount) entries."""
-    return ref.tuple_of(ref.array(ref.address(a) for a, _ in entries), ref.array(ref.amount(x) for _, x in entries))
-
-
 def foreign_fund(cls):
     """A fund decoded from bytes, holding two addresses that are neither token's."""
-    data = ref.item_value(KINDS[cls], balance_tuple([(FOREIGN_A, 1), (FOREIGN_B, 2)]))
+    data = ref.item_value(KINDS[cls], balance_tuple((FOREIGN_A, 1), (FOREIGN_B, 2)))
     return cls.from_item(cls.abi_decode_value_into_item(data))
 
 
 def strategy_value(avail, locked, max_leverage=3, frozen=False, strategy_id=b"\x04main"):
     return ref.tuple_of(
-        ref.fixed(strategy_id.ljust(32, b"\0")), balance_tuple(avail), balance_tuple(locked), ref.uint(max_leverage),
+        ref.fixed(strategy_id.ljust(32, b"\0")), balance_tuple(*avail), balance_tuple(*locked), ref.uint(max_leverage),
         ref.boolean(frozen),
     )
 
@@ -512,21 +498,16 @@ def test_record_updates_fault_on_a_third_token_and_leave_the_record(make, method
 
 @pytest.mark.parametrize("cls", FUNDS)
 def test_bytes_with_a_third_address_do_not_decode(cls):
-    data = ref.item_value(KINDS[cls], balance_tuple([(FOREIGN_A, 1), (FOREIGN_B, 2), (bytes(20), 3)]))
+    data = ref.item_value(KINDS[cls], balance_tuple((FOREIGN_A, 1), (FOREIGN_B, 2), (bytes(20), 3)))
     with pytest.raises(QzrCommonError, match="^invalid abi representation: all schemas failed$"):
         cls.abi_decode_value_into_item(data)
     # A repeated address keeps its last amount and is no third token.
-    data = ref.item_value(KINDS[cls], balance_tuple([(FOREIGN_A, 1), (FOREIGN_B, 2), (FOREIGN_A, 3)]))
+    data = ref.item_value(KINDS[cls], balance_tuple((FOREIGN_A, 1), (FOREIGN_B, 2), (FOREIGN_A, 3)))
     fund = cls.from_item(cls.abi_decode_value_into_item(data))
     assert repr(fund) == text_of(cls, [("0x" + "aa" * 20, "3"), ("0x" + "bb" * 20, "2")])
 
 
 # ---- the record members of the funds ------------------------------------------------------------
-
-
-def words(*values):
-    """32-byte words: ints big-endian, bytes right-aligned (an address)."""
-    return b"".join(v.to_bytes(32, "big") if isinstance(v, int) else bytes(32 - len(v)) + v for v in values)
 
 
 @pytest.mark.parametrize("cls", FUNDS)
@@ -537,7 +518,7 @@ def test_fund_item_values(cls):
     assert fund.abi_encoded_value() == words(0x20, kind, 0x40, 0x40, 0x80, 1, address_bytes(USDC), 1, 1_500_000)
     negative = cls.new_from_many({QZR: Decimal("-2"), USDC: Decimal(0)})
     assert negative.abi_encoded_value() == ref.item_value(
-        kind, balance_tuple([(address_bytes(QZR), decimal.Decimal(-2)), (address_bytes(USDC), 0)])
+        kind, balance_tuple((address_bytes(QZR), decimal.Decimal(-2)), (address_bytes(USDC), 0))
     )
     assert negative.abi_encoded_value() == negative.as_item().abi_encoded_value()
 
@@ -549,8 +530,8 @@ def test_equal_balances_in_two_orders_encode_apart(cls):
     assert forward == backward and forward.as_item() == backward.as_item()
     assert forward.abi_encoded_value() != backward.abi_encoded_value()
     usdc, qzr = address_bytes(USDC), address_bytes(QZR)
-    assert forward.abi_encoded_value() == ref.item_value(KINDS[cls], balance_tuple([(usdc, 1), (qzr, 2)]))
-    assert backward.abi_encoded_value() == ref.item_value(KINDS[cls], balance_tuple([(qzr, 2), (usdc, 1)]))
+    assert forward.abi_encoded_value() == ref.item_value(KINDS[cls], balance_tuple((usdc, 1), (qzr, 2)))
+    assert backward.abi_encoded_value() == ref.item_value(KINDS[cls], balance_tuple((qzr, 2), (usdc, 1)))
 
 
 @pytest.mark.parametrize("cls", FUNDS)

@@ -1,5 +1,6 @@
-"""Token addresses for tests that resolve TokenSymbol members in the test process itself (balances
-and the records that hold them), where a child process per call would be too slow.
+"""Helpers of the balance tests: token addresses for tests that resolve TokenSymbol members in the
+test process itself (balances and the records that hold them), where a child process per call
+would be too slow, and the byte forms of balances.
 
 The application context is built once per process, on its first read. `token_addresses()` makes
 sure this process has one: when nothing has read it yet, it is built from a temporary share that
@@ -12,6 +13,7 @@ import os
 import pathlib
 import tempfile
 
+import abi_reference as ref
 from app_context_support import CONTEXT_VARIABLES, SNAPSHOT_DEPLOYMENT, write_addresses
 from qzr_python.common import TokenSymbol
 
@@ -33,3 +35,22 @@ def token_addresses():
                     os.environ.pop(name, None)
                 else:
                     os.environ[name] = value
+
+
+def address_of(symbol):
+    """The member's token address text, "0x" and 40 lower-case digits."""
+    return token_addresses()[symbol]
+
+
+def address_bytes(symbol):
+    return bytes.fromhex(address_of(symbol)[2:])
+
+
+def balance_tuple(*entries):
+    """The BalanceTuple value of (20 address bytes, amount) entries, in this order."""
+    return ref.tuple_of(ref.array(ref.address(a) for a, _ in entries), ref.array(ref.amount(x) for _, x in entries))
+
+
+def words(*values):
+    """32-byte words: ints big-endian, bytes right-aligned (an address)."""
+    return b"".join(v.to_bytes(32, "big") if isinstance(v, int) else bytes(32 - len(v)) + v for v in values)
