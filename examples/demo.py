@@ -1,11 +1,14 @@
 """A short tour of qzr_python: what the module holds, and a few values computed with it."""
 
+import json
+import os
 import sys
+import tempfile
 
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
 from qzr_python.common.enums import OrderSide
-from qzr_python.common.state import SpecsKind
+from qzr_python.common.state import Balance, SpecsKind, Strategy
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -53,6 +56,36 @@ def show_keys():
     print(f"  {OrderSide.Bid!r} = {int(OrderSide.Bid)}, {TokenSymbol.QZR!r} = {int(TokenSymbol.QZR)}")
 
 
+def use_demo_deployment_unless_configured():
+    """Balances read token addresses from the application context, which is built once, on first
+    read, from QZR_SHARE/ethereum/addresses.json; without QZR_SHARE the demo writes a deployment of
+    its own."""
+    if "QZR_SHARE" in os.environ:
+        return
+    share = tempfile.mkdtemp(prefix="qzr_demo_")
+    os.makedirs(os.path.join(share, "ethereum"))
+    addresses = {"velmarindAddress": "0x" + "11" * 20, "qzrAddress": "0x" + "22" * 20, "usdcAddress": "0x" + "33" * 20}
+    with open(os.path.join(share, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
+        json.dump({"snapshot": {"addresses": addresses, "chainId": 1337}}, file)
+    os.environ["QZR_SHARE"] = share
+    os.environ["CONTRACT_DEPLOYMENT"] = "snapshot"
+
+
+def show_balances():
+    use_demo_deployment_unless_configured()
+    usdc, qzr = TokenSymbol.USDC, TokenSymbol.QZR
+    collateral = Balance(Decimal("1500.1234567"), usdc)  # recorded to 6 places toward zero
+    collateral[qzr] = Decimal(20)
+    print(f"  {collateral!r}")
+    parts = collateral.split(usdc, [Decimal(1), Decimal(3)])
+    print(f"  total {collateral.total_value()}; USDC split 1:3 -> {', '.join(map(str, parts))}")
+    strategy = Strategy("main")
+    strategy.avail_collateral = collateral
+    strategy.locked_collateral = strategy.update_locked_collateral(usdc, Decimal(100))
+    print(f"  {strategy!r}")
+    print(f"  void: {strategy.is_void()}; item ABI value of {len(strategy.abi_encoded_value())} bytes")
+
+
 def main():
     print(f"qzr_python on CPython {sys.version.split()[0]}")
     print("module tree:")
@@ -63,6 +96,8 @@ def main():
     show_tree_values()
     print("tree keys:")
     show_keys()
+    print("balances and a strategy:")
+    show_balances()
 
 
 if __name__ == "__main__":
