@@ -413,9 +413,12 @@ def test_shared_borrowed_record():
         assert t.referral_address == ADDRESS and t == trader()
         with pytest.raises(RuntimeError, match="^Already borrowed$"):
             t.avail_qzr_balance = 2
-        # The setter converts before it borrows: a bad value's own error comes first.
+        # The setter converts before it borrows: a bad value's own error comes first ...
         with pytest.raises(DecimalError):
             t.avail_qzr_balance = "bad"
+        # ... but the address text is read after the borrow.
+        with pytest.raises(RuntimeError, match="^Already borrowed$"):
+            t.referral_address = "zz"
     t.avail_qzr_balance = 2
     assert str(t.avail_qzr_balance) == "2"
 

@@ -110,6 +110,8 @@ def test_item_kind_constructor_errors(value, exception, text):
     assert type(raised.value) is exception
     if text is not None:
         assert str(raised.value) == text
+    # The frame's argument error carries the conversion error's own cause, not the error itself.
+    assert raised.value.__cause__ is None
 
 
 class Index:
