@@ -8,7 +8,7 @@ import tempfile
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
 from qzr_python.common.enums import OrderSide
-from qzr_python.common.state import Balance, SpecsKind, Strategy
+from qzr_python.common.state import Balance, Item, ItemKind, Signer, Specs, SpecsKind, Strategy, Trader
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -56,6 +56,26 @@ def show_keys():
     print(f"  {OrderSide.Bid!r} = {int(OrderSide.Bid)}, {TokenSymbol.QZR!r} = {int(TokenSymbol.QZR)}")
 
 
+def show_state_items():
+    trader = Trader("1250.1234567", "0", "0x" + "ab" * 20, True)
+    print(f"  {trader!r}")
+    encoded = trader.abi_encoded_value()
+    print(f"  item ABI value, {len(encoded)} bytes:")
+    for start in range(0, len(encoded), 32):
+        print(f"    {encoded[start:start + 32].hex()}")
+    try:
+        from Cryptodome.Hash import keccak
+
+        print(f"  leaf value hash (Keccak-256 of the value): 0x{keccak.new(digest_bits=256, data=encoded).hexdigest()}")
+    except ImportError:
+        pass
+    item = Item.abi_decode_value_into_item(ItemKind.Trader, encoded)
+    print(f"  decoded: {item!r}")
+    print(f"  same trader back: {Trader.from_item(item) == trader}")
+    for record in (Signer("0x" + "12" * 32), Specs('Perpetual(name="ETHP")')):
+        print(f"  {record!r} -> {len(record.abi_encoded_value())} bytes, void: {record.is_void()}")
+
+
 def use_demo_deployment_unless_configured():
     """Balances read token addresses from the application context, which is built once, on first
     read, from QZR_SHARE/ethereum/addresses.json; without QZR_SHARE the demo writes a deployment of
@@ -96,6 +116,8 @@ def main():
     show_tree_values()
     print("tree keys:")
     show_keys()
+    print("state items:")
+    show_state_items()
     print("balances and a strategy:")
     show_balances()
 
