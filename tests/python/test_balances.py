@@ -552,8 +552,9 @@ def test_fund_round_trips(cls):
     # The kind word decides: the other class's bytes decode into the other kind.
     item = other.abi_decode_value_into_item(cls(Decimal(1), USDC).abi_encoded_value())
     assert item.item_kind() == getattr(ItemKind, cls.__name__)
-    with pytest.raises(QzrCommonError, match="^invalid item kind$"):
-        cls.from_item(other.default().as_item())
+    for item in (other.default().as_item(), Item.abi_decode_value_into_item(ItemKind.Empty, b"")):
+        with pytest.raises(QzrCommonError, match="^invalid item kind$"):
+            cls.from_item(item)
 
 
 @pytest.mark.parametrize("cls", FUNDS)
