@@ -24,14 +24,17 @@ GOAL = 0.7
 # Operands typical of the exchange: prices and amounts with a handful of places.
 LEFT_TEXT = "12345.678901"
 RIGHT_TEXT = "987.654321"
+# A float operand whose binary value is exact in decimal, so that both classes give one result.
+FLOAT = 2.5
 
 
 def namespaces():
     """The names the timed statements use, once bound to our class and once to the stdlib's."""
-    ours = {"Decimal": Decimal, "text": LEFT_TEXT, "a": Decimal(LEFT_TEXT), "b": Decimal(RIGHT_TEXT)}
+    ours = {"Decimal": Decimal, "text": LEFT_TEXT, "f": FLOAT, "a": Decimal(LEFT_TEXT), "b": Decimal(RIGHT_TEXT)}
     theirs = {
         "Decimal": decimal.Decimal,
         "text": LEFT_TEXT,
+        "f": FLOAT,
         "a": decimal.Decimal(LEFT_TEXT),
         "b": decimal.Decimal(RIGHT_TEXT),
         "cent": decimal.Decimal("0.01"),
@@ -48,6 +51,7 @@ CASES = [
     ("a / b", "a / b", "a / b"),
     ("a == b", "a == b", "a == b"),
     ("Decimal(str)", "Decimal(text)", "Decimal(text)"),
+    ("Decimal(float)", "Decimal(f)", "Decimal(f)"),
     ("str(a)", "str(a)", "str(a)"),
     ("a.quantize(2)", "a.quantize(2)", "a.quantize(cent, rounding=down)"),
 ]

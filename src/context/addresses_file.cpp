@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/debug_quote.hpp"
+#include "values/hex.hpp"
 
 namespace qzr {
 namespace {
@@ -53,13 +54,6 @@ std::string_view expectation(Slot slot) {
     case Slot::Skipped: break;
   }
   return "any value";
-}
-
-constexpr int hex_digit_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // One optional leading "0x", then exactly 2 * out.size() hex digits in either case, nothing else

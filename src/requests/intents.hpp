@@ -3,6 +3,15 @@
 // hold recorded amounts: build them with recorded_amount(). Negative amounts may be stored; they
 // fail later, when a digest is computed (requests/eip712.hpp). An unsigned intent holds 65 zero
 // bytes as its signature.
+//
+// The constructors' text arguments are read by the readers of values/ (two different hex rules):
+//   symbol        product_symbol_from_text (a ProductSymbol object: reparse_product_symbol)
+//   strategy(_id) strategy_id_from_text
+//   nonce         bytes32_from_hex      fixed reading: one optional leading "0x", exactly 64 digits
+//   currency      parse_token_address   fixed reading: one optional leading "0x", exactly 40 digits
+//   order_hash    bytes25_from_hex      strip reading: every "0x" removed, then 25 bytes
+//   signature     signature_from_hex    strip reading: every "0x" removed, then 65 bytes
+//   amounts       recorded_amount of the Decimal argument
 #pragma once
 
 #include <type_traits>

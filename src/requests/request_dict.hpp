@@ -32,6 +32,10 @@ std::expected<DictValue, DictWriterError> write_request_dict(const Request& requ
 // the fault "called `Result::unwrap()` on an `Err` value: " followed by the error's debug text.
 DictValue request_dict(const Request& request);
 
+// {"t": "Empty"} or {"t": "SingleNamePerpetual"}: the metadata inside an index price's dict form,
+// and what IndexPrice's metadata property returns.
+DictValue price_metadata_dict(PriceMetadata metadata);
+
 namespace detail {
 template <class Variant, class T>
 struct is_alternative;

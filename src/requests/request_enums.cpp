@@ -20,7 +20,6 @@ std::string_view request_enum_name(E value) {
 
 template std::string_view request_enum_name(OrderType);
 template std::string_view request_enum_name(SettlementAction);
-template std::string_view request_enum_name(PriceMetadata);
 template std::string_view request_enum_name(StrategyUpdateKind);
 template std::string_view request_enum_name(TraderUpdateKind);
 template std::string_view request_enum_name(InsuranceFundUpdateKind);
@@ -53,14 +52,6 @@ std::int64_t settlement_action_hash(SettlementAction action) noexcept {
   return signed_hash_value(hasher.finish());
 }
 
-Result<PriceMetadata> price_metadata_from_name(std::string_view name) {
-  for (std::size_t index = 0; index < RequestEnum<PriceMetadata>::names.size(); ++index) {
-    if (name == RequestEnum<PriceMetadata>::names[index]) return static_cast<PriceMetadata>(index);
-  }
-  return fail(CommonError::other("unknown variant `" + std::string(name) +
-                                 "`, expected `Empty` or `SingleNamePerpetual`"));
-}
-
 CommonError price_metadata_missing_tag() { return CommonError::other("missing field `t`"); }
 
 CommonError price_metadata_not_a_mapping(std::string_view type_name) {
@@ -70,7 +61,7 @@ CommonError price_metadata_not_a_mapping(std::string_view type_name) {
 
 CommonError price_metadata_unexpected_content(PriceMetadata variant, std::string_view what) {
   return CommonError::other("invalid type: " + std::string(what) + ", expected unit variant PriceMetadata::" +
-                            std::string(request_enum_name(variant)));
+                            std::string(price_metadata_name(variant)));
 }
 
 CommonError price_metadata_tag_not_text(std::string_view what) {

@@ -1,6 +1,7 @@
-// The small closed sets of the request model: OrderType, SettlementAction, PriceMetadata and the
-// three update kinds. Discriminants are fixed: they are what Python's int() gives, what EIP-712
-// words and ABI words carry. Names come from one table per enumeration.
+// The small closed sets of the request model: OrderType, SettlementAction and the three update
+// kinds, and the texts of reading an index price's PriceMetadata (state/accounting_enums.hpp). Discriminants
+// are fixed: they are what Python's int() gives, what EIP-712 words and ABI words carry. Names come from one
+// table per enumeration.
 #pragma once
 
 #include <array>
@@ -10,13 +11,12 @@
 #include <type_traits>
 
 #include "core/common_error.hpp"
+#include "state/accounting_enums.hpp"
 
 namespace qzr {
 
 enum class OrderType : std::uint8_t { Limit = 0, Market = 1, StopLimit = 2 };
 enum class SettlementAction : std::uint8_t { TradeMining = 0, PnlRealization = 1, FundingDistribution = 2 };
-// The metadata the price feed needs to initialise an instrument; no Python class of its own.
-enum class PriceMetadata : std::uint8_t { Empty = 0, SingleNamePerpetual = 1 };
 enum class StrategyUpdateKind : std::uint8_t {
   Unassigned = 0,
   Deposit = 1,
@@ -37,7 +37,7 @@ enum class InsuranceFundUpdateKind : std::uint8_t { Unassigned = 0, Deposit = 1,
 
 // The table of one enumeration: its class name and its member names in discriminant order. The
 // member name is the Python attribute, the text after "<class>." in the repr, the name in debug
-// texts and (for OrderType and PriceMetadata) the request dict form.
+// texts and (for OrderType) the request dict form.
 template <class E>
 struct RequestEnum;
 
@@ -51,11 +51,6 @@ struct RequestEnum<SettlementAction> {
   static constexpr std::string_view class_name = "SettlementAction";
   static constexpr std::array<std::string_view, 3> names = {"TradeMining", "PnlRealization",
                                                             "FundingDistribution"};
-};
-template <>
-struct RequestEnum<PriceMetadata> {
-  static constexpr std::string_view class_name = "PriceMetadata";
-  static constexpr std::array<std::string_view, 2> names = {"Empty", "SingleNamePerpetual"};
 };
 template <>
 struct RequestEnum<StrategyUpdateKind> {
@@ -105,9 +100,8 @@ std::string_view settlement_action_dict_name(SettlementAction action);
 // least significant first, as a signed hash value (TradeMining -4800647303603446203).
 std::int64_t settlement_action_hash(SettlementAction action) noexcept;
 
-// Reading PriceMetadata from a Python mapping: the variant of a "t" value, exact case. Any other
-// name fails with Other "unknown variant `<name>`, expected `Empty` or `SingleNamePerpetual`".
-Result<PriceMetadata> price_metadata_from_name(std::string_view name);
+// Reading PriceMetadata from a Python mapping: a "t" value is read by parse_price_metadata_tag;
+// the other failures are these Other errors.
 // Other "missing field `t`": a mapping without the key "t".
 CommonError price_metadata_missing_tag();
 // Other "unexpected type: '<type name>' object cannot be converted to 'Mapping'": not a mapping.

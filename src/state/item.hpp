@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <variant>
 
+#include "core/common_error.hpp"
 #include "state/item_kind.hpp"
 #include "state/position.hpp"
 #include "state/price.hpp"
@@ -83,5 +85,16 @@ class Item {
  private:
   ItemValue m_value;
 };
+
+inline constexpr std::string_view invalid_item_kind_text = "invalid item kind";
+
+// A copy of the item's record when the item is of R's kind; any other kind (the empty one
+// included) is the Other error invalid_item_kind_text. The rule of every record class's
+// from_item.
+template <StateRecord R>
+Result<R> record_of_item(const Item& item) {
+  if (const R* record = item.get_if<R>()) return *record;
+  return fail(CommonError::other(std::string(invalid_item_kind_text)));
+}
 
 }  // namespace qzr

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "abi/decode.hpp"
-#include "abi/encode.hpp"
 #include "abi/words.hpp"
 #include "core/fault.hpp"
 #include "core/once_cell.hpp"

@@ -169,7 +169,7 @@ void write_static_value(std::uint8_t* dest, const T& value);
 template <class T>
 void append_dynamic_value(std::vector<std::uint8_t>& out, const T& value);
 
-// The field types of a record, as a pack.
+// The std::tuple of references that a record's field list gives.
 template <Record R>
 using RecordFieldTypes = decltype(RecordLayout<R>::fields(std::declval<const R&>()));
 

@@ -143,7 +143,8 @@ struct FeePool {
   friend bool operator==(const FeePool&, const FeePool&) = default;
 };
 
-// Kind 12: written when an epoch has been transitioned.
+// Kind 12: written when an epoch has been transitioned. Its symbols are parsed symbols (every one
+// unpacks to its text), which the encoder writes as their text words.
 struct EpochMetadata {
   NextBookOrdinals next_book_ordinals;
 

@@ -19,6 +19,7 @@
 
 #include "core/fault.hpp"
 #include "tree/hash_words.hpp"
+#include "tree/huge_page_allocator.hpp"
 #include "values/h256.hpp"
 
 namespace qzr::tree {
@@ -185,7 +186,7 @@ class FlatHashMap {
   void grow() {
     const std::size_t capacity = m_slots.empty() ? 16 : 2 * m_slots.size();
     if (capacity > (std::size_t{1} << 32)) fault("node store map exceeds 2^32 slots");
-    std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(capacity));
+    std::vector<Slot, HugePageAllocator<Slot>> old = std::exchange(m_slots, decltype(m_slots)(capacity));
     for (const Slot& slot : old) {
       if (slot.entry == empty_slot) continue;
       std::size_t target = slot.tag & mask();
@@ -195,8 +196,8 @@ class FlatHashMap {
   }
 
   std::array<std::uint64_t, 4> m_seed;
-  std::vector<Slot> m_slots;
-  std::vector<Entry> m_entries;
+  std::vector<Slot, HugePageAllocator<Slot>> m_slots;
+  std::vector<Entry, HugePageAllocator<Entry>> m_entries;
   std::vector<std::uint32_t> m_free;
   std::size_t m_size = 0;
 };

@@ -21,6 +21,7 @@
 #include "tree/compiled_proof.hpp"
 #include "tree/concurrent_store.hpp"
 #include "tree/hash_words.hpp"
+#include "tree/key_walks.hpp"
 #include "tree/merkle_proof.hpp"
 #include "tree/smt_hash.hpp"
 
@@ -87,6 +88,8 @@ class SparseMerkleTree {
   [[nodiscard]] std::expected<CompiledMerkleProof, SmtError> compiled_merkle_proof(
       std::span<const H256> keys) const {
     if (keys.empty()) return CompiledMerkleProof{};
+    if (auto proof = compiled_merkle_proof_of_consistent_store(keys)) return std::move(*proof);
+    // Something failed: take the steps one by one, so that the error is the one they meet first.
     std::vector<ProofLeaf> leaves;
     leaves.reserve(keys.size());
     for (const H256& key : keys) {
@@ -109,6 +112,11 @@ class SparseMerkleTree {
   }
 
  private:
+  // The compiled proof in one pass over the keys (their walks grouped, each key walked once for
+  // its leaf and its siblings); nothing when any step fails.
+  std::optional<CompiledMerkleProof> compiled_merkle_proof_of_consistent_store(
+      std::span<const H256> keys) const;
+
   SparseMerkleTree(ConcurrentStore<V> store, const H256& root) : m_store(std::move(store)), m_root(root) {}
 
   // The leaf hash of `key`'s leaf record, nothing when the key has no leaf.
@@ -261,39 +269,61 @@ template <TreeValue V>
 std::expected<RawMerkleProof, SmtError> SparseMerkleTree<V>::merkle_proof(std::vector<H256> keys) const {
   if (keys.empty()) return std::unexpected(SmtError::empty_keys());
   sort_distinct(keys);
-
   std::vector<SiblingWrite> writes;
-  if (!m_root.is_zero()) {
+  if (!is_zero_hash(m_root)) {
     writes.reserve(keys.size() * 24);
     auto guard = m_store.branches_lock().read_unless_poisoned();
     if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
-    const BranchMap& branches = **guard;
-    for (const H256& key : keys) {
-      H256 node = m_root;
-      for (int splits = 0;; ++splits) {
-        if (splits > 256) fault_cyclic_store();
-        const BranchNode* record = branches.find(node);
-        if (!record) return std::unexpected(SmtError::missing_branch(node));
-        const std::uint8_t height = std::max(key.fork_height(record->key), record->fork_height);
-        const H256 sibling = sibling_path(key, height);
-        if (!record->node_type.is_pair()) {
-          if (record->key != key) writes.push_back({height, sibling, record->node_type.first(), true});
-          break;
-        }
-        if (height > record->fork_height) {
-          writes.push_back({height, sibling, node, false});
-          break;
-        }
-        const Children children = record->children_at(height);
-        const bool right = key.get_bit(height);
-        const H256 next = right ? children.right : children.left;
-        if (next == node) break;  // a record naming itself
-        writes.push_back({height, sibling, right ? children.left : children.right, true});
-        node = next;
-      }
+    const auto walked = walk_keys(**guard, m_root, keys, writes, nullptr);
+    if (!walked) {
+      if (!walked.error().error) fault_cyclic_store();
+      return std::unexpected(*walked.error().error);
     }
   }
   return assemble_raw_proof(keys, std::move(writes));
+}
+
+template <TreeValue V>
+std::optional<CompiledMerkleProof> SparseMerkleTree<V>::compiled_merkle_proof_of_consistent_store(
+    std::span<const H256> keys) const {
+  std::vector<H256> sorted(keys.begin(), keys.end());
+  sort_distinct(sorted);
+  std::vector<ProofLeaf> leaves;
+  leaves.reserve(sorted.size());
+  for (const H256& key : sorted) leaves.emplace_back(key, H256());
+  std::vector<SiblingWrite> writes;
+  if (!is_zero_hash(m_root)) {
+    writes.reserve(sorted.size() * 24);
+    std::vector<std::optional<H256>> leaf_hashes;
+    {
+      auto guard = m_store.branches_lock().read_unless_poisoned();
+      if (!guard || !walk_keys(**guard, m_root, sorted, writes, &leaf_hashes)) return std::nullopt;
+    }
+    auto guard = m_store.leaves_lock().read_unless_poisoned();
+    if (!guard) return std::nullopt;
+    const LeafMap<V>& leaf_map = **guard;
+    // Leaves in groups: fetch the slots, then the entries, then hash the values in place.
+    constexpr std::size_t group = 16;
+    std::array<std::uint32_t, group> tags;
+    for (std::size_t first = 0; first < sorted.size(); first += group) {
+      const std::size_t count = std::min(group, sorted.size() - first);
+      for (std::size_t i = 0; i < count; ++i) {
+        if (leaf_hashes[first + i]) leaf_map.prefetch(tags[i] = leaf_map.tag_of(*leaf_hashes[first + i]));
+      }
+      for (std::size_t i = 0; i < count; ++i) {
+        if (leaf_hashes[first + i]) leaf_map.prefetch_entry(tags[i]);
+      }
+      for (std::size_t i = 0; i < count; ++i) {
+        if (!leaf_hashes[first + i]) continue;
+        const auto position = leaf_map.locate(*leaf_hashes[first + i], tags[i]);
+        if (!position) return std::nullopt;
+        leaves[first + i].second = Traits::value_hash(leaf_map.at(*position).value);
+      }
+    }
+  }
+  auto compiled = compile(assemble_raw_proof(sorted, std::move(writes)), std::move(leaves));
+  if (!compiled) return std::nullopt;
+  return std::move(*compiled);
 }
 
 }  // namespace qzr::tree

@@ -8,13 +8,6 @@ namespace {
 
 constexpr char hex_digits[] = "0123456789abcdef";
 
-constexpr int digit_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 constexpr bool is_skipped_whitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // "Invalid character '<c>' at position <position>", c being the character that starts at `at`.
@@ -44,7 +37,7 @@ Result<std::size_t> strip_decode_into(std::string_view text, std::span<std::uint
     }
     const char c = text[i];
     if (!is_skipped_whitespace(c)) {
-      const int value = digit_value(c);
+      const int value = hex_digit_value(c);
       if (value < 0)
         return fail(CommonError::parse(invalid_character_text(text.substr(i), stripped_position)));
       if (high_nibble < 0) {
@@ -104,7 +97,7 @@ Result<void> hex_fixed_decode(std::string_view text, std::span<std::uint8_t> out
     const char c = text[i];
     if (is_skipped_whitespace(c)) continue;
     if (digit_count == digits_wanted) return fail(CommonError::other(std::string(hex_invalid_length_text)));
-    const int value = digit_value(c);
+    const int value = hex_digit_value(c);
     if (value < 0) return fail(CommonError::other(invalid_character_text(text.substr(i), i)));
     std::uint8_t& byte = out[digit_count / 2];
     byte = digit_count % 2 == 0 ? static_cast<std::uint8_t>(value << 4)

@@ -18,6 +18,14 @@ std::string to_hex_text(std::span<const std::uint8_t> bytes);
 // The digits alone, appended to `out`.
 void append_hex_digits(std::string& out, std::span<const std::uint8_t> bytes);
 
+// The value of one hexadecimal digit ('0'-'9', 'a'-'f', 'A'-'F'), or -1 for any other character.
+constexpr int hex_digit_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // Text of the hexadecimal errors, shared by both readings.
 inline constexpr std::string_view hex_invalid_length_text = "Invalid input length";
 

@@ -62,6 +62,7 @@ def run_with_context(code, **variables):
         [sys.executable, "-c", PRELUDE + textwrap.dedent(code)],
         capture_output=True,
         text=True,
+        errors="replace",  # fault reports on standard error may quote bytes that are not UTF-8
         env=environment,
         timeout=120,
     )

@@ -12,6 +12,7 @@ from app_context_support import (
     run_with_context,
     write_addresses,
 )
+from hostile import NOT_EXCEPTIONS, raising_in
 from qzr_python.common import QzrCommonError, TokenSymbol
 from qzr_python.common.enums import OrderSide
 
@@ -142,6 +143,14 @@ def test_equality(left, right, equal):
     assert (left != right) is not equal
     assert (right != left) is not equal
 
+
+
+@pytest.mark.parametrize("member", [TokenSymbol.USDC, OrderSide.Bid])
+@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
+def test_equality_raises_errors_that_are_not_exceptions(member, raised):
+    # A failed __index__ falls back to the other comparisons only when it raised an Exception.
+    with pytest.raises(raised):
+        member == raising_in("__index__", raised)
 
 @pytest.mark.parametrize("left, right", [(TokenSymbol.USDC, TokenSymbol.QZR), (OrderSide.Bid, OrderSide.Ask),
                                          (OrderSide.Bid, 1), (0, TokenSymbol.QZR)])

@@ -263,6 +263,16 @@ def test_unparsable_files(tmp_path, text, fragment):
     assert fragment in result[1]
 
 
+def test_fault_text_that_is_not_utf8_keeps_its_message(tmp_path):
+    # The parser's message quotes the raw byte of the bad key; it reaches Python with U+FFFD.
+    (tmp_path / "ethereum").mkdir()
+    (tmp_path / "ethereum" / "addresses.json").write_bytes(b'{"snap\xffshot": 1}')
+    result = run_with_context(READ_CONTEXT, QZR_SHARE=tmp_path)
+    assert result[0] == "PanicException"
+    assert result[1].startswith(PARSE + "parse error at line 1, column 7: ")
+    assert "'\"snap\ufffd'" in result[1]
+
+
 def test_failed_build_is_never_retried(tmp_path):
     # After a failed first read, every read faults with "Once has panicked", also once the
     # environment and the file are fixed, and whichever call reads the context.

@@ -15,6 +15,14 @@ from fractions import Fraction
 import pytest
 from hypothesis import given, settings, strategies as st
 
+from hostile import (
+    BIG_SIZE,
+    NOT_EXCEPTIONS,
+    UNDER_ASAN,
+    IndexEmptiesKeywords,
+    no_room_for_a_copy_of,
+    raising_in,
+)
 from qzr_python.decimal import Decimal, DecimalError
 
 MAX_MANTISSA = 2**96 - 1
@@ -192,6 +200,20 @@ class IndexFailsFloatWorks:
         return 2.5
 
 
+class FloatWithIndex(float):
+    def __index__(self):
+        return 7
+
+
+class PlainFloat(float):
+    pass
+
+
+class IntWithFloat(int):
+    def __float__(self):
+        return 0.5
+
+
 @pytest.mark.parametrize(
     "argument, expected",
     [
@@ -241,6 +263,10 @@ class IndexFailsFloatWorks:
         (MAX_MANTISSA, "79228162514264337593543950335"),
         (-MAX_MANTISSA, "-79228162514264337593543950335"),
         (Indexable(42), "42"),
+        # The kind of object picks the step: __index__ first, also for a float subclass.
+        (FloatWithIndex(2.5), "7"),
+        (IntWithFloat(3), "3"),
+        (PlainFloat(2.5), "2.5"),
         # Floats: the double's own precision, trailing zeros stripped.
         (0.1, "0.1"),
         (2.5, "2.5"),
@@ -303,6 +329,9 @@ def test_constructor_without_value_is_zero():
         (2**127, "Invalid value for decimal"),
         (2**200, "Invalid value for decimal"),
         (2**2000, "invalid value for decimal"),
+        # An __index__ too large for 128 bits goes on to the float step through the same __index__.
+        (Indexable(2**200), "Invalid value for decimal"),
+        (Indexable(2**2000), "invalid value for decimal"),
         (1e29, "Invalid value for decimal"),
         (79228162514264337593543950335.0, "Invalid value for decimal"),
         (float("nan"), "Invalid value for decimal"),
@@ -318,6 +347,33 @@ def test_constructor_without_value_is_zero():
 def test_constructor_refuses(argument, text):
     with raises_decimal_error(text):
         Decimal(argument)
+
+
+@pytest.mark.parametrize(
+    "call",
+    [
+        lambda error: Decimal(raising_in("__index__", error)),
+        lambda error: Decimal(raising_in("__float__", error)),
+        lambda error: Decimal(1) + raising_in("__index__", error),
+        lambda error: raising_in("__float__", error) * Decimal(1),
+        lambda error: Decimal(1) == raising_in("__index__", error),
+    ],
+)
+@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
+def test_conversion_raises_errors_that_are_not_exceptions(call, raised):
+    # Only an Exception lets the conversion go on to its next step.
+    with pytest.raises(raised):
+        call(raised)
+
+
+def test_keyword_argument_outlives_a_conversion_that_empties_the_keyword_dict():
+    # __index__ drops the last reference the caller held (the keyword dict's); the constructor
+    # still holds one, so the float step reads a live object, which is destroyed after the call.
+    for _ in range(50):
+        events = []
+        value = Decimal(**{"maybe_value": IndexEmptiesKeywords(events, TypeError)})
+        assert str(value) == "1.5"
+        assert events == ["index", "float", "del"]
 
 
 @pytest.mark.parametrize(
@@ -475,6 +531,23 @@ def test_setstate_refuses_and_keeps_value(state, exception, text):
         value.__setstate__(state)
     assert str(raised.value) == text
     assert str(value) == "1.50"
+
+
+@pytest.mark.skipif(UNDER_ASAN, reason="needs an address-space limit")
+def test_setstate_refuses_long_bytes_before_any_copy(run_python):
+    result = run_python(
+        no_room_for_a_copy_of(f"bytes({BIG_SIZE})")
+        + """
+import json
+from qzr_python.decimal import Decimal, DecimalError
+value = Decimal("1.50")
+try:
+    value.__setstate__(big)
+except DecimalError as error:
+    print(json.dumps([str(error), str(value)]))
+"""
+    )
+    assert result == ["Invalid value for decimal", "1.50"]
 
 
 @pytest.mark.parametrize("text", ["0", "-0", "-0.00", "1.50", "-2.500", "79228162514264337593543950335", "-0.0000000000000000000000000001"])

@@ -10,6 +10,7 @@ wording belongs to CPython.
 
 import ctypes
 import gc
+import subprocess
 import sys
 
 import pytest
@@ -25,6 +26,16 @@ from frame_support import (
     error_of,
     raise_type_error_with_cause,
     toy,
+)
+from hostile import (
+    BIG_SIZE,
+    NOT_EXCEPTIONS,
+    UNDER_ASAN,
+    IndexEmptiesKeywords,
+    LoggedIndex,
+    LoggedList,
+    no_room_for_a_copy_of,
+    raising_in,
 )
 from qzr_frame_testmod import Color, Opaque, Point, Toy, Unit
 
@@ -183,8 +194,40 @@ def test_other_conversion_errors_pass_unchanged(raised):
     assert error is raised
 
 
+# Calls where a failed conversion of an ordinary kind is dropped: an operand of a number slot
+# (NotImplemented) and the length hint of a list argument.
+DROPPING_CALLS = [
+    lambda error: X + raising_in("__index__", error),
+    lambda error: raising_in("__index__", error) + X,
+    lambda error: Toy(1, items=raising_in("__len__", error, base=list)),
+]
+
+
+@pytest.mark.parametrize("call", DROPPING_CALLS)
+@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
+def test_errors_that_are_not_exceptions_are_never_dropped(call, raised):
+    error = error_of(lambda: call(raised))
+    assert type(error) is raised
+    assert X.add(0) == X.number  # no borrow is left behind
+
+
 def test_integer_out_of_range_passes_unchanged():
     assert type(error_of(lambda: X.add(2**70))) is OverflowError
+
+
+KEYWORD_DICT_EMPTIED_CASES = [
+    (lambda e: Toy(**{"number": IndexEmptiesKeywords(e, 1), "items": LoggedList(e, [2, 3])}).items, [2, 3]),
+    (lambda e: X.options(**{"a": IndexEmptiesKeywords(e, 1), "b": LoggedIndex(e, 2)}), "a=1 b=2 c=None"),
+]
+
+
+@pytest.mark.parametrize("call, expected", KEYWORD_DICT_EMPTIED_CASES)
+def test_parsed_arguments_outlive_a_conversion_that_empties_the_keyword_dict(call, expected):
+    # Converting the first argument drops the caller's last reference to the second; the call
+    # holds its own until it returns.
+    events = []
+    assert call(events) == expected
+    assert events == ["index", "del", "del"]
 
 
 def test_unprintable_type_error_is_reported_and_replaced(monkeypatch):
@@ -420,6 +463,18 @@ def test_copied_argument_is_independent():
     source.append(3)
     assert target.items == [1, 2]
     assert source.items == [1, 2, 3]
+
+
+@pytest.mark.skipif(UNDER_ASAN, reason="needs an address-space limit")
+@pytest.mark.parametrize(
+    "value, call", [(f"bytes({BIG_SIZE})", "Conversions.bytes(big)"), (f"'x' * {BIG_SIZE}", "Conversions.text(big)")]
+)
+def test_memory_exhaustion_names_the_size_of_a_copied_argument(value, call):
+    # Memory exhaustion is not an exception: the process reports the refused size and aborts.
+    code = no_room_for_a_copy_of(value) + "from qzr_frame_testmod import Conversions\n" + call
+    completed = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert completed.returncode < 0
+    assert completed.stderr == f"memory allocation of {BIG_SIZE} bytes failed\n"
 
 
 # ---- faults and PanicException -----------------------------------------------------------------

@@ -5,6 +5,7 @@ import copy
 import pytest
 from hypothesis import given, strategies as st
 
+from hostile import BIG_SIZE, UNDER_ASAN, no_room_for_a_copy_of
 from qzr_python.h256 import H256, H256Error
 
 
@@ -131,3 +132,24 @@ def test_set_bit_borrows_receiver_before_converting_argument():
     h.set_bit(1)  # the receiver is free again
     assert h.get_bit(1)
     assert h.fork_height(h) == 0 and h == h
+
+
+@pytest.mark.skipif(UNDER_ASAN, reason="needs an address-space limit")
+def test_long_bytes_are_refused_before_any_copy(run_python):
+    # With no room for a copy of `big`, only a check made on the argument in place can refuse it.
+    result = run_python(
+        no_room_for_a_copy_of(f"bytes({BIG_SIZE})")
+        + """
+import json
+from qzr_python.h256 import H256, H256Error
+h = H256.zero()
+outcomes = []
+for call in (lambda: H256.from_bytes(big), lambda: h.__setstate__(big)):
+    try:
+        call()
+    except H256Error as error:
+        outcomes.append(str(error))
+print(json.dumps(outcomes + [h.is_zero()]))
+"""
+    )
+    assert result == ["Invalid length for H256: could not convert slice to array"] * 2 + [True]

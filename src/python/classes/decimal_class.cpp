@@ -15,6 +15,13 @@ PyErr decimal_error_of(DecimalError::Kind kind) {
   return IntoPyErr<DecimalError>::convert(DecimalError(kind));
 }
 
+// Whether PyFloat_AsDouble can succeed: a float, or an object with __float__ or __index__.
+bool has_float_value(PyObject* object) {
+  if (PyFloat_Check(object)) return true;
+  const PyNumberMethods* number = Py_TYPE(object)->tp_as_number;
+  return number != nullptr && (number->nb_float != nullptr || number->nb_index != nullptr);
+}
+
 }  // namespace
 
 PyResult<Decimal> extract_decimal(PyObject* object) {
@@ -26,9 +33,22 @@ PyResult<Decimal> extract_decimal(PyObject* object) {
     if (!text) return fail(std::move(text.error()));
     return to_py_result(parse_decimal_text(*text));
   }
-  // A step that does not apply leaves no error behind.
-  if (auto integer = extract_int128(object)) return to_py_result(Decimal::from_i128(*integer));
-  if (auto floating = extract_double(object)) return to_py_result(Decimal::from_f64(*floating));
+  // The object's kind decides which steps apply, so that a step that cannot apply builds no
+  // error to drop (an exact float has no __index__). A step that applies and fails leaves no
+  // error behind either, except one that must be raised as it is (KeyboardInterrupt, SystemExit).
+  if (PyFloat_CheckExact(object)) return to_py_result(Decimal::from_f64(PyFloat_AS_DOUBLE(object)));
+  if (PyIndex_Check(object)) {
+    auto integer = extract_int128(object);
+    if (integer) return to_py_result(Decimal::from_i128(*integer));
+    if (auto dropped = drop_ordinary_error(std::move(integer.error())); !dropped)
+      return fail(std::move(dropped.error()));
+  }
+  if (has_float_value(object)) {
+    auto floating = extract_double(object);
+    if (floating) return to_py_result(Decimal::from_f64(*floating));
+    if (auto dropped = drop_ordinary_error(std::move(floating.error())); !dropped)
+      return fail(std::move(dropped.error()));
+  }
   return fail(decimal_error_of(DecimalError::Kind::UnsupportedType));
 }
 
@@ -53,7 +73,7 @@ Decimal quantize(Decimal& self, std::uint32_t precision) {
 }
 
 // A state of another length than 16 is refused and leaves the value unchanged.
-PyResult<void> set_state(Decimal& self, Bytes state) {
+PyResult<void> set_state(Decimal& self, BytesView state) {
   if (state.data.size() != 16) return fail(decimal_error_of(DecimalError::Kind::InvalidValue));
   Decimal::Bytes bytes;
   std::copy(state.data.begin(), state.data.end(), bytes.begin());

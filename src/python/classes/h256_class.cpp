@@ -9,7 +9,8 @@ PyErr invalid_length() {
   return PyErr::lazy([] { return h256_error_type().get(); }, std::string(h256_invalid_length_text));
 }
 
-PyResult<H256> from_bytes(Bytes bytes) {
+// The length is checked on the argument in place: a long one is refused without a copy.
+PyResult<H256> from_bytes(BytesView bytes) {
   auto value = H256::from_slice(bytes.data);
   if (!value) return fail(invalid_length());
   return *value;
@@ -26,7 +27,7 @@ H256 parent_path(const H256& self, std::uint8_t height) { return self.parent_pat
 H256 copy_bits(const H256& self, std::uint8_t start) { return self.copy_bits(start); }
 
 // A state of another length is refused and leaves the value unchanged.
-PyResult<void> set_state(H256& self, Bytes state) {
+PyResult<void> set_state(H256& self, BytesView state) {
   auto value = H256::from_slice(state.data);
   if (!value) return fail(invalid_length());
   self = *value;

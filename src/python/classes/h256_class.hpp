@@ -14,7 +14,4 @@ struct ClassDef<H256> {
   static void add_members(TypeBuilder& builder);
 };
 
-// A new Python H256 holding `value`.
-inline Ref h256_into_py(const H256& value) { return ToPython<H256>::convert(value); }
-
 }  // namespace qzr::py

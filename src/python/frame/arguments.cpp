@@ -66,7 +66,7 @@ PyResult<void> assign_keyword(const FunctionDescription& d, PyObject* keyword, P
   for (std::size_t i = 0; i < d.parameter_count; ++i) {
     if (d.parameters[i] != name) continue;
     if (out[i] != nullptr) return fail(multiple_values(d, name));
-    out[i] = value;
+    out[i] = Py_NewRef(value);
     return {};
   }
   return fail(unexpected_keyword(d, keyword));
@@ -87,7 +87,7 @@ PyResult<void> check_required(const FunctionDescription& d, Py_ssize_t positiona
 PyResult<void> take_positional(const FunctionDescription& d, PyObject* const* args,
                                Py_ssize_t positional_count, PyObject** out) {
   auto parameter_count = static_cast<Py_ssize_t>(d.parameter_count);
-  for (Py_ssize_t i = 0; i < std::min(positional_count, parameter_count); ++i) out[i] = args[i];
+  for (Py_ssize_t i = 0; i < std::min(positional_count, parameter_count); ++i) out[i] = Py_NewRef(args[i]);
   if (positional_count > parameter_count) return fail(too_many_positional(d, positional_count));
   return {};
 }
@@ -108,8 +108,8 @@ PyResult<void> parse_fastcall_arguments_in_full(const FunctionDescription& d, Py
   return check_required(d, positional_count, out);
 }
 
-PyResult<void> parse_tuple_dict_arguments(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
-                                          PyObject** out) {
+PyResult<void> parse_tuple_dict_arguments_into(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
+                                               PyObject** out) {
   Py_ssize_t positional_count = PyTuple_GET_SIZE(args);
   if (auto taken = take_positional(d, &PyTuple_GET_ITEM(args, 0), positional_count, out); !taken)
     return taken;

@@ -1,7 +1,6 @@
 // Argument parsing against a method's parameter list, with the interpreter-style TypeError texts.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -22,27 +21,58 @@ struct FunctionDescription {
   std::string full_name() const;
 };
 
-// The general case of parse_fastcall_arguments, with every check and error text.
+// The argument objects of one call, one slot per parameter, null for a parameter not given.
+// Every filled slot holds a strong reference until the call ends: converting one argument can
+// run Python code (__index__, __float__) that drops the caller's last reference to another, for
+// example by emptying the keyword dictionary the call was made with.
+template <std::size_t N>
+class ArgumentSlots {
+ public:
+  ArgumentSlots() = default;
+  ArgumentSlots(const ArgumentSlots&) = delete;
+  ArgumentSlots& operator=(const ArgumentSlots&) = delete;
+  ~ArgumentSlots() {
+    for (PyObject* object : m_objects) Py_XDECREF(object);
+  }
+  // Where the parser stores its new references.
+  PyObject** slots() { return m_objects; }
+  // The objects, for the conversions (borrowed: the slots keep them alive).
+  operator PyObject* const*() const { return m_objects; }
+
+ private:
+  PyObject* m_objects[N + 1] = {};  // one more: no array of length zero
+};
+
+// The general case of parse_fastcall_arguments, with every check and error text. Stores a new
+// reference in `out[i]` for each given parameter.
 PyResult<void> parse_fastcall_arguments_in_full(const FunctionDescription& description, PyObject* const* args,
                                                 Py_ssize_t positional_count, PyObject* keyword_names,
                                                 PyObject** out);
 
-// Fills `out[i]` with a borrowed object for each given parameter, or leaves it null. Inline for
-// the common call (positional arguments only, as many as the parameters allow), which needs no check.
+// Fills a slot for each given parameter and leaves the others null. Inline for the common call
+// (positional arguments only, as many as the parameters allow), which needs no check.
+template <std::size_t N>
 inline PyResult<void> parse_fastcall_arguments(const FunctionDescription& description, PyObject* const* args,
                                                Py_ssize_t positional_count, PyObject* keyword_names,
-                                               PyObject** out) {
+                                               ArgumentSlots<N>& out) {
   auto count = static_cast<std::size_t>(positional_count);
   if (keyword_names == nullptr && count >= description.required && count <= description.parameter_count) {
-    std::copy_n(args, count, out);
+    PyObject** slots = out.slots();
+    for (std::size_t i = 0; i < count; ++i) slots[i] = Py_NewRef(args[i]);
     return {};
   }
-  return parse_fastcall_arguments_in_full(description, args, positional_count, keyword_names, out);
+  return parse_fastcall_arguments_in_full(description, args, positional_count, keyword_names, out.slots());
 }
 
-// The same for an argument tuple and a keyword dictionary (or null).
-PyResult<void> parse_tuple_dict_arguments(const FunctionDescription& description, PyObject* args,
-                                          PyObject* kwargs, PyObject** out);
+// The same for an argument tuple and a keyword dictionary (or null); stores new references.
+PyResult<void> parse_tuple_dict_arguments_into(const FunctionDescription& description, PyObject* args,
+                                               PyObject* kwargs, PyObject** out);
+
+template <std::size_t N>
+inline PyResult<void> parse_tuple_dict_arguments(const FunctionDescription& description, PyObject* args,
+                                                 PyObject* kwargs, ArgumentSlots<N>& out) {
+  return parse_tuple_dict_arguments_into(description, args, kwargs, out.slots());
+}
 
 template <FixedString... Written>
 struct ParameterList {

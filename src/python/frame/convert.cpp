@@ -67,7 +67,8 @@ PyResult<std::string> extract_string(PyObject* object) {
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(object, &size);
   if (data == nullptr) return fail(PyErr::fetch());
-  return std::string(data, static_cast<std::size_t>(size));
+  return copy_or_abort(static_cast<std::size_t>(size),
+                       [&] { return std::string(data, static_cast<std::size_t>(size)); });
 }
 
 Ref to_python_unsigned_long_long(unsigned long long value) {

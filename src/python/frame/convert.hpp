@@ -11,11 +11,13 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "python/frame/guard.hpp"
 #include "python/frame/instance.hpp"
 
 namespace qzr::py {
@@ -29,14 +31,27 @@ struct Object {
 struct NotImplementedT {};
 inline constexpr NotImplementedT not_implemented{};
 
+// NotImplemented in place of a failed operand conversion of a comparison or number
+// slot; the error is dropped unless it must be raised (see drop_ordinary_error).
+inline PyResult<Ref> not_implemented_unless_raised(PyErr error) {
+  if (auto dropped = drop_ordinary_error(std::move(error)); !dropped) return fail(std::move(dropped.error()));
+  return Ref::borrow(Py_NotImplemented);
+}
+
 // A borrowed `dict` argument (anything else is refused with the conversion TypeError).
 struct Dict {
   PyObject* ptr;
 };
 
-// `bytes` in both directions (arguments must be exactly bytes).
+// `bytes` in both directions (arguments must be exactly bytes), copied.
 struct Bytes {
   std::vector<std::uint8_t> data;
+};
+
+// A `bytes` argument read in place: its length can be checked before anything is copied. Valid
+// for the call, which holds the object (and a bytes object never changes).
+struct BytesView {
+  std::span<const std::uint8_t> data;
 };
 
 template <class T>
@@ -155,12 +170,24 @@ struct FromPython<std::string> {
 };
 
 template <>
+struct FromPython<BytesView> {
+  using Stored = BytesView;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (!PyBytes_Check(object)) return fail(PyErr::cannot_convert(object, "PyBytes"));
+    return BytesView{{reinterpret_cast<const std::uint8_t*>(PyBytes_AS_STRING(object)),
+                      static_cast<std::size_t>(PyBytes_GET_SIZE(object))}};
+  }
+  static BytesView get(Stored& stored) { return stored; }
+};
+
+template <>
 struct FromPython<Bytes> {
   using Stored = Bytes;
   static PyResult<Stored> extract(PyObject* object) {
-    if (!PyBytes_Check(object)) return fail(PyErr::cannot_convert(object, "PyBytes"));
-    auto* data = reinterpret_cast<const std::uint8_t*>(PyBytes_AS_STRING(object));
-    return Bytes{std::vector<std::uint8_t>(data, data + PyBytes_GET_SIZE(object))};
+    auto view = FromPython<BytesView>::extract(object);
+    if (!view) return fail(std::move(view.error()));
+    std::span<const std::uint8_t> data = view->data;
+    return copy_or_abort(data.size(), [&] { return Bytes{{data.begin(), data.end()}}; });
   }
   static Bytes get(Stored& stored) { return std::move(stored); }
 };
@@ -194,7 +221,8 @@ struct FromPython<std::vector<T>> {
     if (!PySequence_Check(object)) return fail(PyErr::cannot_convert(object, "Sequence"));
     Py_ssize_t length = PySequence_Size(object);
     if (length < 0) {
-      static_cast<void>(PyErr::fetch());
+      if (auto dropped = drop_ordinary_error(PyErr::fetch()); !dropped)
+        return fail(std::move(dropped.error()));
       length = 0;
     }
     Stored values;

@@ -76,27 +76,33 @@ const EnumMember<V>& enum_row(V member) {
 }
 
 // The integer an operand stands for through the index protocol (int, bool, any __index__), or
-// nullopt when it has none or it does not fit N; that failure is dropped, never raised.
-// (A PanicException raised by __index__ is not an ordinary error: it resumes the fault.)
+// nullopt when it has none or it does not fit N; an ordinary failure is dropped, any other
+// (KeyboardInterrupt, SystemExit, a resumed PanicException) is raised unchanged.
 template <std::integral N>
-std::optional<N> index_value_as(PyObject* object) {
+PyResult<std::optional<N>> index_value_as(PyObject* object) {
   // Without __index__ the conversion can only fail: skip making the error that would be dropped.
-  if (!PyIndex_Check(object)) return std::nullopt;
+  if (!PyIndex_Check(object)) return std::optional<N>{};
   auto value = FromPython<N>::extract(object);
-  if (!value) return std::nullopt;
-  return *value;
+  if (!value) {
+    if (auto dropped = drop_ordinary_error(std::move(value.error())); !dropped)
+      return fail(std::move(dropped.error()));
+    return std::optional<N>{};
+  }
+  return std::optional<N>{*value};
 }
 
 // == and != (op Py_EQ, Py_NE): an operand read as a number N is compared with the member's
 // number first, then a member of the same class; anything else, and every ordering, is
 // NotImplemented (Python then tries the reflected comparison and finally compares identities).
 template <EnumClass V>
-Ref compare_enum_member(const V& self, Object other, int op) {
+PyResult<Ref> compare_enum_member(const V& self, Object other, int op) {
   using N = typename EnumDef<V>::compared_as;
   if (op != Py_EQ && op != Py_NE) return Ref::borrow(Py_NotImplemented);
+  auto number = index_value_as<N>(other.ptr);
+  if (!number) return fail(std::move(number.error()));
   bool equal = false;
-  if (std::optional<N> number = index_value_as<N>(other.ptr)) {
-    equal = static_cast<std::int64_t>(*number) == enum_number(self);
+  if (*number) {
+    equal = static_cast<std::int64_t>(**number) == enum_number(self);
   } else if (auto member = SharedBorrow<V>::take(other.ptr)) {
     equal = member->get() == self;
   } else {

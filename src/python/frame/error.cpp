@@ -50,9 +50,11 @@ std::string qualified_name_of(PyObject* type) {
   return std::string(data, static_cast<std::size_t>(size));
 }
 
+// An exception's text may quote untrusted bytes (a fault message quoting a file's raw byte):
+// bytes that are not UTF-8 become U+FFFD rather than losing the whole text.
 Ref text_to_python(const std::string& text) {
   return Ref::steal(
-      expect_api(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()))));
+      expect_api(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace")));
 }
 
 // Makes an instance of `type` from one text argument, or none.
@@ -158,7 +160,7 @@ PyObject* PyErr::type_object() const {
 
 bool PyErr::is_exactly_type_error() const { return type_object() == PyExc_TypeError; }
 
-bool PyErr::is_instance_of(PyObject* type) const { return PyObject_IsSubclass(type_object(), type) == 1; }
+bool PyErr::is_ordinary() const { return PyErr_GivenExceptionMatches(type_object(), PyExc_Exception) != 0; }
 
 Ref PyErr::into_exception() && {
   if (auto* lazy_error = std::get_if<Lazy>(m_state.get())) {
@@ -201,6 +203,11 @@ PyErr wrap_argument_error(std::string_view name, PyErr error) {
   Ref wrapped = make_exception(PyExc_TypeError, &text);
   PyException_SetCause(wrapped.get(), PyException_GetCause(underlying.get()));
   return PyErr::from_exception(std::move(wrapped));
+}
+
+PyResult<void> drop_ordinary_error(PyErr error) {
+  if (!error.is_ordinary()) return fail(std::move(error));
+  return {};
 }
 
 void api_call_failed() {

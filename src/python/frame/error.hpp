@@ -69,8 +69,9 @@ class [[nodiscard]] PyErr {
   Ref into_exception() &&;
   // True when the error's type is exactly TypeError (not a subclass).
   bool is_exactly_type_error() const;
-  // True when the error's type is `type` or a subclass of it.
-  bool is_instance_of(PyObject* type) const;
+  // True when the error derives from Exception: an error that a conversion step may drop.
+  // KeyboardInterrupt, SystemExit, GeneratorExit and PanicException do not.
+  bool is_ordinary() const;
 
  private:
   struct Lazy {
@@ -100,6 +101,11 @@ inline std::unexpected<PyErr> fail(PyErr error) { return std::unexpected(std::mo
 // TypeError "argument '<name>': <text>" whose __cause__ is the original's __cause__; any other
 // error passes unchanged.
 PyErr wrap_argument_error(std::string_view name, PyErr error);
+
+// For a conversion step whose failure lets the caller go on (try the next step, answer
+// NotImplemented): an ordinary error (is_ordinary) is dropped and success returned; any other
+// error (KeyboardInterrupt, SystemExit) comes back, to be raised unchanged.
+PyResult<void> drop_ordinary_error(PyErr error);
 
 // How a domain error type becomes a Python error. Specialised by the class bindings.
 template <class E>

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <optional>
 
 #include "core/fault.hpp"
 #include "python/frame/error.hpp"
@@ -17,9 +18,25 @@ namespace qzr::py {
   std::abort();
 }
 
-[[noreturn]] inline void abort_out_of_memory() noexcept {
-  std::fputs("memory allocation failed\n", stderr);
+// Memory exhaustion is not an error: the process reports it and aborts, naming the size of the
+// refused request where it is known.
+[[noreturn]] inline void abort_out_of_memory(std::optional<std::size_t> bytes = std::nullopt) noexcept {
+  if (bytes) {
+    std::fprintf(stderr, "memory allocation of %zu bytes failed\n", *bytes);
+  } else {
+    std::fputs("memory allocation failed\n", stderr);
+  }
   std::abort();
+}
+
+// Runs `copy`, which allocates `bytes` bytes: memory exhaustion aborts naming that size.
+template <class Copy>
+auto copy_or_abort(std::size_t bytes, Copy&& copy) -> decltype(copy()) {
+  try {
+    return copy();
+  } catch (std::bad_alloc&) {
+    abort_out_of_memory(bytes);
+  }
 }
 
 // Sets `error` as the interpreter's exception; a fault while doing so raises PanicException.

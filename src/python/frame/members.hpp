@@ -191,8 +191,7 @@ template <class V, auto Body, class Finish = IntoObject, Refusal refusal = Refus
   constexpr bool decline = refusal == Refusal::NotImplemented;
   auto refuse = [](PyErr&& error) -> Result {
     if constexpr (decline) {
-      static_cast<void>(error);
-      return Ref::borrow(Py_NotImplemented);
+      return not_implemented_unless_raised(std::move(error));
     } else {
       return fail(std::move(error));
     }
@@ -255,7 +254,7 @@ struct MethodMember {
     return guarded_object([&]() -> PyResult<Ref> {
       static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
                                                        P::count, P::required};
-      PyObject* objects[P::count + 1] = {};
+      ArgumentSlots<P::count> objects;
       if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
           !parsed)
         return fail(std::move(parsed.error()));
@@ -322,7 +321,7 @@ struct Constructor {
                     "a parameter written \"name=None\" must be std::optional<T> or a pointer");
       static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(),
                                                        P::count, P::required};
-      PyObject* objects[P::count + 1] = {};
+      ArgumentSlots<P::count> objects;
       if (auto parsed = parse_tuple_dict_arguments(description, args, kwargs, objects); !parsed)
         return fail(std::move(parsed.error()));
       BodyArguments<Body, 0> arguments;
@@ -471,7 +470,7 @@ struct RichCompare {
       if (!receiver) return Ref::borrow(Py_NotImplemented);
       using Other = BodyArgument<Body, 1>;
       auto operand = FromPython<Other>::extract(other);
-      if (!operand) return Ref::borrow(Py_NotImplemented);
+      if (!operand) return not_implemented_unless_raised(std::move(operand.error()));
       return call_into_py([&] { return Body(receiver->get(), FromPython<Other>::get(*operand), op); });
     });
   }

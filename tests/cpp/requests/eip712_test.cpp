@@ -162,6 +162,16 @@ TEST(Eip712, DigestDependsOnEachDomainValueAndNotOnTheSignature) {
   EXPECT_EQ(*eip712_digest(signed_order, context_domain), base);
 }
 
+// The digest covers the recorded amount: digits beyond 6 places, dropped when the intent is built,
+// do not change it.
+TEST(Eip712, DigestCoversTheRecordedAmount) {
+  OrderIntent precise = test::eth_order();
+  precise.amount = amount("1.5000009");
+  precise.price = amount("1850.2500001");
+  EXPECT_EQ(precise.amount.value.to_string(), "1.5");
+  EXPECT_EQ(*eip712_digest(precise, context_domain), *eip712_digest(test::eth_order(), context_domain));
+}
+
 // A negative amount is stored by the constructor and refused by the digest, as an error value
 // that Python raises as QzrCommonError; a zero of either sign gives the zero word.
 TEST(Eip712, NegativeAmountsAreErrors) {

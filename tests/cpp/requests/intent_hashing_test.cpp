@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "requests_test_support.hpp"
 #include "values/hex.hpp"
@@ -195,6 +197,34 @@ TEST(IntentHashing, RefusalsAreErrorValues) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->display(), c.expected);
   }
+}
+
+// Threads share the library context, the constant hashes and the application context: every
+// thread recovers every signer correctly.
+TEST(IntentHashing, ConcurrentRecoveries) {
+  std::vector<OrderIntent> orders;
+  std::vector<std::string> signers;
+  for (std::uint8_t i = 1; i <= 8; ++i) {
+    OrderIntent order = test::eth_order();
+    order.amount = test::amount(std::to_string(i));
+    const test::SecretKey key = test::secret_key(0x5a, i);
+    order.signature = test::sign_digest(key, *eip712_digest_in_app_context(order));
+    orders.push_back(order);
+    signers.push_back("0x00" + to_hex(test::address_of(key)).substr(2));
+  }
+  std::vector<int> failures(orders.size(), 0);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < orders.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (std::size_t round = 0; round < 20; ++round) {
+        const std::size_t i = (t + round) % orders.size();
+        const Result<SignerRecovery> recovery = recover_signer(orders[i]);
+        if (!recovery || to_hex(recovery->signer) != signers[i]) ++failures[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (std::size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
 }
 
 }  // namespace

@@ -227,6 +227,12 @@ TEST(RecordTexts, DictFormsOfCommands) {
   check(cases);
 }
 
+TEST(RecordTexts, PriceMetadataProperty) {
+  EXPECT_EQ(python_repr(price_metadata_dict(PriceMetadata::Empty)), "{'t': 'Empty'}");
+  EXPECT_EQ(python_repr(price_metadata_dict(PriceMetadata::SingleNamePerpetual)),
+            "{'t': 'SingleNamePerpetual'}");
+}
+
 // The Python conversion needs the integer's range: u64 fields are unsigned, the timestamp of a
 // time value is signed, the timestamp of an index price unsigned.
 TEST(RecordTexts, IntegerKindsOfTheTree) {

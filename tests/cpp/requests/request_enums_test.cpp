@@ -1,5 +1,5 @@
 // Request enumerations: member names, the update kinds' name constructors, the fixed hashes of
-// SettlementAction, and the texts of the PriceMetadata reading.
+// SettlementAction, and the texts of the PriceMetadata reading that the requests layer adds.
 #include "requests/request_enums.hpp"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,6 @@ TEST(RequestEnums, NamesAndDiscriminants) {
   EXPECT_EQ(request_enum_discriminant(OrderType::StopLimit), 2);
   EXPECT_EQ(request_enum_name(SettlementAction::PnlRealization), "PnlRealization");
   EXPECT_EQ(settlement_action_dict_name(SettlementAction::FundingDistribution), "fundingDistribution");
-  EXPECT_EQ(request_enum_name(PriceMetadata::SingleNamePerpetual), "SingleNamePerpetual");
   EXPECT_EQ(request_enum_name(TraderUpdateKind::WithdrawQZRIntent), "WithdrawQZRIntent");
   EXPECT_EQ(request_enum_discriminant(StrategyUpdateKind::RealizedPnl), 5);
   EXPECT_EQ(request_enum_from_discriminant<OrderType>(1), OrderType::Market);
@@ -72,11 +71,6 @@ TEST(RequestEnums, SettlementActionHashes) {
 }
 
 TEST(RequestEnums, PriceMetadataReadingTexts) {
-  EXPECT_EQ(price_metadata_from_name("Empty"), PriceMetadata::Empty);
-  EXPECT_EQ(price_metadata_from_name("SingleNamePerpetual"), PriceMetadata::SingleNamePerpetual);
-  const Result<PriceMetadata> unknown = price_metadata_from_name("empty");
-  ASSERT_FALSE(unknown);
-  EXPECT_EQ(unknown.error().display(), "unknown variant `empty`, expected `Empty` or `SingleNamePerpetual`");
   EXPECT_EQ(price_metadata_missing_tag().display(), "missing field `t`");
   EXPECT_EQ(price_metadata_not_a_mapping("str").display(),
             "unexpected type: 'str' object cannot be converted to 'Mapping'");

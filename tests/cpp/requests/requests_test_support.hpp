@@ -16,6 +16,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "context/token_symbol.hpp"
 #include "requests/dict_value.hpp"
 #include "requests/intents.hpp"
 #include "values/decimal.hpp"
@@ -45,10 +46,7 @@ inline UnscaledI128 amount(std::string_view text) {
 inline ProductSymbol symbol(std::string_view text) { return must(product_symbol_from_text(text)); }
 inline StrategyId strategy(std::string_view text) { return must(strategy_id_from_text(text)); }
 inline Hash nonce(std::string_view text) { return must(bytes32_from_hex(text)); }
-inline TokenAddress token(std::string_view text) {
-  const AccountAddress address = must(h160_from_hex(text));
-  return TokenAddress{address.bytes};
-}
+inline TokenAddress token(std::string_view text) { return must(parse_token_address(text)); }
 
 // Nonces of the tables: 31 zero bytes and 0x2a; the bytes 0 to 31.
 inline constexpr std::string_view nonce_42 =

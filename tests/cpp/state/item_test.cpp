@@ -181,6 +181,21 @@ TEST(Item, VoidTests) {
   }
 }
 
+TEST(Item, RecordOfItem) {
+  const Item stats(Stats{amount("1.5"), amount("2")});
+  const Result<Stats> same = record_of_item<Stats>(stats);
+  ASSERT_TRUE(same.has_value());
+  EXPECT_EQ(*same, (Stats{amount("1.5"), amount("2")}));
+  for (const Item& other : {Item(), Item(Trader{}), Item(FeePool{})}) {
+    SCOPED_TRACE(other.debug_text());
+    const Result<Stats> refused = record_of_item<Stats>(other);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().display(), "invalid item kind");
+  }
+  // Records sharing a layout are still different kinds.
+  EXPECT_FALSE(record_of_item<InsuranceFund>(Item(FeePool{})).has_value());
+}
+
 TEST(Item, Equality) {
   EXPECT_EQ(Item(), Item());
   EXPECT_EQ(Item(Stats{amount("1.5"), amount("0")}), Item(Stats{amount("1.50"), amount("-0")}));

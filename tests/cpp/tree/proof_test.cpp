@@ -241,14 +241,35 @@ TEST(MerkleProof, RepeatedKeysAreProvenOnce) {
   }
 }
 
-TEST(MerkleProof, StoreErrorsEndTheProof) {
+TEST(MerkleProof, StoreErrorsEndTheProofWithTheFirstErrorInTheCallersOrder) {
   Model model;
-  ToyTree tree = tree_of({key_with_bits({2}), key_with_bits({2, 9})}, &model);
-  const H256 leaf = leaf_hash_in(model, key_with_bits({2, 9}));
-  ASSERT_TRUE(tree.store().remove_branch(leaf));
-  EXPECT_EQ(tree.compiled_merkle_proof(std::vector<H256>{key_with_bits({2, 9})}).error(),
-            SmtError::missing_branch(leaf));
-  EXPECT_EQ(tree.merkle_proof({key_with_bits({2, 9})}).error(), SmtError::missing_branch(leaf));
+  const H256 first = key_with_bits({2}), second = key_with_bits({2, 9}), third = key_with_bits({2, 9, 100});
+  ToyTree tree = tree_of({first, second, third}, &model);
+  const H256 second_leaf = leaf_hash_in(model, second), third_leaf = leaf_hash_in(model, third);
+  ASSERT_TRUE(tree.store().remove_branch(second_leaf));
+  ASSERT_TRUE(tree.store().remove_leaf(third_leaf));
+  struct Case {
+    std::vector<H256> keys;
+    SmtError error;
+  };
+  const Case cases[] = {
+      {{second}, SmtError::missing_branch(second_leaf)},
+      {{third, second}, SmtError::missing_leaf(third_leaf)},
+      {{second, third}, SmtError::missing_branch(second_leaf)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error.debug());
+    EXPECT_EQ(tree.compiled_merkle_proof(c.keys).error(), c.error);
+  }
+  EXPECT_EQ(tree.merkle_proof({third, second}).error(), SmtError::missing_branch(second_leaf));
+  EXPECT_TRUE(tree.compiled_merkle_proof(std::vector<H256>{first}));
+  try {
+    auto guard = tree.store().branches_lock().write();
+    fault("planted");
+  } catch (const Fault&) {
+  }
+  EXPECT_EQ(tree.compiled_merkle_proof(std::vector<H256>{first}).error(),
+            SmtError::store("PoisonError { .. }"));
 }
 
 TEST(ProofCompilation, HandMadeRawProofsFail) {

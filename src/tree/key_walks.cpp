@@ -1,0 +1,114 @@
+// Grouped key walks with their records prefetched level by level.
+#include "tree/key_walks.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "tree/hash_words.hpp"
+
+namespace qzr::tree {
+namespace {
+
+constexpr std::size_t group_size = 32;
+
+enum class WalkState { Walking, Done, Failed, Cyclic };
+
+struct KeyWalk {
+  H256 node;
+  bool proof_done = false;
+  WalkState state = WalkState::Walking;
+  int splits = 0;
+  std::optional<SmtError> error;
+  std::vector<SiblingWrite> writes;
+};
+
+// One record of one key's walk: the proof walk's step while it goes on, then get()'s descent.
+void step(const BranchNode& record, const H256& key, KeyWalk& walk, std::optional<H256>* leaf_hash) {
+  const H256 node = walk.node;
+  if (!walk.proof_done) {
+    const std::uint8_t height = std::max(fork_height_of(key, record.key), record.fork_height);
+    const H256 sibling = sibling_path(key, height);
+    if (!record.node_type.is_pair()) {
+      if (!same_hash(record.key, key))
+        walk.writes.push_back({height, sibling, record.node_type.first(), true});
+      walk.proof_done = true;
+    } else if (height > record.fork_height) {
+      walk.writes.push_back({height, sibling, node, false});
+      walk.proof_done = true;
+    } else {
+      const Children children = record.children_at(height);
+      const bool right = key.get_bit(height);
+      const H256& next = right ? children.right : children.left;
+      if (same_hash(next, node)) {
+        walk.proof_done = true;  // a record naming itself
+      } else {
+        walk.writes.push_back({height, sibling, right ? children.left : children.right, true});
+      }
+    }
+  }
+  if (!leaf_hash) {
+    if (walk.proof_done) {
+      walk.state = WalkState::Done;
+      return;
+    }
+  } else if (!record.node_type.is_pair()) {
+    if (same_hash(record.key, key)) *leaf_hash = record.node_type.first();
+    walk.state = WalkState::Done;
+    return;
+  }
+  const Children children = record.children_at(record.fork_height);
+  walk.node = key.get_bit(record.fork_height) ? children.right : children.left;
+  if (++walk.splits > 256) walk.state = WalkState::Cyclic;
+}
+
+}  // namespace
+
+std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H256& root,
+                                              std::span<const H256> sorted_keys,
+                                              std::vector<SiblingWrite>& writes,
+                                              std::vector<std::optional<H256>>* leaf_hashes) {
+  if (leaf_hashes) leaf_hashes->assign(sorted_keys.size(), std::nullopt);
+  std::array<KeyWalk, group_size> walks;
+  std::array<std::uint32_t, group_size> tags;
+  for (std::size_t first = 0; first < sorted_keys.size(); first += group_size) {
+    const std::size_t count = std::min(group_size, sorted_keys.size() - first);
+    for (std::size_t i = 0; i < count; ++i) {
+      walks[i].node = root;
+      walks[i].proof_done = false;
+      walks[i].state = WalkState::Walking;
+      walks[i].splits = 0;
+      walks[i].writes.clear();
+    }
+    for (std::size_t walking = count; walking > 0;) {
+      for (std::size_t i = 0; i < count; ++i) {
+        if (walks[i].state != WalkState::Walking) continue;
+        tags[i] = branches.tag_of(walks[i].node);
+        branches.prefetch(tags[i]);
+      }
+      for (std::size_t i = 0; i < count; ++i) {
+        if (walks[i].state == WalkState::Walking) branches.prefetch_entry(tags[i]);
+      }
+      for (std::size_t i = 0; i < count; ++i) {
+        KeyWalk& walk = walks[i];
+        if (walk.state != WalkState::Walking) continue;
+        const auto position = branches.locate(walk.node, tags[i]);
+        if (!position) {
+          walk.error = SmtError::missing_branch(walk.node);
+          walk.state = WalkState::Failed;
+        } else {
+          step(branches.at(*position), sorted_keys[first + i], walk,
+               leaf_hashes ? &(*leaf_hashes)[first + i] : nullptr);
+        }
+        if (walk.state != WalkState::Walking) --walking;
+      }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      if (walks[i].state == WalkState::Failed) return std::unexpected(KeyWalkFailure{walks[i].error});
+      if (walks[i].state == WalkState::Cyclic) return std::unexpected(KeyWalkFailure{});
+      writes.insert(writes.end(), walks[i].writes.begin(), walks[i].writes.end());
+    }
+  }
+  return {};
+}
+
+}  // namespace qzr::tree
