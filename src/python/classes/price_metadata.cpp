@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "python/classes/dict_value.hpp"
 #include "python/classes/exceptions.hpp"
+#include "requests/request_dict.hpp"
 
 namespace qzr::py {
 namespace {
@@ -45,7 +47,7 @@ PyResult<PriceMetadata> read_tag(PyObject* tag) {
   }
   auto name = extract_string(tag);
   if (!name) return fail(std::move(name.error()));
-  return to_py_result(price_metadata_from_name(*name));
+  return to_py_result(parse_price_metadata_tag(*name));
 }
 
 }  // namespace
@@ -90,10 +92,7 @@ PyResult<PriceMetadata> price_metadata_from_python(PyObject* object) {
 }
 
 Ref price_metadata_to_python(PriceMetadata metadata) {
-  Ref dict = Ref::steal(expect_api(PyDict_New()));
-  Ref name = to_python_string(request_enum_name(metadata));
-  if (PyDict_SetItemString(dict.get(), "t", name.get()) < 0) api_call_failed();
-  return dict;
+  return dict_value_to_python(price_metadata_dict(metadata));
 }
 
 }  // namespace qzr::py
