@@ -699,3 +699,22 @@ print(json.dumps(results))
     assert results[0] == ["ok", expected] == results[3]
     assert results[1][0] == results[2][0] == "PanicException"
     assert "QZR_SHARE" in results[1][1]
+
+
+def test_a_conversion_that_touches_the_intent_meets_its_borrow():
+    intent = order(signature=SIGNATURE)
+    seen = []
+
+    class ChainId:
+        def __index__(self):
+            try:
+                intent.signature = UNSIGNED
+            except RuntimeError as error:
+                seen.append(str(error))
+            seen.append(intent.signature)  # reading while shared-borrowed is fine
+            return 1
+
+    assert intent.hash_eip712((ChainId(), SNAPSHOT_CONTRACT)) == intent.hash_eip712((1, SNAPSHOT_CONTRACT))
+    assert seen == ["Already borrowed", SIGNATURE]
+    intent.signature = UNSIGNED  # the borrow ended with the call
+    assert intent.signature == UNSIGNED
