@@ -6,6 +6,7 @@
 #include "python/classes/dict_value.hpp"
 #include "python/classes/exceptions.hpp"
 #include "requests/request_dict.hpp"
+#include "requests/request_enums.hpp"
 
 namespace qzr::py {
 namespace {
