@@ -10,7 +10,7 @@ from qzr_python.common import ProductSymbol, TokenSymbol
 from qzr_python.common.enums import OrderSide, OrderType
 from qzr_python.common.requests import AdvanceTime, IndexPrice
 from qzr_python.common.requests.intents import OrderIntent
-from qzr_python.common.state import SpecsKind
+from qzr_python.common.state import Item, ItemKind, Signer, Specs, SpecsKind, Trader
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -56,6 +56,26 @@ def show_keys():
         print(f"  {key!r}")
         print(f"    -> {encoded}, decodes back: {type(key).decode_key(encoded) == key}")
     print(f"  {OrderSide.Bid!r} = {int(OrderSide.Bid)}, {TokenSymbol.QZR!r} = {int(TokenSymbol.QZR)}")
+
+
+def show_state_items():
+    trader = Trader("1250.1234567", "0", "0x" + "ab" * 20, True)
+    print(f"  {trader!r}")
+    encoded = trader.abi_encoded_value()
+    print(f"  item ABI value, {len(encoded)} bytes:")
+    for start in range(0, len(encoded), 32):
+        print(f"    {encoded[start:start + 32].hex()}")
+    try:
+        from Cryptodome.Hash import keccak
+
+        print(f"  leaf value hash (Keccak-256 of the value): 0x{keccak.new(digest_bits=256, data=encoded).hexdigest()}")
+    except ImportError:
+        pass
+    item = Item.abi_decode_value_into_item(ItemKind.Trader, encoded)
+    print(f"  decoded: {item!r}")
+    print(f"  same trader back: {Trader.from_item(item) == trader}")
+    for record in (Signer("0x" + "12" * 32), Specs('Perpetual(name="ETHP")')):
+        print(f"  {record!r} -> {len(record.abi_encoded_value())} bytes, void: {record.is_void()}")
 
 
 # A deployment of the demo's own, and an order signed once for it by test tooling (the module signs
@@ -115,6 +135,8 @@ def main():
     show_tree_values()
     print("tree keys:")
     show_keys()
+    print("state items:")
+    show_state_items()
     print("signed requests:")
     with tempfile.TemporaryDirectory() as share:
         use_demo_deployment(share)
