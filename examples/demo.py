@@ -7,7 +7,9 @@ import tempfile
 
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
-from qzr_python.common.enums import OrderSide
+from qzr_python.common.enums import OrderSide, OrderType
+from qzr_python.common.requests import AdvanceTime, IndexPrice
+from qzr_python.common.requests.intents import OrderIntent
 from qzr_python.common.state import Balance, Item, ItemKind, Signer, Specs, SpecsKind, Strategy, Trader
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
@@ -76,23 +78,40 @@ def show_state_items():
         print(f"  {record!r} -> {len(record.abi_encoded_value())} bytes, void: {record.is_void()}")
 
 
-def use_demo_deployment_unless_configured():
-    """Balances read token addresses from the application context, which is built once, on first
-    read, from QZR_SHARE/ethereum/addresses.json; without QZR_SHARE the demo writes a deployment of
-    its own."""
-    if "QZR_SHARE" in os.environ:
-        return
-    share = tempfile.mkdtemp(prefix="qzr_demo_")
-    os.makedirs(os.path.join(share, "ethereum"))
-    addresses = {"velmarindAddress": "0x" + "11" * 20, "qzrAddress": "0x" + "22" * 20, "usdcAddress": "0x" + "33" * 20}
-    with open(os.path.join(share, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
-        json.dump({"snapshot": {"addresses": addresses, "chainId": 1337}}, file)
-    os.environ["QZR_SHARE"] = share
-    os.environ["CONTRACT_DEPLOYMENT"] = "snapshot"
+# A deployment of the demo's own, and an order signed once for it by test tooling (the module signs
+# nothing): EIP-712 over chain 1337 and the contract below, key 0x4242...42.
+DEMO_DEPLOYMENT = {
+    "addresses": {
+        "velmarindAddress": "0xabcdef0123456789abcdef0123456789abcdef01",
+        "qzrAddress": "0x00000000000000000000000000000000000000a1",
+        "usdcAddress": "0xb0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0",
+    },
+    "chainId": 1337,
+}
+SIGNED_ORDER = {
+    "symbol": "ETHP",
+    "strategy": "main",
+    "side": OrderSide.Bid,
+    "order_type": OrderType.Limit,
+    "nonce": "0x000000000000000000000000000000000000000000000000000000000000002a",
+    "amount": "1.5",
+    "price": "1850.25",
+    "stop_price": "0",
+    "signature": "0xcca6649424131300f1ff26543e27b7f1e20f7268d707e11210ea53a00171d198"
+    "6a661b84f25f6778bf405dd7a235396e01f9ab9dfa2077cd2a5d9eeaf0055ce51c",
+}
+EXPECTED_SIGNER = "0x0017c5185167401ed00cf5f5b2fc97d9bbfdb7d025"
+
+
+def use_demo_deployment(directory):
+    """Points the application context (read once, on first use) at the demo's addresses file."""
+    os.makedirs(os.path.join(directory, "ethereum"))
+    with open(os.path.join(directory, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
+        json.dump({"demo": DEMO_DEPLOYMENT}, file)
+    os.environ.update(QZR_SHARE=directory, CONTRACT_DEPLOYMENT="demo", CHAIN_ID="1337")
 
 
 def show_balances():
-    use_demo_deployment_unless_configured()
     usdc, qzr = TokenSymbol.USDC, TokenSymbol.QZR
     collateral = Balance(Decimal("1500.1234567"), usdc)  # recorded to 6 places toward zero
     collateral[qzr] = Decimal(20)
@@ -104,6 +123,20 @@ def show_balances():
     strategy.locked_collateral = strategy.update_locked_collateral(usdc, Decimal(100))
     print(f"  {strategy!r}")
     print(f"  void: {strategy.is_void()}; item ABI value of {len(strategy.abi_encoded_value())} bytes")
+
+
+def show_signed_order():
+    order = OrderIntent(**SIGNED_ORDER)
+    digest, signer = order.recover_signer()
+    print(f"  {order!r}")
+    print(f"  EIP-712 digest {order.hash_eip712()}")
+    print(f"  signer {signer}: {'verified' if signer == EXPECTED_SIGNER else 'NOT the expected signer'}")
+    print(f"  order hash {order.hash()}")
+    print(f"  dict form: {json.dumps(order.json, indent=4)}")
+    price = IndexPrice("ETHP", "1850.1234567", "1849.5", {"t": "Empty"}, 1700000000)
+    print(f"  {price!r}\n    hash {price.hash()}")
+    print(f"  {AdvanceTime(60, 1700000060)!r} -> {AdvanceTime(60, 1700000060).json}")
+    return signer == EXPECTED_SIGNER
 
 
 def main():
@@ -118,8 +151,13 @@ def main():
     show_keys()
     print("state items:")
     show_state_items()
-    print("balances and a strategy:")
-    show_balances()
+    with tempfile.TemporaryDirectory() as share:
+        use_demo_deployment(share)
+        print("balances and a strategy:")
+        show_balances()
+        print("signed requests:")
+        if not show_signed_order():
+            sys.exit(1)
 
 
 if __name__ == "__main__":

@@ -8,12 +8,15 @@
 #include "python/classes/fund_classes.hpp"
 #include "python/classes/h256_class.hpp"
 #include "python/classes/insurance_fund_contribution_class.hpp"
+#include "python/classes/intent_classes.hpp"
 #include "python/classes/item_class.hpp"
 #include "python/classes/item_kind_class.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/request_enum_classes.hpp"
+#include "python/classes/sequencer_classes.hpp"
 #include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/stats_class.hpp"
@@ -25,22 +28,23 @@
 namespace qzr::py {
 namespace {
 
-// Rows still to come, in their places: requests AdvanceEpoch, AdvanceTime,
-// AdvanceSettlementEpoch, Block, IndexPrice, MintPriceCheckpoint, SettlementAction (before
-// intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
-// WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
-// TradeSide, PriceDirection (after OrderSide); state VelmarindSMT, MerkleProof (between
-// SpecsKind and Balance), Position, BookOrder, Price (between Strategy and InsuranceFund);
-// transactions StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
+// Rows still to come, in their places: enums PositionSide, TradeSide, PriceDirection (after
+// OrderType); state VelmarindSMT, MerkleProof (between SpecsKind and Balance), Position, BookOrder,
+// Price (between Strategy and InsuranceFund).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
     Module<"h256", Class<H256>, Exception<"H256Error", &h256_error_type>>,
     Module<"common",
            Module<"requests",  //
-                  Module<"intents">>,
+                  Class<AdvanceEpoch>, Class<StampedTimeValue>, Class<AdvanceSettlementEpoch>, Class<Block>,
+                  Class<IndexPrice>, Class<MintPriceCheckpoint>, Class<SettlementAction>,
+                  Module<"intents",  //
+                         Class<OrderIntent>, Class<CancelOrderIntent>, Class<CancelAllIntent>,
+                         Class<ProfileUpdate>, Class<WithdrawIntent>, Class<WithdrawQZRIntent>,
+                         Class<InsuranceFundWithdrawIntent>>>,
            Module<"enums",  //
-                  Class<OrderSide>>,
+                  Class<OrderSide>, Class<OrderType>>,
            Module<"state",  //
                   Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Balance>, Class<Trader>,
                   Class<Strategy>, Class<InsuranceFund>, Class<Stats>, Class<Signer>, Class<Specs>,
@@ -50,7 +54,8 @@ using QzrPython = RootModule<
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
                          Class<SpecsKey>, Class<InsuranceFundContributionKey>, Class<FeePoolKey>,
                          Class<EpochMetadataKey>>>,
-           Module<"transactions">,  //
+           Module<"transactions",  //
+                  Class<StrategyUpdateKind>, Class<InsuranceFundUpdateKind>, Class<TraderUpdateKind>>,
            Function<&make_get_operator_context>, Class<ProductSymbol>, Class<TokenSymbol>,
            Class<OperatorContext>, Exception<"QzrCommonError", &qzr_common_error_type>>>;
 

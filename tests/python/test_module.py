@@ -48,12 +48,8 @@ PROMISED = {
 
 # The classes still to be built; a class that joins the tree leaves this set.
 PENDING = {
-    "AdvanceEpoch", "AdvanceTime", "AdvanceSettlementEpoch", "Block", "IndexPrice", "MintPriceCheckpoint",
-    "SettlementAction", "OrderIntent", "CancelOrderIntent", "CancelAllIntent", "ProfileUpdateIntent",
-    "WithdrawIntent", "WithdrawQZRIntent", "InsuranceFundWithdrawIntent", "OrderType", "PositionSide", "TradeSide",
-    "PriceDirection", "VelmarindSMT", "MerkleProof",
+    "PositionSide", "TradeSide", "PriceDirection", "VelmarindSMT", "MerkleProof",
     "Position", "BookOrder", "Price",
-    "StrategyUpdateKind", "InsuranceFundUpdateKind", "TraderUpdateKind",
 }
 
 # The tree as built today: each module's exact __all__.
