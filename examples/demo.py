@@ -1,11 +1,16 @@
 """A short tour of qzr_python: what the module holds, and a few values computed with it."""
 
+import json
+import os
 import sys
+import tempfile
 
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
-from qzr_python.common.enums import OrderSide
-from qzr_python.common.state import SpecsKind, Trader, VelmarindSMT
+from qzr_python.common.enums import OrderSide, OrderType
+from qzr_python.common.requests import AdvanceTime, IndexPrice
+from qzr_python.common.requests.intents import OrderIntent
+from qzr_python.common.state import Balance, Item, ItemKind, Signer, Specs, SpecsKind, Strategy, Trader, VelmarindSMT
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -65,6 +70,87 @@ def show_state_tree():
     print(f"  store None deletes: root {tree.store_trader(bob, None)}, traders {len(tree.all_traders())}")
 
 
+def show_state_items():
+    trader = Trader("1250.1234567", "0", "0x" + "ab" * 20, True)
+    print(f"  {trader!r}")
+    encoded = trader.abi_encoded_value()
+    print(f"  item ABI value, {len(encoded)} bytes:")
+    for start in range(0, len(encoded), 32):
+        print(f"    {encoded[start:start + 32].hex()}")
+    try:
+        from Cryptodome.Hash import keccak
+
+        print(f"  leaf value hash (Keccak-256 of the value): 0x{keccak.new(digest_bits=256, data=encoded).hexdigest()}")
+    except ImportError:
+        pass
+    item = Item.abi_decode_value_into_item(ItemKind.Trader, encoded)
+    print(f"  decoded: {item!r}")
+    print(f"  same trader back: {Trader.from_item(item) == trader}")
+    for record in (Signer("0x" + "12" * 32), Specs('Perpetual(name="ETHP")')):
+        print(f"  {record!r} -> {len(record.abi_encoded_value())} bytes, void: {record.is_void()}")
+
+
+# A deployment of the demo's own, and an order signed once for it by test tooling (the module signs
+# nothing): EIP-712 over chain 1337 and the contract below, key 0x4242...42.
+DEMO_DEPLOYMENT = {
+    "addresses": {
+        "velmarindAddress": "0xabcdef0123456789abcdef0123456789abcdef01",
+        "qzrAddress": "0x00000000000000000000000000000000000000a1",
+        "usdcAddress": "0xb0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0",
+    },
+    "chainId": 1337,
+}
+SIGNED_ORDER = {
+    "symbol": "ETHP",
+    "strategy": "main",
+    "side": OrderSide.Bid,
+    "order_type": OrderType.Limit,
+    "nonce": "0x000000000000000000000000000000000000000000000000000000000000002a",
+    "amount": "1.5",
+    "price": "1850.25",
+    "stop_price": "0",
+    "signature": "0xcca6649424131300f1ff26543e27b7f1e20f7268d707e11210ea53a00171d198"
+    "6a661b84f25f6778bf405dd7a235396e01f9ab9dfa2077cd2a5d9eeaf0055ce51c",
+}
+EXPECTED_SIGNER = "0x0017c5185167401ed00cf5f5b2fc97d9bbfdb7d025"
+
+
+def use_demo_deployment(directory):
+    """Points the application context (read once, on first use) at the demo's addresses file."""
+    os.makedirs(os.path.join(directory, "ethereum"))
+    with open(os.path.join(directory, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
+        json.dump({"demo": DEMO_DEPLOYMENT}, file)
+    os.environ.update(QZR_SHARE=directory, CONTRACT_DEPLOYMENT="demo", CHAIN_ID="1337")
+
+
+def show_balances():
+    usdc, qzr = TokenSymbol.USDC, TokenSymbol.QZR
+    collateral = Balance(Decimal("1500.1234567"), usdc)  # recorded to 6 places toward zero
+    collateral[qzr] = Decimal(20)
+    print(f"  {collateral!r}")
+    parts = collateral.split(usdc, [Decimal(1), Decimal(3)])
+    print(f"  total {collateral.total_value()}; USDC split 1:3 -> {', '.join(map(str, parts))}")
+    strategy = Strategy("main")
+    strategy.avail_collateral = collateral
+    strategy.locked_collateral = strategy.update_locked_collateral(usdc, Decimal(100))
+    print(f"  {strategy!r}")
+    print(f"  void: {strategy.is_void()}; item ABI value of {len(strategy.abi_encoded_value())} bytes")
+
+
+def show_signed_order():
+    order = OrderIntent(**SIGNED_ORDER)
+    digest, signer = order.recover_signer()
+    print(f"  {order!r}")
+    print(f"  EIP-712 digest {order.hash_eip712()}")
+    print(f"  signer {signer}: {'verified' if signer == EXPECTED_SIGNER else 'NOT the expected signer'}")
+    print(f"  order hash {order.hash()}")
+    print(f"  dict form: {json.dumps(order.json, indent=4)}")
+    price = IndexPrice("ETHP", "1850.1234567", "1849.5", {"t": "Empty"}, 1700000000)
+    print(f"  {price!r}\n    hash {price.hash()}")
+    print(f"  {AdvanceTime(60, 1700000060)!r} -> {AdvanceTime(60, 1700000060).json}")
+    return signer == EXPECTED_SIGNER
+
+
 def main():
     print(f"qzr_python on CPython {sys.version.split()[0]}")
     print("module tree:")
@@ -75,8 +161,17 @@ def main():
     show_tree_values()
     print("tree keys:")
     show_keys()
-    print("state tree:")
-    show_state_tree()
+    print("state items:")
+    show_state_items()
+    with tempfile.TemporaryDirectory() as share:
+        use_demo_deployment(share)
+        print("balances and a strategy:")
+        show_balances()
+        print("signed requests:")
+        print("state tree:")
+        show_state_tree()
+        if not show_signed_order():
+            sys.exit(1)
 
 
 if __name__ == "__main__":

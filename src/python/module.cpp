@@ -1,18 +1,27 @@
 // PyInit_qzr_python and the module tree: ten modules, their members in registration order (which
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
 // A new class is one row in its module.
+#include "python/classes/balance_class.hpp"
 #include "python/classes/decimal_class.hpp"
+#include "python/classes/epoch_metadata_class.hpp"
 #include "python/classes/exceptions.hpp"
+#include "python/classes/fund_classes.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/insurance_fund_contribution_class.hpp"
+#include "python/classes/intent_classes.hpp"
 #include "python/classes/item_class.hpp"
 #include "python/classes/item_kind_class.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/request_enum_classes.hpp"
+#include "python/classes/sequencer_classes.hpp"
 #include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/state_tree_class.hpp"
+#include "python/classes/stats_class.hpp"
+#include "python/classes/strategy_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
 #include "python/classes/trader_class.hpp"
 #include "python/frame/frame.hpp"
@@ -20,32 +29,34 @@
 namespace qzr::py {
 namespace {
 
-// Rows still to come, in their places: requests AdvanceEpoch, AdvanceTime,
-// AdvanceSettlementEpoch, Block, IndexPrice, MintPriceCheckpoint, SettlementAction (before
-// intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
-// WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
-// TradeSide, PriceDirection (after OrderSide); state Balance (after MerkleProof), Strategy,
-// Position, BookOrder, Price, InsuranceFund, Stats (after Trader), InsuranceFundContribution,
-// FeePool, EpochMetadata (after Specs, before keys); transactions
-// StrategyUpdateKind, InsuranceFundUpdateKind, TraderUpdateKind.
+// Rows still to come, in their places: enums PositionSide, TradeSide, PriceDirection (after
+// OrderType); state Position, BookOrder, Price (between Strategy and InsuranceFund).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
     Module<"h256", Class<H256>, Exception<"H256Error", &h256_error_type>>,
     Module<"common",
            Module<"requests",  //
-                  Module<"intents">>,
+                  Class<AdvanceEpoch>, Class<StampedTimeValue>, Class<AdvanceSettlementEpoch>, Class<Block>,
+                  Class<IndexPrice>, Class<MintPriceCheckpoint>, Class<SettlementAction>,
+                  Module<"intents",  //
+                         Class<OrderIntent>, Class<CancelOrderIntent>, Class<CancelAllIntent>,
+                         Class<ProfileUpdate>, Class<WithdrawIntent>, Class<WithdrawQZRIntent>,
+                         Class<InsuranceFundWithdrawIntent>>>,
            Module<"enums",  //
-                  Class<OrderSide>>,
+                  Class<OrderSide>, Class<OrderType>>,
            Module<"state",  //
                   Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<tree::StateTree>,
-                  Class<tree::CompiledMerkleProof>, Class<Trader>, Class<Signer>, Class<Specs>,
+                  Class<tree::CompiledMerkleProof>, Class<Balance>, Class<Trader>, Class<Strategy>,
+                  Class<InsuranceFund>, Class<Stats>, Class<Signer>, Class<Specs>,
+                  Class<InsuranceFundContribution>, Class<FeePool>, Class<EpochMetadata>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
                          Class<SpecsKey>, Class<InsuranceFundContributionKey>, Class<FeePoolKey>,
                          Class<EpochMetadataKey>>>,
-           Module<"transactions">,  //
+           Module<"transactions",  //
+                  Class<StrategyUpdateKind>, Class<InsuranceFundUpdateKind>, Class<TraderUpdateKind>>,
            Function<&make_get_operator_context>, Class<ProductSymbol>, Class<TokenSymbol>,
            Class<OperatorContext>, Exception<"QzrCommonError", &qzr_common_error_type>>>;
 
