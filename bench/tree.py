@@ -1,14 +1,16 @@
-"""VelmarindSMT from Python on a tree of 10^5 leaves, beside the engine's own update figure.
+"""VelmarindSMT from Python on trees of 10^5 leaves, beside the engine's own update figure.
 
 Run: PYTHONPATH=build/python /usr/bin/python3 bench/tree.py [BUILD_DIR]
-Times, as the median over repeats:
-  - store_trader of a new record under a random stored key (and root());
+Times, as the median over repeats, on a tree of 10^5 leaves of one kind:
+  - a store of a new record under a random stored key (store_stats, whose 96-byte item ABI value
+    is the size of the engine benchmark's value, and store_trader, 160 bytes: one Keccak block
+    more), and root();
   - merkle_proof of 1,000 random stored keys;
-  - a full listing (all_traders), and all_prices_for_symbol where the class has it.
-Then runs BUILD_DIR/bench/bench_tree (default build/) for the C++ update at 10^5 leaves of a
-Stats-sized value, and prints the ratio of the Python store to it (goal: at most 1.2). A Trader's
-item ABI value is 160 bytes, two Keccak blocks where the engine benchmark's value has one, so the
-ratio includes one Keccak permutation more than the C++ figure.
+  - a full listing of the kind, and all_prices_for_symbol where the class has it.
+Then runs, from BUILD_DIR/bench (default build/), bench_tree for the engine's update at 10^5
+leaves of a Stats-sized toy value, and prints the ratio of each Python store to it (goal: at most
+1.2); and bench_state_tree for the same update on the state tree with Stats items, the C++ side
+of store_stats, so that the cost of the Python boundary shows apart from that of the items.
 """
 
 import json
@@ -19,20 +21,28 @@ import sys
 import time
 from pathlib import Path
 
-from qzr_python.common.state import Trader, VelmarindSMT
-from qzr_python.common.state.keys import TraderKey
+from qzr_python.common.state import Stats, Trader, VelmarindSMT
+from qzr_python.common.state.keys import StatsKey, TraderKey
 
 LEAVES = 100_000
 REPEATS = 7
 STORES = 20_000
 
 
-def trader_key(rng):
-    return TraderKey("0x00" + rng.randbytes(20).hex())
+def address(rng):
+    return "0x00" + rng.randbytes(20).hex()
 
 
-def trader(rng):
-    return Trader(rng.randrange(10**9), rng.randrange(10**6), rng.randbytes(20).hex(), rng.random() < 0.5)
+# (store method, key class, record maker, listing method)
+KINDS = [
+    ("store_stats", StatsKey, lambda rng: Stats(rng.randrange(1, 10**9), rng.randrange(10**6)), "all_stats"),
+    (
+        "store_trader",
+        TraderKey,
+        lambda rng: Trader(rng.randrange(10**9), rng.randrange(10**6), rng.randbytes(20).hex(), rng.random() < 0.5),
+        "all_traders",
+    ),
+]
 
 
 def median_ns(run, calls):
@@ -44,53 +54,61 @@ def median_ns(run, calls):
     return statistics.median(times)
 
 
-def cpp_update_ns(build_dir):
-    binary = Path(build_dir) / "bench" / "bench_tree"
+def cpp_update_ns(build_dir, binary, benchmark, figure):
+    """The median over repeats of one figure of a C++ benchmark, in ns per update."""
     output = subprocess.run(
-        [str(binary), "--benchmark_filter=^tree_update/100000$", "--benchmark_format=json",
+        [str(Path(build_dir) / "bench" / binary), f"--benchmark_filter=^{benchmark}$", "--benchmark_format=json",
          f"--benchmark_repetitions={REPEATS}"],
         capture_output=True, text=True, check=True,
     ).stdout
-    runs = [b["update_ns"] for b in json.loads(output)["benchmarks"] if b.get("run_type") == "iteration"]
-    return statistics.median(runs)
+    runs = [b[figure] for b in json.loads(output)["benchmarks"] if b.get("run_type") == "iteration"]
+    scale = 1000 if figure == "real_time" else 1  # the benchmark's unit is microseconds
+    return statistics.median(runs) * scale
+
+
+def measure(store_name, key_class, make_record, listing_name):
+    rng = random.Random(1)
+    tree = VelmarindSMT()
+    store = getattr(tree, store_name)
+    keys = [key_class(address(rng)) for _ in range(LEAVES)]
+    for key in keys:
+        store(key, make_record(rng))
+
+    # New records under random stored keys: every store rewrites one path.
+    batches = iter([[(rng.choice(keys), make_record(rng)) for _ in range(STORES)] for _ in range(REPEATS)])
+
+    def stores():
+        for key, record in next(batches):
+            store(key, record)
+
+    proofs = iter([[key.encode_key() for key in rng.sample(keys, 1000)] for _ in range(REPEATS)])
+    return {
+        "store_ns": median_ns(stores, STORES),
+        "root_ns": median_ns(lambda: [tree.root() for _ in range(STORES)], STORES),
+        "proof_ms": median_ns(lambda: tree.merkle_proof(next(proofs)), 1) / 1e6,
+        "listing_ms": median_ns(getattr(tree, listing_name), 1) / 1e6,
+        "symbol_ms": median_ns(lambda: tree.all_prices_for_symbol("ETHP"), 1) / 1e6
+        if hasattr(tree, "all_prices_for_symbol") else None,
+    }
 
 
 def main():
     build_dir = sys.argv[1] if len(sys.argv) > 1 else "build"
-    rng = random.Random(1)
-    tree = VelmarindSMT()
-    keys = [trader_key(rng) for _ in range(LEAVES)]
-    for key in keys:
-        tree.store_trader(key, trader(rng))
-
-    # New records under random stored keys: every store rewrites one path.
-    batches = [[(rng.choice(keys), trader(rng)) for _ in range(STORES)] for _ in range(REPEATS)]
-    batch_iter = iter(batches)
-
-    def stores():
-        store = tree.store_trader
-        for key, record in next(batch_iter):
-            store(key, record)
-
-    store_ns = median_ns(stores, STORES)
-    root_ns = median_ns(lambda: [tree.root() for _ in range(STORES)], STORES)
-
-    proof_keys = [[key.encode_key() for key in rng.sample(keys, 1000)] for _ in range(REPEATS)]
-    proof_iter = iter(proof_keys)
-    proof_ms = median_ns(lambda: tree.merkle_proof(next(proof_iter)), 1) / 1e6
-    listing_ms = median_ns(tree.all_traders, 1) / 1e6
-
-    cpp_ns = cpp_update_ns(build_dir)
-    print(f"{LEAVES} leaves, median of {REPEATS} repeats")
-    print(f"Python store_trader            {store_ns / 1000:9.2f} us/call")
-    print(f"C++ engine update (bench_tree) {cpp_ns / 1000:9.2f} us/call")
-    print(f"ratio Python store / C++       {store_ns / cpp_ns:9.2f}   (goal <= 1.2)")
-    print(f"Python root()                  {root_ns:9.1f} ns/call")
-    print(f"merkle_proof of 1,000 keys     {proof_ms:9.2f} ms")
-    print(f"all_traders over {LEAVES} leaves {listing_ms:9.2f} ms")
-    if hasattr(tree, "all_prices_for_symbol"):
-        symbol_ms = median_ns(lambda: tree.all_prices_for_symbol("ETHP"), 1) / 1e6
-        print(f"all_prices_for_symbol          {symbol_ms:9.2f} ms")
+    results = [(kind, measure(*kind)) for kind in KINDS]
+    cpp_ns = cpp_update_ns(build_dir, "bench_tree", "tree_update/100000", "update_ns")
+    state_ns = cpp_update_ns(build_dir, "bench_state_tree", "state_tree_update/100000", "real_time")
+    print(f"trees of {LEAVES} leaves, median of {REPEATS} repeats")
+    print(f"C++ engine update, Stats-sized toy value (bench_tree)  {cpp_ns / 1000:8.2f} us")
+    print(f"C++ state tree update, Stats item (bench_state_tree)    {state_ns / 1000:8.2f} us")
+    for (store_name, _, _, listing_name), result in results:
+        print(f"{store_name}:")
+        print(f"  store        {result['store_ns'] / 1000:8.2f} us   ratio to the engine {result['store_ns'] / cpp_ns:5.2f}"
+              f" (goal <= 1.2), to the state tree {result['store_ns'] / state_ns:5.2f}")
+        print(f"  root()       {result['root_ns']:8.1f} ns")
+        print(f"  merkle_proof of 1,000 keys {result['proof_ms']:8.2f} ms")
+        print(f"  {listing_name} {result['listing_ms']:8.2f} ms")
+        if result["symbol_ms"] is not None:
+            print(f"  all_prices_for_symbol {result['symbol_ms']:8.2f} ms")
 
 
 if __name__ == "__main__":

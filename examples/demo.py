@@ -10,8 +10,10 @@ from qzr_python.common import ProductSymbol, TokenSymbol
 from qzr_python.common.enums import OrderSide, OrderType
 from qzr_python.common.requests import AdvanceTime, IndexPrice
 from qzr_python.common.requests.intents import OrderIntent
-from qzr_python.common.state import Balance, Item, ItemKind, Signer, Specs, SpecsKind, Strategy, Trader, VelmarindSMT
-from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
+from qzr_python.common.state import (
+    Balance, Item, ItemKind, Signer, Specs, SpecsKind, Stats, Strategy, Trader, VelmarindSMT,
+)
+from qzr_python.common.state.keys import PositionKey, SpecsKey, StatsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
 
@@ -59,7 +61,9 @@ def show_keys():
 
 
 def show_state_tree():
-    tree = VelmarindSMT()
+    specs = {SpecsKey(SpecsKind.SingleNamePerpetual, "ETHP"): "(SingleNamePerpetual :tick-size 0.1)"}
+    tree = VelmarindSMT.from_genesis(Balance(Decimal(1_000_000), TokenSymbol.USDC), Balance.default(), specs)
+    print(f"  genesis root: {tree.root()} ({len(tree.all_leaves())} leaves)")
     alice, bob = TraderKey("0x00" + "a1" * 20), TraderKey("0x00" + "b0" * 20)
     tree.store_trader(alice, Trader("1500.25", "0", "00" * 20, True))
     root = tree.store_trader(bob, Trader("42", "8", "a1" * 20, False))
@@ -68,6 +72,10 @@ def show_state_tree():
     proof = tree.merkle_proof([alice.encode_key(), bob.encode_key()])
     print(f"  proof of both ({len(proof.as_bytes())} bytes): {proof.as_bytes().hex()}")
     print(f"  store None deletes: root {tree.store_trader(bob, None)}, traders {len(tree.all_traders())}")
+    stats_key = StatsKey("0x00" + "a1" * 20)
+    tree.store_stats(stats_key, Stats("250.5", "0"))
+    print(f"  alice's stats: {tree.stats(stats_key)!r}")
+    print(f"  zero volumes delete: {tree.store_stats(stats_key, Stats(0, 0)) == tree.root()}, stats {tree.all_stats()}")
 
 
 def show_state_items():

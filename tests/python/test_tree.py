@@ -15,11 +15,22 @@ from Cryptodome.Hash import keccak
 
 import abi_reference as ref
 from qzr_python.common import QzrCommonError
-from qzr_python.common.state import Item, ItemKind, MerkleProof, Signer, Specs, SpecsKind, Trader, VelmarindSMT
-from qzr_python.common.state.keys import SignerKey, SpecsKey, StrategyKey, TraderKey
+from balance_support import token_addresses
+from qzr_python.common import TokenSymbol
+from qzr_python.common.state import (
+    Balance, EpochMetadata, FeePool, InsuranceFund, InsuranceFundContribution, Item, ItemKind, MerkleProof, Signer,
+    Specs, SpecsKind, Stats, Strategy, Trader, VelmarindSMT,
+)
+from qzr_python.common.state.keys import (
+    EpochMetadataKey, FeePoolKey, InsuranceFundContributionKey, InsuranceFundKey, SignerKey, SpecsKey, StatsKey,
+    StrategyKey, TraderKey,
+)
+from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
 
 ZERO = bytes(32)
+USDC, QZR = TokenSymbol.USDC, TokenSymbol.QZR
+token_addresses()  # balances resolve token symbols through this process's application context
 
 
 # ---- the oracle ---------------------------------------------------------------------------------
@@ -136,6 +147,31 @@ def trader_record(rng):
     return Trader(str(rng.randrange(10**6)) + ".25", rng.randrange(3), hex_bytes(rng, 20), rng.random() < 0.5)
 
 
+def amount(rng):
+    return Decimal(f"{rng.randrange(1, 10**6)}.{rng.randrange(10**6):06d}")
+
+
+def balance(*entries):
+    """A Balance of (amount, token symbol) entries; Balance() for none."""
+    if not entries:
+        return Balance.default()
+    result = Balance(Decimal(entries[0][0]), entries[0][1])
+    for value, symbol in entries[1:]:
+        result[symbol] = Decimal(value)
+    return result
+
+
+def strategy(name, avail=(), locked=(), frozen=False, max_leverage=3):
+    record = Strategy(name)
+    record.avail_collateral, record.locked_collateral = balance(*avail), balance(*locked)
+    record.frozen, record.max_leverage = frozen, max_leverage
+    return record
+
+
+def address_key(key_class):
+    return lambda rng: key_class("0x00" + hex_bytes(rng, 20)[2:])
+
+
 def specs_name(rng):
     return "".join(rng.choice("ABCDEFGHIJKLMNOPQRSTUVWXYZ") for _ in range(rng.randrange(1, 9))) + "P"
 
@@ -170,10 +206,38 @@ KINDS = [
         not_void=[Trader(0, 0, "00" * 20, False), Trader("-0.0", "0.000", "00" * 20, True)],
     ),
     Kind(
+        "strategy",
+        "all_strategies",
+        Strategy,
+        lambda rng: StrategyKey("0x00" + hex_bytes(rng, 20)[2:], hex_bytes(rng, 4)),
+        lambda rng: strategy(f"s{rng.randrange(99)}", avail=[(amount(rng), USDC)], locked=[(amount(rng), QZR)]),
+        void=[strategy("main"), strategy("main", avail=[("-0.0", USDC)], locked=[("0.000", QZR)], frozen=True,
+                                        max_leverage=10)],
+        not_void=[strategy("main", locked=[("0.000001", QZR)])],
+    ),
+    Kind(
+        "insurance_fund",
+        "all_insurance_funds",
+        InsuranceFund,
+        lambda rng: InsuranceFundKey(),
+        lambda rng: InsuranceFund(amount(rng), rng.choice([USDC, QZR])),
+        void=[InsuranceFund.default(), InsuranceFund(Decimal("-0.00"), QZR)],
+        not_void=[InsuranceFund(Decimal("0.000001"), USDC)],
+    ),
+    Kind(
+        "stats",
+        "all_stats",
+        Stats,
+        address_key(StatsKey),
+        lambda rng: Stats(amount(rng), amount(rng)),
+        void=[Stats(0, 0), Stats("-0.0", "0.000")],
+        not_void=[Stats(0, "0.000001"), Stats("-1", 0)],
+    ),
+    Kind(
         "signer",
         "all_signers",
         Signer,
-        lambda rng: SignerKey("0x00" + hex_bytes(rng, 20)[2:]),
+        address_key(SignerKey),
         lambda rng: Signer(hex_bytes(rng, 32)),
         void=[],
         not_void=[Signer("0x" + "00" * 32)],
@@ -186,6 +250,34 @@ KINDS = [
         lambda rng: Specs(f"(Market :tick-size {rng.randrange(1, 100)})"),
         void=[Specs("")],
         not_void=[Specs(" "), Specs("not parsed (")],
+    ),
+    Kind(
+        "insurance_fund_contribution",
+        "all_insurance_fund_contributions",
+        InsuranceFundContribution,
+        address_key(InsuranceFundContributionKey),
+        lambda rng: InsuranceFundContribution(balance((amount(rng), USDC)), balance((amount(rng), QZR))),
+        void=[InsuranceFundContribution(balance(), balance()),
+              InsuranceFundContribution(balance(("0", USDC), ("-0.0", QZR)), balance(("0.00", QZR)))],
+        not_void=[InsuranceFundContribution(balance(), balance(("0.000001", QZR)))],
+    ),
+    Kind(
+        "fee_pool",
+        "all_fee_pools",
+        FeePool,
+        lambda rng: FeePoolKey(rng.choice([None, rng.randrange(2**64)])),
+        lambda rng: FeePool(amount(rng), rng.choice([USDC, QZR])),
+        void=[FeePool.default(), FeePool(Decimal("0"), USDC)],
+        not_void=[FeePool(Decimal("-2"), USDC)],
+    ),
+    Kind(
+        "epoch_metadata",
+        "all_epoch_metadatas",
+        EpochMetadata,
+        lambda rng: EpochMetadataKey(rng.randrange(2**64)),
+        lambda rng: EpochMetadata({"ETHP": rng.randrange(2**64), "BTCP": rng.randrange(10)}),
+        void=[],
+        not_void=[EpochMetadata({})],
     ),
 ]
 
@@ -242,7 +334,8 @@ def test_random_stores_against_the_oracle(seed):
     for _ in range(10):
         keys = rng.sample(all_keys, rng.randrange(1, len(all_keys)))
         program = tree.merkle_proof(keys).as_bytes()
-        leaves = [(k.as_bytes(), value_hashes.get(k.as_bytes(), ZERO)) for k in keys]
+        # A key given twice (the insurance fund has one key) is proven once.
+        leaves = {k.as_bytes(): value_hashes.get(k.as_bytes(), ZERO) for k in keys}.items()
         assert run_proof(program, leaves) == model.root()
         assert tree.merkle_proof(tuple(reversed(keys))).as_bytes() == program
 
@@ -580,3 +673,76 @@ def test_store_item_by_key_keeps_a_record_that_the_kinds_store_deletes():
     assert tree.specs(key) == Specs("")
     assert tree.store_specs(key, Specs("")) == H256.zero()
     assert tree.all_specs() == []
+
+
+# ---- genesis ------------------------------------------------------------------------------------
+
+FUND_KEY = InsuranceFundKey().encode_key().as_bytes()
+POOL_KEY = FeePoolKey().encode_key().as_bytes()
+
+
+def fund_value_hash(kind, entries):
+    """Keccak of the item ABI value of an insurance fund or fee pool, from the reference encoder."""
+    value = ref.tuple_of(
+        ref.array(ref.address(bytes.fromhex(token_addresses()[s][2:])) for _, s in entries),
+        ref.array(ref.amount(decimal_text) for decimal_text, _ in entries),
+    )
+    return keccak256(ref.item_value(kind, value))
+
+
+def test_genesis_of_two_balances():
+    cap, pool = balance(("1000", USDC), ("2.5", QZR)), balance()
+    tree = VelmarindSMT.from_genesis(cap, pool, {})
+    assert type(tree) is VelmarindSMT
+    fund_hash, pool_hash = fund_value_hash(6, [("1000", USDC), ("2.5", QZR)]), fund_value_hash(11, [])
+    expected = naive_root({FUND_KEY: fund_hash, POOL_KEY: pool_hash})
+    assert tree.root().as_bytes() == expected
+    # The two keys part at height 166, the fee pool on the left: the root is one merge.
+    assert H256.from_bytes(FUND_KEY).fork_height(H256.from_bytes(POOL_KEY)) == 166
+    assert expected == merge(leaf_hash(POOL_KEY, pool_hash), leaf_hash(FUND_KEY, fund_hash))
+    assert leaf_and_branch_counts(tree) == (2, 3)
+    # Stored as given (an empty fee pool is void for store_fee_pool), and copied from the arguments.
+    cap[USDC] = Decimal(1)
+    fund = InsuranceFund(Decimal("1000"), USDC)
+    fund[QZR] = Decimal("2.5")
+    assert tree.insurance_fund(InsuranceFundKey()) == fund
+    assert tree.fee_pool(FeePoolKey()) == FeePool.default()
+    assert tree.fee_pool(FeePoolKey(7)) is None
+
+
+def test_genesis_with_specs_in_any_order():
+    entries = [
+        (SpecsKey(SpecsKind.SingleNamePerpetual, "ETHP"), "(Market :tick-size 0.1)"),
+        (SpecsKey(SpecsKind.SingleNamePerpetual, "BTCP"), ""),
+        (SpecsKey(SpecsKind.MarketGateway, "api.example"), "gateway"),
+    ]
+    trees = [VelmarindSMT.from_genesis(balance(), balance(), dict(order)) for order in (entries, entries[::-1])]
+    assert trees[0].root() == trees[1].root()
+    expected = {FUND_KEY: fund_value_hash(6, []), POOL_KEY: fund_value_hash(11, [])}
+    for key, text in entries:
+        expected[key.encode_key().as_bytes()] = keccak256(ref.item_value(9, ref.string(text)))
+    assert trees[0].root().as_bytes() == naive_root(expected)
+    # The empty expression is stored too: genesis applies no void rule.
+    assert listed(trees[0].all_specs()) == {(key, repr(Specs(text))) for key, text in entries}
+    assert leaf_and_branch_counts(trees[0]) == (5, 9)
+
+
+def test_genesis_argument_errors():
+    cap = balance()
+    with pytest.raises(TypeError) as raised:
+        VelmarindSMT.from_genesis(cap, cap, [])
+    assert str(raised.value) == "'list' object cannot be converted to 'PyDict'"
+    with pytest.raises(TypeError) as raised:
+        VelmarindSMT.from_genesis(cap, cap, {"ETHP": "x"})
+    assert str(raised.value) == "'str' object cannot be converted to 'SpecsKey'"
+    with pytest.raises(TypeError) as raised:
+        VelmarindSMT.from_genesis(cap, cap, {SpecsKey(SpecsKind.SingleNamePerpetual, "ETHP"): 5})
+    assert str(raised.value) == "failed to extract field SpecsExpr.0"
+    assert str(raised.value.__cause__) == "'int' object cannot be converted to 'PyString'"
+    with pytest.raises(TypeError) as raised:
+        VelmarindSMT.from_genesis(1, cap, {})
+    assert str(raised.value) == "argument 'insurance_fund_cap': 'int' object cannot be converted to 'Balance'"
+    with pytest.raises(TypeError) as raised:
+        VelmarindSMT.from_genesis(cap, InsuranceFund.default(), {})
+    assert str(raised.value) == "argument 'fee_pool': 'InsuranceFund' object cannot be converted to 'Balance'"
+    assert VelmarindSMT.from_genesis.__text_signature__ == "($cls, insurance_fund_cap, fee_pool, specs)"

@@ -51,6 +51,7 @@ void ClassDef<StateTree>::add_members(TypeBuilder& builder) {
           Method<"all_leaves", &tree::collect_leaves>,                            //
           Method<"__deepcopy__", &deep_copy, "_memo">,                            //
           Repr<&repr>>::add_to<StateTree>(builder);
+  add_state_tree_genesis_member(builder);
   add_state_tree_kind_members(builder);
 }
 

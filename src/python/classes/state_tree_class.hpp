@@ -26,5 +26,7 @@ struct ClassDef<tree::CompiledMerkleProof> {
 // The per-kind members of VelmarindSMT: for each record class a getter, a store applying the
 // record's void rule and a listing, and the listings of one market (state_tree_kinds.cpp).
 void add_state_tree_kind_members(TypeBuilder& builder);
+// VelmarindSMT.from_genesis (state_tree_genesis.cpp).
+void add_state_tree_genesis_member(TypeBuilder& builder);
 
 }  // namespace qzr::py

@@ -5,12 +5,17 @@
 //
 // A new record class is one KindRow: its C++ record type (whose ClassDef is the Python class)
 // and the three names. The key class follows from the record's kind.
+#include "python/classes/epoch_metadata_class.hpp"
 #include "python/classes/exceptions.hpp"
+#include "python/classes/fund_classes.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/insurance_fund_contribution_class.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/state_tree_class.hpp"
+#include "python/classes/stats_class.hpp"
+#include "python/classes/strategy_class.hpp"
 #include "python/classes/trader_class.hpp"
 #include "tree/state_listing.hpp"
 
@@ -34,9 +39,17 @@ template <tree::MarketRecord R, FixedString Listing>
 using MarketRow = Method<Listing, &records_for_symbol<R>, "symbol">;
 
 // The table: one row per record class that exists.
-using KindMembers = Members<KindRow<Trader, "trader", "store_trader", "all_traders">,
-                            KindRow<Signer, "signer", "store_signer", "all_signers">,
-                            KindRow<Specs, "specs", "store_specs", "all_specs">>;
+using KindMembers =
+    Members<KindRow<Trader, "trader", "store_trader", "all_traders">,
+            KindRow<Strategy, "strategy", "store_strategy", "all_strategies">,
+            KindRow<InsuranceFund, "insurance_fund", "store_insurance_fund", "all_insurance_funds">,
+            KindRow<Stats, "stats", "store_stats", "all_stats">,
+            KindRow<Signer, "signer", "store_signer", "all_signers">,
+            KindRow<Specs, "specs", "store_specs", "all_specs">,
+            KindRow<InsuranceFundContribution, "insurance_fund_contribution",
+                    "store_insurance_fund_contribution", "all_insurance_fund_contributions">,
+            KindRow<FeePool, "fee_pool", "store_fee_pool", "all_fee_pools">,
+            KindRow<EpochMetadata, "epoch_metadata", "store_epoch_metadata", "all_epoch_metadatas">>;
 
 }  // namespace
 
