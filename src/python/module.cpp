@@ -4,10 +4,13 @@
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/intent_classes.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
+#include "python/classes/request_enum_classes.hpp"
+#include "python/classes/sequencer_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
 #include "python/frame/frame.hpp"
@@ -15,24 +18,24 @@
 namespace qzr::py {
 namespace {
 
-// Rows still to come, in their places: requests AdvanceEpoch, AdvanceTime,
-// AdvanceSettlementEpoch, Block, IndexPrice, MintPriceCheckpoint, SettlementAction (before
-// intents); intents OrderIntent, CancelOrderIntent, CancelAllIntent, ProfileUpdateIntent,
-// WithdrawIntent, WithdrawQZRIntent, InsuranceFundWithdrawIntent; enums OrderType, PositionSide,
-// TradeSide, PriceDirection (after OrderSide); state ItemKind, Item (before SpecsKind),
-// VelmarindSMT, MerkleProof, Balance, Trader, Strategy, Position, BookOrder, Price,
-// InsuranceFund, Stats, Signer, Specs, InsuranceFundContribution, FeePool, EpochMetadata (after
-// SpecsKind, before keys); transactions StrategyUpdateKind, InsuranceFundUpdateKind,
-// TraderUpdateKind.
+// Rows still to come, in their places: enums PositionSide, TradeSide, PriceDirection (after
+// OrderType); state ItemKind, Item (before SpecsKind), VelmarindSMT, MerkleProof, Balance, Trader,
+// Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs,
+// InsuranceFundContribution, FeePool, EpochMetadata (after SpecsKind, before keys).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
     Module<"h256", Class<H256>, Exception<"H256Error", &h256_error_type>>,
     Module<"common",
            Module<"requests",  //
-                  Module<"intents">>,
+                  Class<AdvanceEpoch>, Class<StampedTimeValue>, Class<AdvanceSettlementEpoch>, Class<Block>,
+                  Class<IndexPrice>, Class<MintPriceCheckpoint>, Class<SettlementAction>,
+                  Module<"intents",  //
+                         Class<OrderIntent>, Class<CancelOrderIntent>, Class<CancelAllIntent>,
+                         Class<ProfileUpdate>, Class<WithdrawIntent>, Class<WithdrawQZRIntent>,
+                         Class<InsuranceFundWithdrawIntent>>>,
            Module<"enums",  //
-                  Class<OrderSide>>,
+                  Class<OrderSide>, Class<OrderType>>,
            Module<"state",  //
                   Class<SpecsKind>,
                   Module<"keys",  //
@@ -40,7 +43,8 @@ using QzrPython = RootModule<
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
                          Class<SpecsKey>, Class<InsuranceFundContributionKey>, Class<FeePoolKey>,
                          Class<EpochMetadataKey>>>,
-           Module<"transactions">,  //
+           Module<"transactions",  //
+                  Class<StrategyUpdateKind>, Class<InsuranceFundUpdateKind>, Class<TraderUpdateKind>>,
            Function<&make_get_operator_context>, Class<ProductSymbol>, Class<TokenSymbol>,
            Class<OperatorContext>, Exception<"QzrCommonError", &qzr_common_error_type>>>;
 

@@ -1,0 +1,99 @@
+#include "python/classes/price_metadata.hpp"
+
+#include <optional>
+#include <string>
+
+#include "python/classes/exceptions.hpp"
+
+namespace qzr::py {
+namespace {
+
+// "'<type name>' object", the type's own name with no Python code run.
+std::string describe_type(PyObject* object) {
+  return std::string("'") + Py_TYPE(object)->tp_name + "' object";
+}
+
+PyResult<bool> is_mapping(PyObject* object) {
+  if (PyDict_Check(object)) return true;
+  Ref abc = Ref::steal(PyImport_ImportModule("collections.abc"));
+  if (!abc) return fail(PyErr::fetch());
+  Ref mapping = Ref::steal(PyObject_GetAttrString(abc.get(), "Mapping"));
+  if (!mapping) return fail(PyErr::fetch());
+  int answer = PyObject_IsInstance(object, mapping.get());
+  if (answer < 0) return fail(PyErr::fetch());
+  return answer == 1;
+}
+
+PyErr not_a_mapping(PyObject* object) {
+  // The frame's conversion text names the type exactly as every other refused conversion does.
+  Ref refused = PyErr::cannot_convert(object, "Mapping").into_exception();
+  auto text = str_of(refused.get());
+  if (!text) return std::move(text.error());
+  return raise_message("unexpected type: " + *text);
+}
+
+// A "c" value: only None is content of a variant without one.
+PyResult<void> check_content(PriceMetadata variant, PyObject* content) {
+  if (content == Py_None) return {};
+  return fail(
+      IntoPyErr<CommonError>::convert(price_metadata_unexpected_content(variant, describe_type(content))));
+}
+
+PyResult<PriceMetadata> read_tag(PyObject* tag) {
+  if (!PyUnicode_Check(tag)) {
+    return fail(IntoPyErr<CommonError>::convert(price_metadata_tag_not_text(describe_type(tag))));
+  }
+  auto name = extract_string(tag);
+  if (!name) return fail(std::move(name.error()));
+  return to_py_result(price_metadata_from_name(*name));
+}
+
+}  // namespace
+
+PyResult<PriceMetadata> price_metadata_from_python(PyObject* object) {
+  auto mapping = is_mapping(object);
+  if (!mapping) return fail(std::move(mapping.error()));
+  if (!*mapping) return fail(not_a_mapping(object));
+
+  Ref keys = Ref::steal(PyMapping_Keys(object));
+  if (!keys) return fail(PyErr::fetch());
+  Ref values = Ref::steal(PyMapping_Values(object));
+  if (!values) return fail(PyErr::fetch());
+  const Py_ssize_t count = std::min(PyList_GET_SIZE(keys.get()), PyList_GET_SIZE(values.get()));
+
+  std::optional<PriceMetadata> variant;
+  PyObject* content = nullptr;  // borrowed from `values`, which lives to the end
+  for (Py_ssize_t i = 0; i < count; ++i) {
+    PyObject* key = PyList_GET_ITEM(keys.get(), i);
+    PyObject* value = PyList_GET_ITEM(values.get(), i);
+    if (!PyUnicode_Check(key)) {
+      return fail(raise_message("invalid type: " + describe_type(key) + ", expected `t` or `c`"));
+    }
+    auto key_text = extract_string(key);
+    if (!key_text) return fail(std::move(key_text.error()));
+    if (*key_text == "t") {
+      auto tag = read_tag(value);
+      if (!tag) return fail(std::move(tag.error()));
+      variant = *tag;
+    } else if (*key_text == "c") {
+      content = value;
+    } else {
+      continue;
+    }
+    // The content is tested as soon as both are known, whichever came first.
+    if (variant && content) {
+      if (auto checked = check_content(*variant, content); !checked) return fail(std::move(checked.error()));
+    }
+  }
+  if (!variant) return fail(IntoPyErr<CommonError>::convert(price_metadata_missing_tag()));
+  return *variant;
+}
+
+Ref price_metadata_to_python(PriceMetadata metadata) {
+  Ref dict = Ref::steal(expect_api(PyDict_New()));
+  Ref name = to_python_string(request_enum_name(metadata));
+  if (PyDict_SetItemString(dict.get(), "t", name.get()) < 0) api_call_failed();
+  return dict;
+}
+
+}  // namespace qzr::py
