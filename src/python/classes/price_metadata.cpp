@@ -45,7 +45,7 @@ PyResult<PriceMetadata> read_tag(PyObject* tag) {
   }
   auto name = extract_string(tag);
   if (!name) return fail(std::move(name.error()));
-  return to_py_result(price_metadata_from_name(*name));
+  return to_py_result(parse_price_metadata_tag(*name));
 }
 
 }  // namespace
@@ -91,7 +91,7 @@ PyResult<PriceMetadata> price_metadata_from_python(PyObject* object) {
 
 Ref price_metadata_to_python(PriceMetadata metadata) {
   Ref dict = Ref::steal(expect_api(PyDict_New()));
-  Ref name = to_python_string(request_enum_name(metadata));
+  Ref name = to_python_string(price_metadata_name(metadata));
   if (PyDict_SetItemString(dict.get(), "t", name.get()) < 0) api_call_failed();
   return dict;
 }
