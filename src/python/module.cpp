@@ -1,6 +1,7 @@
 // PyInit_qzr_python and the module tree: ten modules, their members in registration order (which
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
 // A new class is one row in its module.
+#include "python/classes/accounting_enum_classes.hpp"
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
@@ -18,10 +19,9 @@
 namespace qzr::py {
 namespace {
 
-// Rows still to come, in their places: enums PositionSide, TradeSide, PriceDirection (after
-// OrderType); state ItemKind, Item (before SpecsKind), VelmarindSMT, MerkleProof, Balance, Trader,
-// Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer, Specs,
-// InsuranceFundContribution, FeePool, EpochMetadata (after SpecsKind, before keys).
+// Rows still to come, in their places: state ItemKind, Item (before SpecsKind), VelmarindSMT,
+// MerkleProof, Balance, Trader, Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer,
+// Specs, InsuranceFundContribution, FeePool, EpochMetadata (after SpecsKind, before keys).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -35,7 +35,8 @@ using QzrPython = RootModule<
                          Class<ProfileUpdate>, Class<WithdrawIntent>, Class<WithdrawQZRIntent>,
                          Class<InsuranceFundWithdrawIntent>>>,
            Module<"enums",  //
-                  Class<OrderSide>, Class<OrderType>>,
+                  Class<OrderSide>, Class<OrderType>, Class<PositionSide>, Class<TradeSide>,
+                  Class<PriceDirection>>,
            Module<"state",  //
                   Class<SpecsKind>,
                   Module<"keys",  //
