@@ -14,7 +14,4 @@ struct Fault {
 // Writes "fault: <message>" to standard error and throws Fault{message}.
 [[noreturn]] void fault(std::string message);
 
-// Memory exhaustion is not an error: report the request size and abort the process.
-[[noreturn]] void abort_on_allocation_failure(std::size_t bytes) noexcept;
-
 }  // namespace qzr

@@ -6,22 +6,26 @@
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
 #include "python/classes/intent_classes.hpp"
+#include "python/classes/item_class.hpp"
+#include "python/classes/item_kind_class.hpp"
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/request_enum_classes.hpp"
 #include "python/classes/sequencer_classes.hpp"
+#include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
+#include "python/classes/trader_class.hpp"
 #include "python/frame/frame.hpp"
 
 namespace qzr::py {
 namespace {
 
-// Rows still to come, in their places: state ItemKind, Item (before SpecsKind), VelmarindSMT,
-// MerkleProof, Balance, Trader, Strategy, Position, BookOrder, Price, InsuranceFund, Stats, Signer,
-// Specs, InsuranceFundContribution, FeePool, EpochMetadata (after SpecsKind, before keys).
+// Rows still to come, in their places: state VelmarindSMT, MerkleProof, Balance (after
+// SpecsKind), Strategy, Position, BookOrder, Price, InsuranceFund, Stats (after Trader),
+// InsuranceFundContribution, FeePool, EpochMetadata (after Specs, before keys).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -38,7 +42,7 @@ using QzrPython = RootModule<
                   Class<OrderSide>, Class<OrderType>, Class<PositionSide>, Class<TradeSide>,
                   Class<PriceDirection>>,
            Module<"state",  //
-                  Class<SpecsKind>,
+                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Trader>, Class<Signer>, Class<Specs>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,

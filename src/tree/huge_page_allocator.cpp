@@ -5,8 +5,7 @@
 #include <sys/mman.h>
 
 #include <cstdint>
-
-#include "core/fault.hpp"
+#include <new>
 
 namespace qzr::tree {
 namespace {
@@ -22,7 +21,8 @@ void* allocate_huge_block(std::size_t bytes) {
   // Map one huge page more than needed and unmap the unaligned head and the tail.
   void* mapped =
       mmap(nullptr, size + huge_page_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) abort_on_allocation_failure(size);
+  // Like any allocation of the process: the frame's guard reports exhaustion and aborts.
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
   const auto start = reinterpret_cast<std::uintptr_t>(mapped);
   const std::uintptr_t aligned = (start + huge_page_size - 1) / huge_page_size * huge_page_size;
   if (aligned > start) munmap(mapped, aligned - start);

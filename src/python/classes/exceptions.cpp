@@ -17,4 +17,11 @@ PyErr raise_message(std::string text) {
   return PyErr::lazy([] { return qzr_common_error.get(); }, std::move(text));
 }
 
+PyErr failed_to_extract_field(std::string_view field_name, PyErr cause) {
+  Ref cause_exception = std::move(cause).into_exception();
+  Ref error = PyErr::type_error("failed to extract field " + std::string(field_name)).into_exception();
+  PyException_SetCause(error.get(), cause_exception.release());  // steals the reference
+  return PyErr::from_exception(std::move(error));
+}
+
 }  // namespace qzr::py

@@ -16,6 +16,10 @@ ExceptionType& h256_error_type();
 // QzrCommonError with `text` unchanged as its one argument.
 PyErr raise_message(std::string text);
 
+// TypeError "failed to extract field <field_name>" (for example "ReleaseHash.0") whose __cause__
+// is `cause`: how a value read as the single field of its own type reports any failure.
+PyErr failed_to_extract_field(std::string_view field_name, PyErr cause);
+
 template <>
 struct IntoPyErr<CommonError> {
   // QzrCommonError with the error's display text.

@@ -38,13 +38,6 @@ struct AddressField {
   T value;
 };
 
-PyErr failed_to_extract_field(std::string_view field_name, PyErr cause) {
-  Ref cause_exception = std::move(cause).into_exception();
-  Ref error = PyErr::type_error("failed to extract field " + std::string(field_name)).into_exception();
-  PyException_SetCause(error.get(), cause_exception.release());  // steals the reference
-  return PyErr::from_exception(std::move(error));
-}
-
 }  // namespace
 
 template <class T>
