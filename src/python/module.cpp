@@ -2,6 +2,7 @@
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
 // A new class is one row in its module.
 #include "python/classes/accounting_enum_classes.hpp"
+#include "python/classes/book_order_class.hpp"
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/h256_class.hpp"
@@ -11,6 +12,8 @@
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
+#include "python/classes/position_class.hpp"
+#include "python/classes/price_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/request_enum_classes.hpp"
 #include "python/classes/sequencer_classes.hpp"
@@ -24,7 +27,7 @@ namespace qzr::py {
 namespace {
 
 // Rows still to come, in their places: state VelmarindSMT, MerkleProof, Balance (after
-// SpecsKind), Strategy, Position, BookOrder, Price, InsuranceFund, Stats (after Trader),
+// SpecsKind), Strategy (after Trader), InsuranceFund, Stats (after Price),
 // InsuranceFundContribution, FeePool, EpochMetadata (after Specs, before keys).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
@@ -42,7 +45,8 @@ using QzrPython = RootModule<
                   Class<OrderSide>, Class<OrderType>, Class<PositionSide>, Class<TradeSide>,
                   Class<PriceDirection>>,
            Module<"state",  //
-                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Trader>, Class<Signer>, Class<Specs>,
+                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Trader>, Class<Position>,
+                  Class<BookOrder>, Class<Price>, Class<Signer>, Class<Specs>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
