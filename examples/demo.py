@@ -4,8 +4,8 @@ import sys
 
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
-from qzr_python.common.enums import OrderSide
-from qzr_python.common.state import SpecsKind
+from qzr_python.common.enums import OrderSide, PositionSide, TradeSide
+from qzr_python.common.state import Position, Price, SpecsKind
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -53,6 +53,26 @@ def show_keys():
     print(f"  {OrderSide.Bid!r} = {int(OrderSide.Bid)}, {TokenSymbol.QZR!r} = {int(TokenSymbol.QZR)}")
 
 
+def show_position():
+    # A long position opened at 2000 (increase never sets a side: the caller does).
+    position, _ = Position.default().increase(Decimal("2000"), Decimal("1.5"))
+    position.side = PositionSide.Long
+    print(f"  opened:    {position!r}")
+    fee = TradeSide.Taker.trading_fee(Decimal("1.5"), Decimal("2000"))
+    print(f"    taker fee on 1.5 at 2000: {fee}")
+    position, _ = position.increase(Decimal("2100"), Decimal("0.5"))
+    print(f"  increased: {position!r}")
+    price = Price("2150", "12", 1, 1700000000)
+    mark = price.mark_price
+    print(f"    mark price {mark}: index {price.index_price} moved by ema {price.ema}, at most 0.5 % of the index")
+    print(f"    unrealized pnl at the mark: {position.unrealized_pnl(mark)} ({position.avg_pnl(mark)} a unit)")
+    position, realized = position.decrease(Decimal("2160"), Decimal("1.25"))
+    print(f"  reduced:   {position!r}")
+    print(f"    realized pnl of 1.25 at 2160: {realized}")
+    position, realized = position.decrease(Decimal("2140"), Decimal("0.75"))
+    print(f"  closed:    {position!r}, realized {realized}")
+
+
 def main():
     print(f"qzr_python on CPython {sys.version.split()[0]}")
     print("module tree:")
@@ -63,6 +83,8 @@ def main():
     show_tree_values()
     print("tree keys:")
     show_keys()
+    print("a position:")
+    show_position()
 
 
 if __name__ == "__main__":
