@@ -582,3 +582,60 @@ def test_records_are_copied_into_items():
     assert isinstance(item, Item) and item.item_kind() == ItemKind.Position
     assert Item.abi_decode_value_into_item(ItemKind.BookOrder, EXAMPLE_BYTES) == book_order().as_item()
     assert book_order().as_item() != Trader.default().as_item()
+
+
+# ---- hostile callers ----------------------------------------------------------------------------
+
+
+class ChangesTarget:
+    """An integer whose __index__ first changes another field of the record being set."""
+
+    def __init__(self, action, value):
+        self.action, self.value = action, value
+
+    def __index__(self):
+        self.action()
+        return self.value
+
+
+def test_setter_value_converted_before_the_record_is_borrowed():
+    price = Price(1, 1, 1, 1)
+
+    def change_time():
+        price.time_value = 5
+
+    price.ordinal = ChangesTarget(change_time, 9)
+    assert (price.ordinal, price.time_value) == (9, 5)
+
+
+def test_constructor_argument_that_reads_a_record_being_built_elsewhere():
+    order = book_order()
+    seen = []
+    copy_of = BookOrder(OrderSide.Ask, order.amount, order.price, order.trader_address, order.strategy_id_hash,
+                        ChangesTarget(lambda: seen.append(repr(order)), 3), 4)
+    assert seen == [repr(book_order())]
+    assert (copy_of.book_ordinal, copy_of.side) == (3, OrderSide.Ask)
+
+
+@pytest.mark.parametrize("raised", [KeyboardInterrupt, SystemExit, ValueError])
+def test_errors_raised_by_an_index_pass_unchanged(raised):
+    def fail():
+        raise raised("from __index__")
+
+    price = Price(1, 1, 1, 1)
+    with pytest.raises(raised, match="^from __index__$"):
+        price.ordinal = ChangesTarget(fail, 1)
+    with pytest.raises(raised, match="^from __index__$"):
+        book_order(time=ChangesTarget(fail, 1))
+    assert price.ordinal == 1
+
+
+def test_accounting_arguments_are_not_aliased():
+    # One Decimal object for both arguments, and the results are new objects.
+    p = Position(PositionSide.Long, "1", "100")
+    same = Decimal("2")
+    new, realized = p.increase(same, same)
+    assert repr(new) == "Position { side: Long, balance: UnscaledI128(3), avg_entry_price: UnscaledI128(34.666666) }"
+    assert realized is not same and str(same) == "2"
+    new.balance = 7
+    assert str(p.balance) == "1"
