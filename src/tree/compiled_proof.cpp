@@ -8,6 +8,7 @@
 #include <map>
 #include <tuple>
 
+#include "tree/hash_words.hpp"
 #include "values/debug_shapes.hpp"
 
 namespace qzr::tree {
@@ -16,7 +17,14 @@ namespace {
 struct WorkKey {
   std::uint8_t height;
   H256 path;
-  friend auto operator<=>(const WorkKey&, const WorkKey&) = default;
+  friend bool operator==(const WorkKey&, const WorkKey&) = default;
+};
+
+// By height, then by path in the tree order.
+struct WorkKeyLess {
+  bool operator()(const WorkKey& a, const WorkKey& b) const {
+    return a.height != b.height ? a.height < b.height : hash_less(a.path, b.path);
+  }
 };
 
 struct WorkEntry {
@@ -26,7 +34,7 @@ struct WorkEntry {
   std::size_t range_end;
 };
 
-using WorkMap = std::map<WorkKey, WorkEntry>;
+using WorkMap = std::map<WorkKey, WorkEntry, WorkKeyLess>;
 
 // Puts the entry of `node` under `key`, replacing any entry there, reusing the node's memory.
 void put(WorkMap& work, WorkMap::node_type node, const WorkKey& key) {
@@ -40,10 +48,11 @@ void put(WorkMap& work, WorkMap::node_type node, const WorkKey& key) {
 std::expected<CompiledMerkleProof, SmtError> compile(RawMerkleProof raw, std::vector<ProofLeaf> leaves) {
   if (leaves.empty()) return std::unexpected(SmtError::empty_keys());
   std::stable_sort(leaves.begin(), leaves.end(),
-                   [](const ProofLeaf& a, const ProofLeaf& b) { return a.first < b.first; });
-  leaves.erase(std::unique(leaves.begin(), leaves.end(),
-                           [](const ProofLeaf& a, const ProofLeaf& b) { return a.first == b.first; }),
-               leaves.end());
+                   [](const ProofLeaf& a, const ProofLeaf& b) { return hash_less(a.first, b.first); });
+  leaves.erase(
+      std::unique(leaves.begin(), leaves.end(),
+                  [](const ProofLeaf& a, const ProofLeaf& b) { return same_hash(a.first, b.first); }),
+      leaves.end());
   if (leaves.size() != raw.leaves_path.size()) {
     return std::unexpected(SmtError::incorrect_number_of_leaves(raw.leaves_path.size(), leaves.size()));
   }

@@ -70,13 +70,18 @@ class FlatHashMap {
 
   // Loads the home slot of a key with these hash bits into the cache ahead of an insert.
   void prefetch(std::uint32_t tag) const {
-    if (!m_slots.empty()) __builtin_prefetch(&m_slots[tag & mask()]);
+    // (Through the stored mask: GCC drops a prefetch whose address it derives from size() - 1.)
+    if (m_mask != 0) __builtin_prefetch(m_slots.data() + (tag & m_mask));
   }
   // Loads the entry named by that home slot (if any) ahead of a lookup; best after prefetch().
   void prefetch_entry(std::uint32_t tag) const {
-    if (m_slots.empty()) return;
-    const Slot& home = m_slots[tag & mask()];
-    if (home.entry != empty_slot) __builtin_prefetch(&m_entries[home.entry]);
+    if (m_mask == 0) return;
+    const Slot& home = m_slots.data()[tag & m_mask];
+    if (home.entry == empty_slot) return;
+    // An entry spans several cache lines (a branch record's entry is 131 bytes): fetch them all.
+    const char* first = reinterpret_cast<const char*>(m_entries.data() + home.entry);
+    for (std::size_t offset = 0; offset < sizeof(Entry) + 63; offset += 64)
+      __builtin_prefetch(first + offset);
   }
 
   // Stores `value` under `key`, replacing the value of an existing entry.
@@ -140,7 +145,7 @@ class FlatHashMap {
     return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
   }
 
-  std::size_t mask() const { return m_slots.size() - 1; }
+  std::size_t mask() const { return m_mask; }
 
   std::uint32_t take_free_entry(const H256& key, V&& value) {
     if (!m_free.empty()) {
@@ -187,6 +192,7 @@ class FlatHashMap {
     const std::size_t capacity = m_slots.empty() ? 16 : 2 * m_slots.size();
     if (capacity > (std::size_t{1} << 32)) fault("node store map exceeds 2^32 slots");
     std::vector<Slot, HugePageAllocator<Slot>> old = std::exchange(m_slots, decltype(m_slots)(capacity));
+    m_mask = capacity - 1;
     for (const Slot& slot : old) {
       if (slot.entry == empty_slot) continue;
       std::size_t target = slot.tag & mask();
@@ -200,6 +206,7 @@ class FlatHashMap {
   std::vector<Entry, HugePageAllocator<Entry>> m_entries;
   std::vector<std::uint32_t> m_free;
   std::size_t m_size = 0;
+  std::size_t m_mask = 0;  // slot count - 1; 0 while there are no slots
 };
 
 }  // namespace qzr::tree

@@ -40,4 +40,19 @@ inline std::uint8_t fork_height_of(const H256& a, const H256& b) {
   return 0;
 }
 
+// a < b in the tree order (byte 31 first): word 3, read little-endian, holds bytes 31 to 24 with
+// byte 31 most significant, and so on down.
+inline bool hash_less(const H256& a, const H256& b) {
+  const HashWords x(a), y(b);
+  for (int w = 3; w >= 0; --w) {
+    if (x.word[w] != y.word[w]) return x.word[w] < y.word[w];
+  }
+  return false;
+}
+
+// Orders H256 values by hash_less, for sorts, searches and ordered maps.
+struct HashLess {
+  bool operator()(const H256& a, const H256& b) const { return hash_less(a, b); }
+};
+
 }  // namespace qzr::tree

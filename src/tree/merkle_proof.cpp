@@ -13,25 +13,31 @@
 #include <algorithm>
 #include <tuple>
 
+#include "tree/hash_words.hpp"
+
 namespace qzr::tree {
 namespace {
 
 // The index of the first key in the subtree with path `path` at `height`, if any.
 std::optional<std::size_t> first_key_under(std::span<const H256> sorted_keys, const H256& path,
                                            std::uint8_t height) {
-  const auto found = std::lower_bound(sorted_keys.begin(), sorted_keys.end(), path);
-  if (found == sorted_keys.end() || found->copy_bits(height) != path) return std::nullopt;
+  const auto found = std::lower_bound(sorted_keys.begin(), sorted_keys.end(), path, HashLess());
+  // The key is under the path when it agrees with it on every bit from `height` up.
+  if (found == sorted_keys.end() || (fork_height_of(*found, path) >= height && !same_hash(*found, path))) {
+    return std::nullopt;
+  }
   return static_cast<std::size_t>(found - sorted_keys.begin());
 }
 
 // Resolves the writes into the final map: per (height, path), the writes apply in walk order.
 std::vector<SiblingWrite> resolve_sibling_map(std::vector<SiblingWrite> writes) {
   std::stable_sort(writes.begin(), writes.end(), [](const SiblingWrite& a, const SiblingWrite& b) {
-    return std::tie(a.height, a.path) < std::tie(b.height, b.path);
+    return a.height != b.height ? a.height < b.height : hash_less(a.path, b.path);
   });
   std::vector<SiblingWrite> entries;
   for (const SiblingWrite& write : writes) {
-    if (!entries.empty() && entries.back().height == write.height && entries.back().path == write.path) {
+    if (!entries.empty() && entries.back().height == write.height &&
+        same_hash(entries.back().path, write.path)) {
       if (write.replace) entries.back().hash = write.hash;
     } else {
       entries.push_back(write);
@@ -43,8 +49,8 @@ std::vector<SiblingWrite> resolve_sibling_map(std::vector<SiblingWrite> writes) 
 }  // namespace
 
 void sort_distinct(std::vector<H256>& keys) {
-  std::sort(keys.begin(), keys.end());
-  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  std::sort(keys.begin(), keys.end(), HashLess());
+  keys.erase(std::unique(keys.begin(), keys.end(), same_hash), keys.end());
 }
 
 RawMerkleProof assemble_raw_proof(std::span<const H256> sorted_keys, std::vector<SiblingWrite> writes) {

@@ -326,4 +326,10 @@ std::optional<CompiledMerkleProof> SparseMerkleTree<V>::compiled_merkle_proof_of
   return std::move(*compiled);
 }
 
+// The Python class's repr: "VelmarindSMT { inner: <the tree's debug text> }".
+template <TreeValue V>
+std::string velmarind_smt_repr(const SparseMerkleTree<V>& tree) {
+  return debug_struct("VelmarindSMT", {{"inner", tree.debug_text()}});
+}
+
 }  // namespace qzr::tree

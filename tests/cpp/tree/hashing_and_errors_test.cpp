@@ -1,6 +1,7 @@
 // The merge and leaf hash rules, branch records seen at a height, and the error texts.
 #include <gtest/gtest.h>
 
+#include "tree/hash_words.hpp"
 #include "tree/smt_error.hpp"
 #include "tree/smt_hash.hpp"
 #include "tree_test_support.hpp"
@@ -31,6 +32,24 @@ TEST(SmtHash, LeafHashIsZeroForAZeroValueHash) {
   EXPECT_EQ(smt_hash_leaf(key, H256()), H256());
   EXPECT_EQ(to_hex(smt_hash_leaf(key, value_hash)),
             "0x002030bde3d4cf89919649775cd71875c4d0ab1708a380e03fefc3a28aa24831");
+}
+
+TEST(HashWords, AgreeWithTheValueOperations) {
+  std::mt19937_64 random(21);
+  for (int round = 0; round < 2000; ++round) {
+    const H256 a = random_key(random);
+    H256 b = a;
+    // Differ in one random bit, in a random set of bits, or not at all.
+    const auto pick = round % 3;
+    if (pick == 0) b.set_bit(static_cast<std::uint8_t>(random() % 256));
+    if (pick == 1) b = random_key(random);
+    EXPECT_EQ(hash_less(a, b), a < b);
+    EXPECT_EQ(hash_less(b, a), b < a);
+    EXPECT_EQ(same_hash(a, b), a == b);
+    EXPECT_EQ(fork_height_of(a, b), a.fork_height(b));
+    EXPECT_EQ(is_zero_hash(a.copy_bits(255).parent_path(255)), true);
+    EXPECT_EQ(is_zero_hash(a), a.is_zero());
+  }
 }
 
 TEST(BranchNode, PairChildrenFollowTheRecordKeysBit) {

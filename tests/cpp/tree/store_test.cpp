@@ -42,6 +42,11 @@ TEST(ConcurrentStore, DebugTextOfAnEmptyTree) {
                                    "qzr_tests::ToyValue)> }");
 }
 
+TEST(ConcurrentStore, ReprOfTheTreeClass) {
+  const ToyTree tree;
+  EXPECT_EQ(velmarind_smt_repr(tree), "VelmarindSMT { inner: " + tree.debug_text() + " }");
+}
+
 TEST(ConcurrentStore, DebugTextOfOneLeafAndOfALockedMap) {
   ToyTree tree;
   const H256 key = key_with_bits({0});
