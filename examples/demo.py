@@ -5,7 +5,7 @@ import sys
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
 from qzr_python.common.enums import OrderSide, PositionSide, TradeSide
-from qzr_python.common.state import Position, Price, SpecsKind
+from qzr_python.common.state import Item, ItemKind, Position, Price, Signer, Specs, SpecsKind, Trader
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -53,6 +53,26 @@ def show_keys():
     print(f"  {OrderSide.Bid!r} = {int(OrderSide.Bid)}, {TokenSymbol.QZR!r} = {int(TokenSymbol.QZR)}")
 
 
+def show_state_items():
+    trader = Trader("1250.1234567", "0", "0x" + "ab" * 20, True)
+    print(f"  {trader!r}")
+    encoded = trader.abi_encoded_value()
+    print(f"  item ABI value, {len(encoded)} bytes:")
+    for start in range(0, len(encoded), 32):
+        print(f"    {encoded[start:start + 32].hex()}")
+    try:
+        from Cryptodome.Hash import keccak
+
+        print(f"  leaf value hash (Keccak-256 of the value): 0x{keccak.new(digest_bits=256, data=encoded).hexdigest()}")
+    except ImportError:
+        pass
+    item = Item.abi_decode_value_into_item(ItemKind.Trader, encoded)
+    print(f"  decoded: {item!r}")
+    print(f"  same trader back: {Trader.from_item(item) == trader}")
+    for record in (Signer("0x" + "12" * 32), Specs('Perpetual(name="ETHP")')):
+        print(f"  {record!r} -> {len(record.abi_encoded_value())} bytes, void: {record.is_void()}")
+
+
 def show_position():
     # A long position opened at 2000 (increase never sets a side: the caller does).
     position, _ = Position.default().increase(Decimal("2000"), Decimal("1.5"))
@@ -83,6 +103,8 @@ def main():
     show_tree_values()
     print("tree keys:")
     show_keys()
+    print("state items:")
+    show_state_items()
     print("a position:")
     show_position()
 

@@ -12,6 +12,7 @@ import pytest
 from hypothesis import given, strategies as st
 
 import abi_reference as ref
+from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, LoggedIndex, raising_in
 from qzr_python.common import QzrCommonError
 from qzr_python.common.state import Item, ItemKind, Trader
 from qzr_python.decimal import Decimal, DecimalError
@@ -412,9 +413,12 @@ def test_shared_borrowed_record():
         assert t.referral_address == ADDRESS and t == trader()
         with pytest.raises(RuntimeError, match="^Already borrowed$"):
             t.avail_qzr_balance = 2
-        # The setter converts before it borrows: a bad value's own error comes first.
+        # The setter converts before it borrows: a bad value's own error comes first ...
         with pytest.raises(DecimalError):
             t.avail_qzr_balance = "bad"
+        # ... but the address text is read after the borrow.
+        with pytest.raises(RuntimeError, match="^Already borrowed$"):
+            t.referral_address = "zz"
     t.avail_qzr_balance = 2
     assert str(t.avail_qzr_balance) == "2"
 
@@ -454,6 +458,35 @@ def test_conversion_raising_passes_through():
 
     with pytest.raises(DecimalError):
         trader(avail=Broken())
+
+
+HOSTILE_CALLS = [
+    lambda error: trader(avail=raising_in("__index__", error)),
+    lambda error: trader(locked=raising_in("__float__", error)),
+    lambda error: setattr(trader(), "avail_qzr_balance", raising_in("__float__", error)),
+    lambda error: setattr(trader(), "locked_qzr_balance", raising_in("__index__", error)),
+]
+
+
+@pytest.mark.parametrize("call", HOSTILE_CALLS)
+@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
+def test_errors_that_are_not_exceptions_pass_through_conversions(call, raised):
+    # Only an Exception lets the decimal conversion go on to its next step.
+    with pytest.raises(raised):
+        call(raised)
+
+
+def test_keyword_arguments_outlive_a_conversion_that_empties_the_keyword_dict():
+    for _ in range(20):
+        events = []
+        t = Trader(**{
+            "avail_qzr_balance": IndexEmptiesKeywords(events, TypeError),
+            "locked_qzr_balance": LoggedIndex(events, 2),
+            "referral_address": ADDRESS,
+            "pay_fees_in_qzr": False,
+        })
+        assert str(t.avail_qzr_balance) == "1.5" and str(t.locked_qzr_balance) == "2"
+        assert events == ["index", "float", "del", "del"]
 
 
 def test_decimal_being_changed_is_not_copied():

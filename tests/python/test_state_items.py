@@ -13,6 +13,7 @@ from Cryptodome.Hash import keccak
 from hypothesis import given, strategies as st
 
 import abi_reference as ref
+from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, raising_in
 from qzr_python.common import QzrCommonError
 from qzr_python.common.state import Item, ItemKind, Signer, Specs, Trader
 from qzr_python.common.state.keys import SignerKey, TraderKey
@@ -109,6 +110,8 @@ def test_item_kind_constructor_errors(value, exception, text):
     assert type(raised.value) is exception
     if text is not None:
         assert str(raised.value) == text
+    # The frame's argument error carries the conversion error's own cause, not the error itself.
+    assert raised.value.__cause__ is None
 
 
 class Index:
@@ -146,6 +149,20 @@ def test_item_kind_equality(other, equal):
     kind = ItemKind.Trader
     assert (kind == other) is equal and (other == kind) is equal
     assert (kind != other) is (not equal)
+
+
+@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
+def test_item_kind_raises_errors_that_are_not_exceptions(raised):
+    with pytest.raises(raised):
+        ItemKind.Trader == raising_in("__index__", raised)
+    with pytest.raises(raised):
+        ItemKind(raising_in("__index__", raised))
+
+
+def test_item_kind_argument_outlives_a_conversion_that_empties_the_keyword_dict():
+    events = []
+    assert ItemKind(**{"value": IndexEmptiesKeywords(events, 9)}) == ItemKind.Specs
+    assert events == ["index", "del"]
 
 
 def test_item_kind_equality_with_bool_and_order():

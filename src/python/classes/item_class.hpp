@@ -1,9 +1,6 @@
 // The Python class Item (qzr_python.common.state.Item): the tagged state value, frozen and
-// without a constructor; and the in-place `bytes` argument of the item ABI value decoders.
+// without a constructor.
 #pragma once
-
-#include <cstdint>
-#include <span>
 
 #include "python/classes/item_kind_class.hpp"
 #include "python/frame/frame.hpp"

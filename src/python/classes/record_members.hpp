@@ -158,8 +158,7 @@ Item as_item(const R& record) {
 
 template <class R>
 Result<R> from_item(const Item& item) {
-  if (const R* record = item.get_if<R>()) return *record;
-  return fail(CommonError::other("invalid item kind"));
+  return record_of_item<R>(item);
 }
 
 template <class R>

@@ -31,11 +31,17 @@
 //   // trader_class.cpp: the one place the members are built (record_members.hpp is heavy)
 //   template void add_record_members<Trader>(TypeBuilder& builder);
 //
-// Then a row Class<Trader> in module.cpp. Traits to redeclare where a class differs (defaults in
-// RecordClassDefaults): `constructor` (a member such as Constructor<&body, "param"> instead of
-// the fields, or void for none), `properties` (false: no field properties), `own_members`
-// (Members<...> of the class's own methods). Field types without a FieldForm of their own
-// cross through the frame's FromPython<T> and ToPython<T> (a class of the module by value).
+// Then a row Class<Trader> in module.cpp. Include the class's header wherever the class is
+// used from Python code (arguments, results), so every file sees the same class description.
+//
+// Traits to redeclare where a class differs (defaults in RecordClassDefaults):
+//   constructor   a member such as Constructor<&body, "param"> instead of the fields, or void
+//   properties    false: no field properties
+//   own_members   Members<...> of the class's own methods and properties
+// A field type without a FieldForm of its own crosses through the frame's FromPython<T> and
+// ToPython<T> (for a class of the module: the value copied out, a new object back); a field type
+// that only one class has keeps its FieldForm in that class's .cpp file, before the
+// instantiation.
 #pragma once
 
 #include <algorithm>
