@@ -1,10 +1,15 @@
 """A short tour of qzr_python: what the module holds, and a few values computed with it."""
 
+import json
+import os
 import sys
+import tempfile
 
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
-from qzr_python.common.enums import OrderSide, PositionSide, TradeSide
+from qzr_python.common.enums import OrderSide, OrderType, PositionSide, TradeSide
+from qzr_python.common.requests import AdvanceTime, IndexPrice
+from qzr_python.common.requests.intents import OrderIntent
 from qzr_python.common.state import Item, ItemKind, Position, Price, Signer, Specs, SpecsKind, Trader
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
@@ -93,6 +98,53 @@ def show_position():
     print(f"  closed:    {position!r}, realized {realized}")
 
 
+# A deployment of the demo's own, and an order signed once for it by test tooling (the module signs
+# nothing): EIP-712 over chain 1337 and the contract below, key 0x4242...42.
+DEMO_DEPLOYMENT = {
+    "addresses": {
+        "velmarindAddress": "0xabcdef0123456789abcdef0123456789abcdef01",
+        "qzrAddress": "0x00000000000000000000000000000000000000a1",
+        "usdcAddress": "0xb0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0",
+    },
+    "chainId": 1337,
+}
+SIGNED_ORDER = {
+    "symbol": "ETHP",
+    "strategy": "main",
+    "side": OrderSide.Bid,
+    "order_type": OrderType.Limit,
+    "nonce": "0x000000000000000000000000000000000000000000000000000000000000002a",
+    "amount": "1.5",
+    "price": "1850.25",
+    "stop_price": "0",
+    "signature": "0xcca6649424131300f1ff26543e27b7f1e20f7268d707e11210ea53a00171d198"
+    "6a661b84f25f6778bf405dd7a235396e01f9ab9dfa2077cd2a5d9eeaf0055ce51c",
+}
+EXPECTED_SIGNER = "0x0017c5185167401ed00cf5f5b2fc97d9bbfdb7d025"
+
+
+def use_demo_deployment(directory):
+    """Points the application context (read once, on first use) at the demo's addresses file."""
+    os.makedirs(os.path.join(directory, "ethereum"))
+    with open(os.path.join(directory, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
+        json.dump({"demo": DEMO_DEPLOYMENT}, file)
+    os.environ.update(QZR_SHARE=directory, CONTRACT_DEPLOYMENT="demo", CHAIN_ID="1337")
+
+
+def show_signed_order():
+    order = OrderIntent(**SIGNED_ORDER)
+    digest, signer = order.recover_signer()
+    print(f"  {order!r}")
+    print(f"  EIP-712 digest {order.hash_eip712()}")
+    print(f"  signer {signer}: {'verified' if signer == EXPECTED_SIGNER else 'NOT the expected signer'}")
+    print(f"  order hash {order.hash()}")
+    print(f"  dict form: {json.dumps(order.json, indent=4)}")
+    price = IndexPrice("ETHP", "1850.1234567", "1849.5", {"t": "Empty"}, 1700000000)
+    print(f"  {price!r}\n    hash {price.hash()}")
+    print(f"  {AdvanceTime(60, 1700000060)!r} -> {AdvanceTime(60, 1700000060).json}")
+    return signer == EXPECTED_SIGNER
+
+
 def main():
     print(f"qzr_python on CPython {sys.version.split()[0]}")
     print("module tree:")
@@ -107,6 +159,11 @@ def main():
     show_state_items()
     print("a position:")
     show_position()
+    print("signed requests:")
+    with tempfile.TemporaryDirectory() as share:
+        use_demo_deployment(share)
+        if not show_signed_order():
+            sys.exit(1)
 
 
 if __name__ == "__main__":

@@ -3,7 +3,10 @@
 #include <optional>
 #include <string>
 
+#include "python/classes/dict_value.hpp"
 #include "python/classes/exceptions.hpp"
+#include "requests/request_dict.hpp"
+#include "requests/request_enums.hpp"
 
 namespace qzr::py {
 namespace {
@@ -90,10 +93,7 @@ PyResult<PriceMetadata> price_metadata_from_python(PyObject* object) {
 }
 
 Ref price_metadata_to_python(PriceMetadata metadata) {
-  Ref dict = Ref::steal(expect_api(PyDict_New()));
-  Ref name = to_python_string(price_metadata_name(metadata));
-  if (PyDict_SetItemString(dict.get(), "t", name.get()) < 0) api_call_failed();
-  return dict;
+  return dict_value_to_python(price_metadata_dict(metadata));
 }
 
 }  // namespace qzr::py

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "python/frame/frame.hpp"
-#include "requests/request_enums.hpp"
+#include "state/accounting_enums.hpp"
 
 namespace qzr::py {
 
