@@ -13,6 +13,7 @@ from hypothesis import assume, given, settings, strategies as st
 
 import accounting_reference as ref
 from hostile import NOT_EXCEPTIONS, raising_in
+from test_record_protocol import held_borrow
 from qzr_python.common.enums import OrderSide, OrderType, PositionSide, PriceDirection, TradeSide
 from qzr_python.common.state import Position, Price
 from qzr_python.decimal import Decimal
@@ -575,3 +576,30 @@ def test_mark_price_is_read_only_and_computed_on_each_read():
     price.ema = "-1"
     assert (str(first), str(price.mark_price)) == ("100.5", "99.5")
     assert price.mark_price is not price.mark_price
+
+
+# ----------------------------------------------------------------------------------------------
+# Borrows: the accounting reads its position and its Decimal arguments under shared borrows
+
+
+@pytest.mark.parametrize(
+    "action, reads_position",
+    [
+        (lambda p, d: p.avg_pnl(d), True),
+        (lambda p, d: p.increase(d, d), True),
+        (lambda p, d: p.cross_over(d, d), True),
+        (lambda p, d: p.bankruptcy_price(d, d), True),
+        (lambda p, d: TradeSide.Taker.trading_fee(d, d), False),
+    ],
+)
+def test_exclusively_borrowed_operands_are_refused(action, reads_position):
+    p, d = position("Long", "1", "100"), Decimal("2")
+    for held in (p, d) if reads_position else (d,):
+        with held_borrow(held, -1):
+            with pytest.raises(RuntimeError, match="^Already mutably borrowed$"):
+                action(p, d)
+    # Shared borrows held elsewhere do not stand in the way, and nothing was left borrowed.
+    with held_borrow(p, 1), held_borrow(d, 1):
+        action(p, d)
+    p.balance = 3
+    assert fields_of(p) == ("Long", "3", "100")
