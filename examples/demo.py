@@ -10,7 +10,9 @@ from qzr_python.common import ProductSymbol, TokenSymbol
 from qzr_python.common.enums import OrderSide, OrderType, PositionSide, TradeSide
 from qzr_python.common.requests import AdvanceTime, IndexPrice
 from qzr_python.common.requests.intents import OrderIntent
-from qzr_python.common.state import Item, ItemKind, Position, Price, Signer, Specs, SpecsKind, Trader
+from qzr_python.common.state import (
+    Balance, Item, ItemKind, Position, Price, Signer, Specs, SpecsKind, Strategy, Trader,
+)
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -145,6 +147,36 @@ def show_signed_order():
     return signer == EXPECTED_SIGNER
 
 
+def use_demo_deployment_unless_configured():
+    """Balances read token addresses from the application context, which is built once, on first
+    read, from QZR_SHARE/ethereum/addresses.json; without QZR_SHARE the demo writes a deployment of
+    its own."""
+    if "QZR_SHARE" in os.environ:
+        return
+    share = tempfile.mkdtemp(prefix="qzr_demo_")
+    os.makedirs(os.path.join(share, "ethereum"))
+    addresses = {"velmarindAddress": "0x" + "11" * 20, "qzrAddress": "0x" + "22" * 20, "usdcAddress": "0x" + "33" * 20}
+    with open(os.path.join(share, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
+        json.dump({"snapshot": {"addresses": addresses, "chainId": 1337}}, file)
+    os.environ["QZR_SHARE"] = share
+    os.environ["CONTRACT_DEPLOYMENT"] = "snapshot"
+
+
+def show_balances():
+    use_demo_deployment_unless_configured()
+    usdc, qzr = TokenSymbol.USDC, TokenSymbol.QZR
+    collateral = Balance(Decimal("1500.1234567"), usdc)  # recorded to 6 places toward zero
+    collateral[qzr] = Decimal(20)
+    print(f"  {collateral!r}")
+    parts = collateral.split(usdc, [Decimal(1), Decimal(3)])
+    print(f"  total {collateral.total_value()}; USDC split 1:3 -> {', '.join(map(str, parts))}")
+    strategy = Strategy("main")
+    strategy.avail_collateral = collateral
+    strategy.locked_collateral = strategy.update_locked_collateral(usdc, Decimal(100))
+    print(f"  {strategy!r}")
+    print(f"  void: {strategy.is_void()}; item ABI value of {len(strategy.abi_encoded_value())} bytes")
+
+
 def main():
     print(f"qzr_python on CPython {sys.version.split()[0]}")
     print("module tree:")
@@ -159,9 +191,13 @@ def main():
     show_state_items()
     print("a position:")
     show_position()
-    print("signed requests:")
+    # The application context is built once, on first read: both sections read the demo's own
+    # deployment (the balances its token addresses, the signed order its chain and contract).
     with tempfile.TemporaryDirectory() as share:
         use_demo_deployment(share)
+        print("balances and a strategy:")
+        show_balances()
+        print("signed requests:")
         if not show_signed_order():
             sys.exit(1)
 

@@ -2,10 +2,14 @@
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
 // A new class is one row in its module.
 #include "python/classes/accounting_enum_classes.hpp"
+#include "python/classes/balance_class.hpp"
 #include "python/classes/book_order_class.hpp"
 #include "python/classes/decimal_class.hpp"
+#include "python/classes/epoch_metadata_class.hpp"
 #include "python/classes/exceptions.hpp"
+#include "python/classes/fund_classes.hpp"
 #include "python/classes/h256_class.hpp"
+#include "python/classes/insurance_fund_contribution_class.hpp"
 #include "python/classes/intent_classes.hpp"
 #include "python/classes/item_class.hpp"
 #include "python/classes/item_kind_class.hpp"
@@ -19,6 +23,8 @@
 #include "python/classes/sequencer_classes.hpp"
 #include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/specs_kind_class.hpp"
+#include "python/classes/stats_class.hpp"
+#include "python/classes/strategy_class.hpp"
 #include "python/classes/token_symbol_class.hpp"
 #include "python/classes/trader_class.hpp"
 #include "python/frame/frame.hpp"
@@ -26,9 +32,8 @@
 namespace qzr::py {
 namespace {
 
-// Rows still to come, in their places: state VelmarindSMT, MerkleProof, Balance (after
-// SpecsKind), Strategy (after Trader), InsuranceFund, Stats (after Price),
-// InsuranceFundContribution, FeePool, EpochMetadata (after Specs, before keys).
+// Rows still to come, in their places: state VelmarindSMT, MerkleProof (between SpecsKind and
+// Balance).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -45,8 +50,10 @@ using QzrPython = RootModule<
                   Class<OrderSide>, Class<OrderType>, Class<PositionSide>, Class<TradeSide>,
                   Class<PriceDirection>>,
            Module<"state",  //
-                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Trader>, Class<Position>,
-                  Class<BookOrder>, Class<Price>, Class<Signer>, Class<Specs>,
+                  Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<Balance>, Class<Trader>,
+                  Class<Strategy>, Class<Position>, Class<BookOrder>, Class<Price>, Class<InsuranceFund>,
+                  Class<Stats>, Class<Signer>, Class<Specs>, Class<InsuranceFundContribution>, Class<FeePool>,
+                  Class<EpochMetadata>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
