@@ -6,9 +6,12 @@ Digests with an explicit (chain id, contract) pair run in this process; everythi
 application context (hash_eip712 without a pair, recover_signer, OrderIntent.hash) runs in one
 child process per test (app_context_support), fed a list of cases and returning their outcomes."""
 
+import decimal
 import json
 
 import pytest
+from hypothesis import given, settings
+from hypothesis import strategies as st
 
 import eip712_support as eip712
 from app_context_support import SNAPSHOT_CONTRACT, SNAPSHOT_DEPLOYMENT, run_with_context, write_addresses
@@ -193,6 +196,32 @@ def test_digest_against_the_encoder(name, arguments, content, chain_id, contract
     expected = "0x" + eip712.digest(name, content, chain_id, contract).hex()
     assert intent.hash_eip712((chain_id, contract)) == expected
     assert intent.hash_eip712(message_metadata=(chain_id, contract)) == expected
+
+
+def recorded_text(value):
+    """The recorded amount by Python's decimal: at most RECORDED_MAX, truncated to 6 places,
+    trailing zeros stripped, written without exponent."""
+    with decimal.localcontext() as context:
+        context.prec = 100
+        value = min(value, decimal.Decimal(RECORDED_MAX))
+        recorded = value.quantize(decimal.Decimal("1e-6"), rounding=decimal.ROUND_DOWN).normalize()
+        return f"{recorded:f}" if recorded else "0"
+
+
+@settings(max_examples=300, deadline=None)
+@given(mantissa=st.integers(0, 2**96 - 1), scale=st.integers(0, 28), as_text=st.booleans())
+def test_amounts_are_recorded_and_hashed_like_pythons_decimal(mantissa, scale, as_text):
+    with decimal.localcontext() as context:
+        context.prec = 100
+        value = decimal.Decimal(mantissa).scaleb(-scale)
+    argument = str(value) if as_text else Decimal(str(value))
+    intent = WithdrawQZRIntent(argument, NONCE_ONE)
+    expected = recorded_text(value)
+    assert str(intent.amount) == expected
+    content = {"amount": expected, "nonce": NONCE_ONE, "signature": UNSIGNED}
+    assert intent.json["c"] == content
+    pair = (SNAPSHOT_CHAIN, SNAPSHOT_CONTRACT)
+    assert intent.hash_eip712(pair) == "0x" + eip712.digest("WithdrawQZRIntent", content, *pair).hex()
 
 
 def test_digest_ignores_the_signature_and_follows_the_domain():

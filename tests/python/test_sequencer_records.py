@@ -316,6 +316,7 @@ class DictLike(dict):
     ({"t": "Empty "}, "unknown variant `Empty `, expected `Empty` or `SingleNamePerpetual`"),
     ({"t": 0}, "invalid type: 'int' object, expected variant identifier"),
     ({"t": "Empty", "c": 1}, "invalid type: 'int' object, expected unit variant PriceMetadata::Empty"),
+    ({"t": "Empty", "c": Decimal(1)}, "invalid type: 'Decimal' object, expected unit variant PriceMetadata::Empty"),
     ({"c": {}, "t": "SingleNamePerpetual"},
      "invalid type: 'dict' object, expected unit variant PriceMetadata::SingleNamePerpetual"),
     ({"c": 1, "t": "bad"}, "unknown variant `bad`, expected `Empty` or `SingleNamePerpetual`"),

@@ -11,9 +11,13 @@
 namespace qzr::py {
 namespace {
 
-// "'<type name>' object", the type's own name with no Python code run.
-std::string describe_type(PyObject* object) {
-  return std::string("'") + Py_TYPE(object)->tp_name + "' object";
+// "'<type name>' object", the type named by its __qualname__ as the frame's conversion errors name it.
+PyResult<std::string> describe_type(PyObject* object) {
+  Ref name = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(object)), "__qualname__"));
+  if (!name) return fail(PyErr::fetch());
+  auto text = str_of(name.get());
+  if (!text) return fail(std::move(text.error()));
+  return "'" + *text + "' object";
 }
 
 PyResult<bool> is_mapping(PyObject* object) {
@@ -38,13 +42,16 @@ PyErr not_a_mapping(PyObject* object) {
 // A "c" value: only None is content of a variant without one.
 PyResult<void> check_content(PriceMetadata variant, PyObject* content) {
   if (content == Py_None) return {};
-  return fail(
-      IntoPyErr<CommonError>::convert(price_metadata_unexpected_content(variant, describe_type(content))));
+  auto what = describe_type(content);
+  if (!what) return fail(std::move(what.error()));
+  return fail(IntoPyErr<CommonError>::convert(price_metadata_unexpected_content(variant, *what)));
 }
 
 PyResult<PriceMetadata> read_tag(PyObject* tag) {
   if (!PyUnicode_Check(tag)) {
-    return fail(IntoPyErr<CommonError>::convert(price_metadata_tag_not_text(describe_type(tag))));
+    auto what = describe_type(tag);
+    if (!what) return fail(std::move(what.error()));
+    return fail(IntoPyErr<CommonError>::convert(price_metadata_tag_not_text(*what)));
   }
   auto name = extract_string(tag);
   if (!name) return fail(std::move(name.error()));
@@ -70,7 +77,9 @@ PyResult<PriceMetadata> price_metadata_from_python(PyObject* object) {
     PyObject* key = PyList_GET_ITEM(keys.get(), i);
     PyObject* value = PyList_GET_ITEM(values.get(), i);
     if (!PyUnicode_Check(key)) {
-      return fail(raise_message("invalid type: " + describe_type(key) + ", expected `t` or `c`"));
+      auto what = describe_type(key);
+      if (!what) return fail(std::move(what.error()));
+      return fail(raise_message("invalid type: " + *what + ", expected `t` or `c`"));
     }
     auto key_text = extract_string(key);
     if (!key_text) return fail(std::move(key_text.error()));
