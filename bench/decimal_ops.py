@@ -9,16 +9,13 @@ The goal is a ratio ours/stdlib of at most 0.7 for every row.
 Run: PYTHONPATH=<build>/python python3 bench/decimal_ops.py [--repeats 15] [--number 200000]
 """
 
-import argparse
 import decimal
-import os
-import platform
-import statistics
 import sys
-import timeit
 
+import peer_table
 from qzr_python.decimal import Decimal
 
+NUMBER = 200_000
 GOAL = 0.7
 
 # Operands typical of the exchange: prices and amounts with a handful of places.
@@ -74,50 +71,10 @@ def check_same_results():
             sys.exit(f"{name}: ours gives {mine!r}, the standard library {peer!r}")
 
 
-def median_ns_pair(ours, theirs, number, repeats):
-    """Medians (ns per call) of both statements, their repeats interleaved so that a change in
-    the machine's load during the run affects both sides alike."""
-    ours_names, theirs_names = namespaces()
-    ours_timer = timeit.Timer(ours, globals=ours_names)
-    theirs_timer = timeit.Timer(theirs, globals=theirs_names)
-    ours_runs, theirs_runs = [], []
-    for _ in range(repeats):
-        theirs_runs.append(theirs_timer.timeit(number))
-        ours_runs.append(ours_timer.timeit(number))
-    return (statistics.median(ours_runs) / number * 1e9, statistics.median(theirs_runs) / number * 1e9)
-
-
-def cpu_model():
-    try:
-        with open("/proc/cpuinfo", encoding="ascii", errors="replace") as info:
-            for line in info:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    return platform.processor() or "unknown"
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--repeats", type=int, default=15, help="timeit repeats (median taken)")
-    parser.add_argument("--number", type=int, default=200_000, help="calls per repeat")
-    args = parser.parse_args()
-
+    args = peer_table.arguments(__doc__.splitlines()[0], NUMBER)
     check_same_results()
-    print(f"Python {platform.python_version()}, {cpu_model()}, {os.cpu_count()} CPUs")
-    print(f"median of {args.repeats} repeats x {args.number} calls, ns per call\n")
-    header = f"{'operation':<16}{'ours':>10}{'stdlib':>10}{'ratio':>8}  goal <= {GOAL}"
-    print(header)
-    print("-" * len(header))
-    worst = 0.0
-    for name, ours, theirs in CASES:
-        ours_ns, theirs_ns = median_ns_pair(ours, theirs, args.number, args.repeats)
-        ratio = ours_ns / theirs_ns
-        worst = max(worst, ratio)
-        verdict = "ok" if ratio <= GOAL else "over"
-        print(f"{name:<16}{ours_ns:>10.1f}{theirs_ns:>10.1f}{ratio:>8.2f}  {verdict}")
-    print(f"\nworst ratio {worst:.2f} (goal {GOAL})")
+    peer_table.print_table(CASES, namespaces(), args, GOAL, "stdlib")
 
 
 if __name__ == "__main__":

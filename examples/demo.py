@@ -7,11 +7,11 @@ import tempfile
 
 import qzr_python
 from qzr_python.common import ProductSymbol, TokenSymbol
-from qzr_python.common.enums import OrderSide, OrderType
+from qzr_python.common.enums import OrderSide, OrderType, PositionSide, TradeSide
 from qzr_python.common.requests import AdvanceTime, IndexPrice
 from qzr_python.common.requests.intents import OrderIntent
 from qzr_python.common.state import (
-    Balance, Item, ItemKind, Signer, Specs, SpecsKind, Stats, Strategy, Trader, VelmarindSMT,
+    Balance, Item, ItemKind, Position, Price, Signer, Specs, SpecsKind, Stats, Strategy, Trader, VelmarindSMT,
 )
 from qzr_python.common.state.keys import PositionKey, SpecsKey, StatsKey, StrategyKey, TraderKey
 from qzr_python.decimal import Decimal
@@ -98,6 +98,26 @@ def show_state_items():
         print(f"  {record!r} -> {len(record.abi_encoded_value())} bytes, void: {record.is_void()}")
 
 
+def show_position():
+    # A long position opened at 2000 (increase never sets a side: the caller does).
+    position, _ = Position.default().increase(Decimal("2000"), Decimal("1.5"))
+    position.side = PositionSide.Long
+    print(f"  opened:    {position!r}")
+    fee = TradeSide.Taker.trading_fee(Decimal("1.5"), Decimal("2000"))
+    print(f"    taker fee on 1.5 at 2000: {fee}")
+    position, _ = position.increase(Decimal("2100"), Decimal("0.5"))
+    print(f"  increased: {position!r}")
+    price = Price("2150", "12", 1, 1700000000)
+    mark = price.mark_price
+    print(f"    mark price {mark}: index {price.index_price} moved by ema {price.ema}, at most 0.5 % of the index")
+    print(f"    unrealized pnl at the mark: {position.unrealized_pnl(mark)} ({position.avg_pnl(mark)} a unit)")
+    position, realized = position.decrease(Decimal("2160"), Decimal("1.25"))
+    print(f"  reduced:   {position!r}")
+    print(f"    realized pnl of 1.25 at 2160: {realized}")
+    position, realized = position.decrease(Decimal("2140"), Decimal("0.75"))
+    print(f"  closed:    {position!r}, realized {realized}")
+
+
 # A deployment of the demo's own, and an order signed once for it by test tooling (the module signs
 # nothing): EIP-712 over chain 1337 and the contract below, key 0x4242...42.
 DEMO_DEPLOYMENT = {
@@ -171,6 +191,10 @@ def main():
     show_keys()
     print("state items:")
     show_state_items()
+    print("a position:")
+    show_position()
+    # The application context is built once, on first read: both sections read the demo's own
+    # deployment (the balances its token addresses, the signed order its chain and contract).
     with tempfile.TemporaryDirectory() as share:
         use_demo_deployment(share)
         print("balances and a strategy:")

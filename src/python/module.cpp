@@ -1,7 +1,9 @@
 // PyInit_qzr_python and the module tree: ten modules, their members in registration order (which
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
 // A new class is one row in its module.
+#include "python/classes/accounting_enum_classes.hpp"
 #include "python/classes/balance_class.hpp"
+#include "python/classes/book_order_class.hpp"
 #include "python/classes/decimal_class.hpp"
 #include "python/classes/epoch_metadata_class.hpp"
 #include "python/classes/exceptions.hpp"
@@ -14,6 +16,8 @@
 #include "python/classes/keys_classes.hpp"
 #include "python/classes/operator_context_class.hpp"
 #include "python/classes/order_side_class.hpp"
+#include "python/classes/position_class.hpp"
+#include "python/classes/price_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/request_enum_classes.hpp"
 #include "python/classes/sequencer_classes.hpp"
@@ -29,8 +33,6 @@
 namespace qzr::py {
 namespace {
 
-// Rows still to come, in their places: enums PositionSide, TradeSide, PriceDirection (after
-// OrderType); state Position, BookOrder, Price (between Strategy and InsuranceFund).
 using QzrPython = RootModule<
     "qzr_python", "Bindings and utilities of the exchange's data model for Python.",
     Module<"decimal", Class<Decimal>, Exception<"DecimalError", &decimal_error_type>>,
@@ -44,12 +46,14 @@ using QzrPython = RootModule<
                          Class<ProfileUpdate>, Class<WithdrawIntent>, Class<WithdrawQZRIntent>,
                          Class<InsuranceFundWithdrawIntent>>>,
            Module<"enums",  //
-                  Class<OrderSide>, Class<OrderType>>,
+                  Class<OrderSide>, Class<OrderType>, Class<PositionSide>, Class<TradeSide>,
+                  Class<PriceDirection>>,
            Module<"state",  //
                   Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<tree::StateTree>,
                   Class<tree::CompiledMerkleProof>, Class<Balance>, Class<Trader>, Class<Strategy>,
-                  Class<InsuranceFund>, Class<Stats>, Class<Signer>, Class<Specs>,
-                  Class<InsuranceFundContribution>, Class<FeePool>, Class<EpochMetadata>,
+                  Class<Position>, Class<BookOrder>, Class<Price>, Class<InsuranceFund>, Class<Stats>,
+                  Class<Signer>, Class<Specs>, Class<InsuranceFundContribution>, Class<FeePool>,
+                  Class<EpochMetadata>,
                   Module<"keys",  //
                          Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
                          Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,

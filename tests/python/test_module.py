@@ -47,10 +47,7 @@ PROMISED = {
 }
 
 # The classes still to be built; a class that joins the tree leaves this set.
-PENDING = {
-    "PositionSide", "TradeSide", "PriceDirection",
-    "Position", "BookOrder", "Price",
-}
+PENDING = set()
 
 # The tree as built today: each module's exact __all__.
 TREE = {dotted: [name for name in members if name not in PENDING] for dotted, members in PROMISED.items()}
