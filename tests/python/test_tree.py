@@ -16,14 +16,15 @@ from Cryptodome.Hash import keccak
 import abi_reference as ref
 from qzr_python.common import QzrCommonError
 from balance_support import token_addresses
-from qzr_python.common import TokenSymbol
+from qzr_python.common import ProductSymbol, TokenSymbol
+from qzr_python.common.enums import OrderSide, PositionSide
 from qzr_python.common.state import (
-    Balance, EpochMetadata, FeePool, InsuranceFund, InsuranceFundContribution, Item, ItemKind, MerkleProof, Signer,
-    Specs, SpecsKind, Stats, Strategy, Trader, VelmarindSMT,
+    Balance, BookOrder, EpochMetadata, FeePool, InsuranceFund, InsuranceFundContribution, Item, ItemKind, MerkleProof,
+    Position, Price, Signer, Specs, SpecsKind, Stats, Strategy, Trader, VelmarindSMT,
 )
 from qzr_python.common.state.keys import (
-    EpochMetadataKey, FeePoolKey, InsuranceFundContributionKey, InsuranceFundKey, SignerKey, SpecsKey, StatsKey,
-    StrategyKey, TraderKey,
+    BookOrderKey, EpochMetadataKey, FeePoolKey, InsuranceFundContributionKey, InsuranceFundKey, PositionKey, PriceKey,
+    SignerKey, SpecsKey, StatsKey, StrategyKey, TraderKey,
 )
 from qzr_python.decimal import Decimal
 from qzr_python.h256 import H256
@@ -172,6 +173,13 @@ def address_key(key_class):
     return lambda rng: key_class("0x00" + hex_bytes(rng, 20)[2:])
 
 
+SYMBOLS = ["ETHP", "BTCP", "SOLP"]
+
+
+def book_order(amount_text, price_text="100", side=OrderSide.Bid):
+    return BookOrder(side, amount_text, price_text, "0x00" + "11" * 20, "0x01020304", 1, 2)
+
+
 def specs_name(rng):
     return "".join(rng.choice("ABCDEFGHIJKLMNOPQRSTUVWXYZ") for _ in range(rng.randrange(1, 9))) + "P"
 
@@ -214,6 +222,34 @@ KINDS = [
         void=[strategy("main"), strategy("main", avail=[("-0.0", USDC)], locked=[("0.000", QZR)], frozen=True,
                                         max_leverage=10)],
         not_void=[strategy("main", locked=[("0.000001", QZR)])],
+    ),
+    Kind(
+        "position",
+        "all_positions",
+        Position,
+        lambda rng: PositionKey("0x00" + hex_bytes(rng, 20)[2:], hex_bytes(rng, 4), rng.choice(SYMBOLS)),
+        lambda rng: Position(rng.choice([PositionSide.Long, PositionSide.Short]), amount(rng), amount(rng)),
+        void=[Position.default(), Position(PositionSide.Long, "-0.0", "2000"), Position(PositionSide.Short, "0.000", 0)],
+        not_void=[Position(PositionSide.Empty, "0.000001", 0), Position(PositionSide.Short, "-3", 0)],
+    ),
+    Kind(
+        "book_order",
+        "all_book_orders",
+        BookOrder,
+        lambda rng: BookOrderKey(rng.choice(SYMBOLS), hex_bytes(rng, 25)),
+        lambda rng: BookOrder(rng.choice([OrderSide.Bid, OrderSide.Ask]), amount(rng), amount(rng),
+                              "0x00" + hex_bytes(rng, 20)[2:], hex_bytes(rng, 4), rng.randrange(2**64), rng.randrange(99)),
+        void=[book_order("0"), book_order("-0.00", "0", OrderSide.Ask)],
+        not_void=[book_order("0.000001", "0")],
+    ),
+    Kind(
+        "price",
+        "all_prices",
+        Price,
+        lambda rng: PriceKey(rng.choice(SYMBOLS), hex_bytes(rng, 25)),
+        lambda rng: Price(amount(rng), amount(rng), rng.randrange(2**64), rng.randrange(2**64)),
+        void=[Price(0, 0, 0, 0), Price("-0.0", "0.00", 0, 0)],
+        not_void=[Price(0, 0, 1, 0), Price(0, 0, 0, 1), Price(0, "0.000001", 0, 0), Price("-1", 0, 0, 0)],
     ),
     Kind(
         "insurance_fund",
@@ -746,3 +782,34 @@ def test_genesis_argument_errors():
         VelmarindSMT.from_genesis(cap, InsuranceFund.default(), {})
     assert str(raised.value) == "argument 'fee_pool': 'InsuranceFund' object cannot be converted to 'Balance'"
     assert VelmarindSMT.from_genesis.__text_signature__ == "($cls, insurance_fund_cap, fee_pool, specs)"
+
+
+# ---- the listings of one market -----------------------------------------------------------------
+
+MARKET_KINDS = [(kind, f"{kind.listing}_for_symbol") for kind in KINDS if kind.name in ("position", "book_order", "price")]
+
+
+@pytest.mark.parametrize("kind, listing", MARKET_KINDS, ids=[listing for _, listing in MARKET_KINDS])
+def test_market_listings_keep_the_symbols_records(kind, listing):
+    rng = random.Random(4)
+    tree, model = VelmarindSMT(), Model()
+    for _ in range(30):
+        key, record = kind.make_key(rng), kind.make_record(rng)
+        kind.store(tree, key, record)
+        model.store(key.encode_key().as_bytes(), key, record)
+    # Leaves of the other market kinds under the same symbols are not listed.
+    for other, _ in MARKET_KINDS:
+        if other is not kind:
+            other.store(tree, other.make_key(rng), other.make_record(rng))
+    for symbol in SYMBOLS:
+        expected = {pair for pair in model.of_class(kind.record_class) if str(pair[0].symbol) == symbol}
+        assert expected
+        assert listed(getattr(tree, listing)(symbol)) == expected
+        assert listed(getattr(tree, listing)(ProductSymbol(symbol))) == expected
+    assert getattr(tree, listing)("XRPP") == []
+    with pytest.raises(QzrCommonError):
+        getattr(tree, listing)("eth")
+    with pytest.raises(TypeError) as raised:
+        getattr(tree, listing)(5)
+    assert str(raised.value) == "argument 'symbol': 'int' object cannot be converted to 'PyString'"
+    assert getattr(VelmarindSMT, listing).__text_signature__ == "($self, symbol)"

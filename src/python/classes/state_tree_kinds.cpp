@@ -5,12 +5,15 @@
 //
 // A new record class is one KindRow: its C++ record type (whose ClassDef is the Python class)
 // and the three names. The key class follows from the record's kind.
+#include "python/classes/book_order_class.hpp"
 #include "python/classes/epoch_metadata_class.hpp"
 #include "python/classes/exceptions.hpp"
 #include "python/classes/fund_classes.hpp"
 #include "python/classes/h256_class.hpp"
 #include "python/classes/insurance_fund_contribution_class.hpp"
 #include "python/classes/keys_classes.hpp"
+#include "python/classes/position_class.hpp"
+#include "python/classes/price_class.hpp"
 #include "python/classes/product_symbol_class.hpp"
 #include "python/classes/signer_specs_classes.hpp"
 #include "python/classes/state_tree_class.hpp"
@@ -38,10 +41,13 @@ std::vector<tree::KeyedRecord<R>> records_for_symbol(const StateTree& tree, Prod
 template <tree::MarketRecord R, FixedString Listing>
 using MarketRow = Method<Listing, &records_for_symbol<R>, "symbol">;
 
-// The table: one row per record class that exists.
+// The table: one row per record class, then the listings of one market.
 using KindMembers =
     Members<KindRow<Trader, "trader", "store_trader", "all_traders">,
             KindRow<Strategy, "strategy", "store_strategy", "all_strategies">,
+            KindRow<Position, "position", "store_position", "all_positions">,
+            KindRow<BookOrder, "book_order", "store_book_order", "all_book_orders">,
+            KindRow<Price, "price", "store_price", "all_prices">,
             KindRow<InsuranceFund, "insurance_fund", "store_insurance_fund", "all_insurance_funds">,
             KindRow<Stats, "stats", "store_stats", "all_stats">,
             KindRow<Signer, "signer", "store_signer", "all_signers">,
@@ -49,7 +55,9 @@ using KindMembers =
             KindRow<InsuranceFundContribution, "insurance_fund_contribution",
                     "store_insurance_fund_contribution", "all_insurance_fund_contributions">,
             KindRow<FeePool, "fee_pool", "store_fee_pool", "all_fee_pools">,
-            KindRow<EpochMetadata, "epoch_metadata", "store_epoch_metadata", "all_epoch_metadatas">>;
+            KindRow<EpochMetadata, "epoch_metadata", "store_epoch_metadata", "all_epoch_metadatas">,
+            MarketRow<Price, "all_prices_for_symbol">, MarketRow<Position, "all_positions_for_symbol">,
+            MarketRow<BookOrder, "all_book_orders_for_symbol">>;
 
 }  // namespace
 
