@@ -14,9 +14,8 @@ import pytest
 from Cryptodome.Hash import keccak
 
 import abi_reference as ref
-from qzr_python.common import QzrCommonError
 from balance_support import token_addresses
-from qzr_python.common import ProductSymbol, TokenSymbol
+from qzr_python.common import ProductSymbol, QzrCommonError, TokenSymbol
 from qzr_python.common.enums import OrderSide, PositionSide
 from qzr_python.common.state import (
     Balance, BookOrder, EpochMetadata, FeePool, InsuranceFund, InsuranceFundContribution, Item, ItemKind, MerkleProof,
