@@ -48,6 +48,8 @@ def check_reusable(build_dir):
     build_type = cache_entry(build_dir, "CMAKE_BUILD_TYPE")
     if build_type != "Release":
         raise RuntimeError(f"QZR_WHEEL_FROM_BUILD: {build_dir} is a {build_type} build, not Release")
+    if cache_entry(build_dir, "QZR_SANITIZE") not in ("OFF", None):
+        raise RuntimeError(f"QZR_WHEEL_FROM_BUILD: {build_dir} is built with the sanitizers")
     python = cache_entry(build_dir, "_Python3_EXECUTABLE") or ""
     if os.path.realpath(python) != os.path.realpath(sys.executable):
         raise RuntimeError(f"QZR_WHEEL_FROM_BUILD: {build_dir} is built for {python}, not {sys.executable}")
