@@ -1,6 +1,7 @@
 // Decimal: construction, the 16-byte form, hashing, comparison, rounding and integer conversions.
 #include "values/decimal.hpp"
 
+#include <bit>
 #include <string>
 
 #include "core/fault.hpp"
@@ -97,12 +98,12 @@ Decimal Decimal::from_bytes(const Bytes& bytes) noexcept {
 }
 
 std::int64_t Decimal::hash() const noexcept {
-  const Bytes bytes = normalized().to_bytes();
-  std::uint8_t folded[8] = {};
-  for (std::size_t i = 0; i < bytes.size(); ++i) folded[i % 8] ^= bytes[i];
-  std::uint64_t value = 0;
-  for (const std::uint8_t byte : folded) value = (value << 8) | byte;
-  const auto hash = static_cast<std::int64_t>(value);
+  // Byte i of the 16-byte form XORed into byte i mod 8 is, word for word, the little-endian
+  // (flags, low) word XOR the (middle, high) word; reading it big-endian is a byte swap.
+  const Decimal value = normalized();
+  const std::uint64_t first = value.m_flags | (value.m_low << 32);
+  const std::uint64_t second = (value.m_low >> 32) | (std::uint64_t{value.m_high} << 32);
+  const auto hash = static_cast<std::int64_t>(std::byteswap(first ^ second));
   return hash == -1 ? -2 : hash;
 }
 
