@@ -28,6 +28,14 @@ PyResult<Decimal> extract_decimal(PyObject* object) {
   // A Decimal decides here: a copy refused because the object is being changed raises that
   // borrow error instead of falling through to the other conversions.
   if (is_instance<Decimal>(object)) return extract_clone<Decimal>(object);
+  if (PyLong_CheckExact(object)) {
+    // The common small int reads in one call; a wider one (the flag set, no error) takes the
+    // general integer path below.
+    int overflow = 0;
+    const long long value = PyLong_AsLongLongAndOverflow(object, &overflow);
+    if (value == -1 && PyErr_Occurred()) return fail(PyErr::fetch());
+    if (overflow == 0) return Decimal::from_i64(value);
+  }
   if (PyUnicode_Check(object)) {
     auto text = extract_string(object);
     if (!text) return fail(std::move(text.error()));
