@@ -170,7 +170,9 @@ DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op, const Decimal&
     }
     return DecimalResult<Decimal>(decimal_error(Kind::MathOperation));
   }();
-  if (!result) return decimal_error(Kind::MathOperation);
+  // One named result, changed in place and returned: the operation's result is built where the
+  // caller reads it, not copied (a 16-byte copy of fields just stored stalls store forwarding).
+  if (!result) result = decimal_error(Kind::MathOperation);
   return result;
 }
 
