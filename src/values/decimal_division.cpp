@@ -133,13 +133,17 @@ DecimalResult<Decimal> Decimal::checked_div(const Decimal& other) const noexcept
     if (bound < extra) extra = bound;
     while (quotient > fits_after_digits[extra]) --extra;
   }
+  // The short group first, so that a quotient that ends early (10 / 4) stops after it: the digits
+  // not taken are then zeros, which the stripping below would remove anyway.
   UInt128 mantissa = quotient;
-  for (std::uint32_t left = extra; left > 0;) {
-    const std::uint32_t count = left < 19 ? left : 19;
+  std::uint32_t taken = 0;
+  while (taken < extra && (taken == 0 || remainder != 0)) {
+    const std::uint32_t left = extra - taken;
+    const std::uint32_t count = left % 19 == 0 ? 19 : left % 19;
     mantissa = mantissa * pow10_u64[count] + next_digits(remainder, divisor, count);
-    left -= count;
+    taken += count;
   }
-  const std::uint32_t result_scale = preferred + extra;
+  const std::uint32_t result_scale = preferred + taken;
   const Tail tail = decimal_detail::tail_of_remainder(remainder, divisor);
   // The digits may exceed the model by less than one more digit; rounding may carry past it.
   if (mantissa > max_mantissa)
