@@ -21,15 +21,25 @@ constexpr auto hex_pairs = [] {
   return pairs;
 }();
 
+// hex_digit_value of every byte.
+constexpr auto digit_values = [] {
+  std::array<std::int8_t, 256> values{};
+  for (std::size_t byte = 0; byte < 256; ++byte)
+    values[byte] = static_cast<std::int8_t>(hex_digit_value(static_cast<char>(byte)));
+  return values;
+}();
+
 // Reads `digits`, exactly two hexadecimal digits per byte of `out` and nothing else. False when a
 // character is not a digit; `out` may then be partly written.
 bool decode_bare_digits(std::string_view digits, std::span<std::uint8_t> out) {
+  int any_bad = 0;
   for (std::size_t i = 0; i < out.size(); ++i) {
-    const int high = hex_digit_value(digits[2 * i]), low = hex_digit_value(digits[2 * i + 1]);
-    if ((high | low) < 0) return false;
+    const int high = digit_values[static_cast<unsigned char>(digits[2 * i])];
+    const int low = digit_values[static_cast<unsigned char>(digits[2 * i + 1])];
+    any_bad |= high | low;
     out[i] = static_cast<std::uint8_t>(high << 4 | low);
   }
-  return true;
+  return any_bad >= 0;
 }
 
 constexpr bool is_skipped_whitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }

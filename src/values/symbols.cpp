@@ -122,7 +122,8 @@ Result<ProductSymbol> product_symbol_from_text(std::string_view text) {
 Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
   constexpr int code_count = 9;  // bits 0 to 44
   const std::uint64_t number = packed_number(symbol);
-  std::string text;
+  std::array<char, code_count> letters;
+  std::size_t length = 0;
   for (int i = 0; i < code_count; ++i) {
     const auto code = static_cast<std::size_t>((number >> (5 * i)) & 0x1F);
     if (code == 0) continue;
@@ -130,9 +131,9 @@ Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
       return fail(CommonError::other("Illegal characters packed in " + debug_byte_list(symbol.packed) +
                                      " charset=" + std::string(symbol_charset)));
     }
-    text += symbol_charset[code];
+    letters[length++] = symbol_charset[code];
   }
-  return text;
+  return std::string(letters.data(), length);
 }
 
 std::string product_symbol_display(const ProductSymbol& symbol) {
