@@ -1,6 +1,7 @@
 // Decimal: construction, the 16-byte form, hashing, comparison, rounding and integer conversions.
 #include "values/decimal.hpp"
 
+#include <bit>
 #include <string>
 
 #include "core/fault.hpp"
@@ -97,12 +98,12 @@ Decimal Decimal::from_bytes(const Bytes& bytes) noexcept {
 }
 
 std::int64_t Decimal::hash() const noexcept {
-  const Bytes bytes = normalized().to_bytes();
-  std::uint8_t folded[8] = {};
-  for (std::size_t i = 0; i < bytes.size(); ++i) folded[i % 8] ^= bytes[i];
-  std::uint64_t value = 0;
-  for (const std::uint8_t byte : folded) value = (value << 8) | byte;
-  const auto hash = static_cast<std::int64_t>(value);
+  // Byte i of the 16-byte form XORed into byte i mod 8 is, word for word, the little-endian
+  // (flags, low) word XOR the (middle, high) word; reading it big-endian is a byte swap.
+  const Decimal value = normalized();
+  const std::uint64_t first = value.m_flags | (value.m_low << 32);
+  const std::uint64_t second = (value.m_low >> 32) | (std::uint64_t{value.m_high} << 32);
+  const auto hash = static_cast<std::int64_t>(std::byteswap(first ^ second));
   return hash == -1 ? -2 : hash;
 }
 
@@ -213,25 +214,43 @@ std::optional<Fitted> fit_to_model(U192 value, std::uint32_t scale, Tail tail,
 }
 
 void strip_trailing_zeros(UInt128& mantissa, std::uint32_t& scale, std::uint32_t min_scale) noexcept {
-  if (mantissa == 0) return;
-  while (scale >= min_scale + 8 && mantissa % pow10_u64[8] == 0) {
-    mantissa /= pow10_u64[8];
-    scale -= 8;
-  }
-  // The remaining loop runs at most 8 times, on a value that usually fits 64 bits.
-  if ((mantissa >> 64) == 0) {
-    auto small = static_cast<std::uint64_t>(mantissa);
-    while (scale > min_scale && small % 10 == 0) {
-      small /= 10;
-      --scale;
+  if (mantissa == 0 || scale <= min_scale) return;
+  std::uint32_t limit = scale - min_scale;
+  // A value wider than 64 bits is split at its low 19 digits, two 64-bit divisions by a constant
+  // and one hardware division instead of 128-bit library divisions.
+  while ((mantissa >> 64) != 0) {
+    const auto high = static_cast<std::uint64_t>(mantissa >> 64);
+    const auto low = static_cast<std::uint64_t>(mantissa);
+    std::uint64_t low_digits;
+    const std::uint64_t quotient_low = divide_2by1(high % pow10_u64[19], low, pow10_u64[19], low_digits);
+    if (low_digits == 0 && limit >= 19) {
+      mantissa = (UInt128{high / pow10_u64[19]} << 64) | quotient_low;
+      scale -= 19;
+      limit -= 19;
+      continue;
     }
-    mantissa = small;
+    // Fewer than 19 zeros go: those at the end of the low digits, at most `limit`.
+    std::uint32_t zeros = 0;
+    for (std::uint64_t digits = low_digits; zeros < limit && digits % 10 == 0; digits /= 10) ++zeros;
+    if (zeros == 0) return;
+    const std::uint64_t unit = pow10_u64[zeros];
+    std::uint64_t rest;
+    mantissa = (UInt128{high / unit} << 64) | divide_2by1(high % unit, low, unit, rest);
+    scale -= zeros;
     return;
   }
-  while (scale > min_scale && mantissa % 10 == 0) {
-    mantissa /= 10;
-    --scale;
+  auto small = static_cast<std::uint64_t>(mantissa);
+  while (limit >= 8 && small % pow10_u64[8] == 0) {
+    small /= pow10_u64[8];
+    scale -= 8;
+    limit -= 8;
   }
+  while (limit > 0 && small % 10 == 0) {
+    small /= 10;
+    --scale;
+    --limit;
+  }
+  mantissa = small;
 }
 
 }  // namespace decimal_detail

@@ -1,12 +1,46 @@
 // Hexadecimal text: encoding and the strip and fixed readings.
 #include "values/hex.hpp"
 
+#include <array>
+#include <cstring>
+
 #include "core/utf8.hpp"
 
 namespace qzr {
 namespace {
 
 constexpr char hex_digits[] = "0123456789abcdef";
+
+// The two lowercase digits of every byte value, high digit first.
+constexpr auto hex_pairs = [] {
+  std::array<char, 512> pairs{};
+  for (std::size_t byte = 0; byte < 256; ++byte) {
+    pairs[2 * byte] = hex_digits[byte >> 4];
+    pairs[2 * byte + 1] = hex_digits[byte & 0xF];
+  }
+  return pairs;
+}();
+
+// hex_digit_value of every byte.
+constexpr auto digit_values = [] {
+  std::array<std::int8_t, 256> values{};
+  for (std::size_t byte = 0; byte < 256; ++byte)
+    values[byte] = static_cast<std::int8_t>(hex_digit_value(static_cast<char>(byte)));
+  return values;
+}();
+
+// Reads `digits`, exactly two hexadecimal digits per byte of `out` and nothing else. False when a
+// character is not a digit; `out` may then be partly written.
+bool decode_bare_digits(std::string_view digits, std::span<std::uint8_t> out) {
+  int any_bad = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const int high = digit_values[static_cast<unsigned char>(digits[2 * i])];
+    const int low = digit_values[static_cast<unsigned char>(digits[2 * i + 1])];
+    any_bad |= high | low;
+    out[i] = static_cast<std::uint8_t>(high << 4 | low);
+  }
+  return any_bad >= 0;
+}
 
 constexpr bool is_skipped_whitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -66,9 +100,15 @@ std::string to_hex_text(std::span<const std::uint8_t> bytes) {
 }
 
 void append_hex_digits(std::string& out, std::span<const std::uint8_t> bytes) {
+  const std::size_t start = out.size();
+  out.resize(start + 2 * bytes.size());
+  write_hex_digits(bytes, out.data() + start);
+}
+
+void write_hex_digits(std::span<const std::uint8_t> bytes, char* out) noexcept {
   for (const std::uint8_t byte : bytes) {
-    out += hex_digits[byte >> 4];
-    out += hex_digits[byte & 0xF];
+    std::memcpy(out, &hex_pairs[2 * byte], 2);
+    out += 2;
   }
 }
 
@@ -82,6 +122,9 @@ Result<std::vector<std::uint8_t>> hex_strip_decode(std::string_view text) {
 }
 
 Result<void> hex_strip_decode_exact(std::string_view text, std::span<std::uint8_t> out) {
+  // The usual text, an optional "0x" and exactly the digits wanted, reads the same directly.
+  const std::string_view digits = text.starts_with("0x") ? text.substr(2) : text;
+  if (digits.size() == 2 * out.size() && decode_bare_digits(digits, out)) return {};
   const Result<std::size_t> count = strip_decode_into(text, out);
   if (!count) return fail(count.error());
   if (*count != out.size())

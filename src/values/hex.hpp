@@ -17,6 +17,8 @@ namespace qzr {
 std::string to_hex_text(std::span<const std::uint8_t> bytes);
 // The digits alone, appended to `out`.
 void append_hex_digits(std::string& out, std::span<const std::uint8_t> bytes);
+// The digits alone, written to out[0] to out[2 x bytes.size() - 1].
+void write_hex_digits(std::span<const std::uint8_t> bytes, char* out) noexcept;
 
 // The value of one hexadecimal digit ('0'-'9', 'a'-'f', 'A'-'F'), or -1 for any other character.
 constexpr int hex_digit_value(char c) {

@@ -2,6 +2,7 @@
 #include "values/siphash.hpp"
 
 #include <bit>
+#include <cstring>
 
 namespace qzr {
 namespace {
@@ -34,28 +35,48 @@ struct SipState {
 };
 
 std::uint64_t load_le64(const std::uint8_t* bytes) noexcept {
-  std::uint64_t word = 0;
-  for (int i = 7; i >= 0; --i) word = (word << 8) | bytes[i];
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  if constexpr (std::endian::native == std::endian::big) word = std::byteswap(word);
   return word;
+}
+
+std::uint32_t load_le32(const std::uint8_t* bytes) noexcept {
+  std::uint32_t word;
+  std::memcpy(&word, bytes, 4);
+  if constexpr (std::endian::native == std::endian::big) word = std::byteswap(word);
+  return word;
+}
+
+// The `count` (0 to 7) bytes at `bytes`, least significant first, in two loads that may overlap
+// (an overlapping byte lands on the same bits twice, so OR keeps it).
+std::uint64_t load_le_partial(const std::uint8_t* bytes, std::size_t count) noexcept {
+  if (count >= 4) return load_le32(bytes) | std::uint64_t{load_le32(bytes + count - 4)} << (8 * (count - 4));
+  if (count == 0) return 0;
+  return bytes[0] | std::uint64_t{bytes[count / 2]} << (8 * (count / 2)) |
+         std::uint64_t{bytes[count - 1]} << (8 * (count - 1));
 }
 
 }  // namespace
 
 void SipHasher13::write(std::span<const std::uint8_t> bytes) noexcept {
   m_total_size += bytes.size();
+  const std::uint8_t* next = bytes.data();
+  std::size_t left = bytes.size();
   SipState state{m_v0, m_v1, m_v2, m_v3};
-  std::size_t i = 0;
   if (m_tail_size != 0) {
-    while (m_tail_size < 8 && i < bytes.size()) {
-      m_tail |= std::uint64_t{bytes[i++]} << (8 * m_tail_size++);
-    }
+    const std::size_t fill = left < 8 - m_tail_size ? left : 8 - m_tail_size;
+    m_tail |= load_le_partial(next, fill) << (8 * m_tail_size);
+    m_tail_size += fill;
     if (m_tail_size < 8) return;  // state unchanged
+    next += fill;
+    left -= fill;
     state.compress(m_tail);
-    m_tail = 0;
     m_tail_size = 0;
   }
-  for (; i + 8 <= bytes.size(); i += 8) state.compress(load_le64(bytes.data() + i));
-  for (; i < bytes.size(); ++i) m_tail |= std::uint64_t{bytes[i]} << (8 * m_tail_size++);
+  for (; left >= 8; next += 8, left -= 8) state.compress(load_le64(next));
+  m_tail = load_le_partial(next, left);
+  m_tail_size = left;
   m_v0 = state.v0;
   m_v1 = state.v1;
   m_v2 = state.v2;
@@ -63,12 +84,19 @@ void SipHasher13::write(std::span<const std::uint8_t> bytes) noexcept {
 }
 
 void SipHasher13::write_u64(std::uint64_t value) noexcept {
-  std::uint8_t bytes[8];
-  for (auto& byte : bytes) {
-    byte = static_cast<std::uint8_t>(value);
-    value >>= 8;
+  // A whole word completes the pending word and leaves its high bytes pending in turn.
+  m_total_size += 8;
+  SipState state{m_v0, m_v1, m_v2, m_v3};
+  if (m_tail_size == 0) {
+    state.compress(value);
+  } else {
+    state.compress(m_tail | value << (8 * m_tail_size));
+    m_tail = value >> (64 - 8 * m_tail_size);
   }
-  write(bytes);
+  m_v0 = state.v0;
+  m_v1 = state.v1;
+  m_v2 = state.v2;
+  m_v3 = state.v3;
 }
 
 void SipHasher13::write_length_prefixed(std::span<const std::uint8_t> bytes) noexcept {

@@ -1,6 +1,9 @@
 // Product and underlying symbols: parsing, packing and text forms.
 #include "values/symbols.hpp"
 
+#include <array>
+#include <cstdint>
+
 #include "core/debug_quote.hpp"
 #include "core/fault.hpp"
 #include "core/utf8.hpp"
@@ -16,11 +19,17 @@ constexpr bool is_ascii_whitespace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
+// The index of every byte in symbol_charset, or -1.
+constexpr auto charset_codes = [] {
+  std::array<std::int8_t, 256> codes{};
+  codes.fill(-1);
+  for (std::size_t i = 0; i < symbol_charset.size(); ++i)
+    codes[static_cast<unsigned char>(symbol_charset[i])] = static_cast<std::int8_t>(i);
+  return codes;
+}();
+
 // The index of `c` in symbol_charset, or -1.
-constexpr int charset_code(char c) {
-  const std::size_t index = symbol_charset.find(c);
-  return index == std::string_view::npos ? -1 : static_cast<int>(index);
-}
+constexpr int charset_code(char c) { return charset_codes[static_cast<unsigned char>(c)]; }
 
 // Ok("text") for valid UTF-8, else Err(Utf8Error { valid_up_to: N, error_len: ... }).
 std::string utf8_decoding_debug_text(std::string_view bytes) {
@@ -90,12 +99,14 @@ Result<ParsedProductSymbol> parse_product_symbol(std::string_view text) {
 }
 
 ProductSymbol pack_product_symbol(const ParsedProductSymbol& symbol) noexcept {
-  std::string text(symbol.underlying.text());
-  text += product_kind_letter(symbol.kind);
+  // The underlying symbol's letters, then the kind letter, five bits each from the lowest.
+  const std::string_view underlying = symbol.underlying.text();
   std::uint64_t number = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    number |= static_cast<std::uint64_t>(charset_code(text[i])) << (5 * i);
+  for (std::size_t i = 0; i < underlying.size(); ++i) {
+    number |= static_cast<std::uint64_t>(charset_code(underlying[i])) << (5 * i);
   }
+  number |= static_cast<std::uint64_t>(charset_code(product_kind_letter(symbol.kind)))
+            << (5 * underlying.size());
   ProductSymbol packed;
   for (std::size_t i = 0; i < ProductSymbol::size; ++i)
     packed.packed[i] = static_cast<std::uint8_t>(number >> (8 * i));
@@ -111,7 +122,8 @@ Result<ProductSymbol> product_symbol_from_text(std::string_view text) {
 Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
   constexpr int code_count = 9;  // bits 0 to 44
   const std::uint64_t number = packed_number(symbol);
-  std::string text;
+  std::array<char, code_count> letters;
+  std::size_t length = 0;
   for (int i = 0; i < code_count; ++i) {
     const auto code = static_cast<std::size_t>((number >> (5 * i)) & 0x1F);
     if (code == 0) continue;
@@ -119,9 +131,9 @@ Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
       return fail(CommonError::other("Illegal characters packed in " + debug_byte_list(symbol.packed) +
                                      " charset=" + std::string(symbol_charset)));
     }
-    text += symbol_charset[code];
+    letters[length++] = symbol_charset[code];
   }
-  return text;
+  return std::string(letters.data(), length);
 }
 
 std::string product_symbol_display(const ProductSymbol& symbol) {

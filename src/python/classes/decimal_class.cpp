@@ -28,6 +28,14 @@ PyResult<Decimal> extract_decimal(PyObject* object) {
   // A Decimal decides here: a copy refused because the object is being changed raises that
   // borrow error instead of falling through to the other conversions.
   if (is_instance<Decimal>(object)) return extract_clone<Decimal>(object);
+  if (PyLong_CheckExact(object)) {
+    // The common small int reads in one call; a wider one (the flag set, no error) takes the
+    // general integer path below.
+    int overflow = 0;
+    const long long value = PyLong_AsLongLongAndOverflow(object, &overflow);
+    if (value == -1 && PyErr_Occurred()) return fail(PyErr::fetch());
+    if (overflow == 0) return Decimal::from_i64(value);
+  }
   if (PyUnicode_Check(object)) {
     auto text = extract_string(object);
     if (!text) return fail(std::move(text.error()));
@@ -86,7 +94,6 @@ Bytes get_state(Decimal& self) {
   return Bytes{{bytes.begin(), bytes.end()}};
 }
 
-std::string text(const Decimal& self) { return self.to_string(); }
 std::string repr(const Decimal& self) { return "Decimal { inner: " + self.to_string() + " }"; }
 
 PyResult<bool> compare(const Decimal& self, Object other, int op) {
@@ -130,16 +137,16 @@ PyResult<Decimal> power(const Decimal& self, Object other, Object modulo) {
 
 void ClassDef<Decimal>::add_members(TypeBuilder& builder) {
   using Op = DecimalOperator;
-  Members<Method<"recorded_amount", &recorded_amount>,                  //
-          Method<"to_usdc_grains", &to_usdc>,                           //
-          Method<"to_qzr_grains", &to_qzr>,                             //
-          ClassMethod<"from_usdc_grains", &from_usdc, "u">,             //
-          ClassMethod<"from_qzr_grains", &from_qzr, "u">,               //
-          Method<"quantize", &quantize, "precision">,                   //
-          Method<"__setstate__", &set_state, "state">,                  //
-          Method<"__getstate__", &get_state>,                           //
-          Constructor<&construct, "maybe_value=None">,                  //
-          Repr<&repr>, Str<&text>, RichCompare<&compare>, Hash<&hash>,  //
+  Members<Method<"recorded_amount", &recorded_amount>,                               //
+          Method<"to_usdc_grains", &to_usdc>,                                        //
+          Method<"to_qzr_grains", &to_qzr>,                                          //
+          ClassMethod<"from_usdc_grains", &from_usdc, "u">,                          //
+          ClassMethod<"from_qzr_grains", &from_qzr, "u">,                            //
+          Method<"quantize", &quantize, "precision">,                                //
+          Method<"__setstate__", &set_state, "state">,                               //
+          Method<"__getstate__", &get_state>,                                        //
+          Constructor<&construct, "maybe_value=None">,                               //
+          Repr<&repr>, Str<&decimal_to_py_str>, RichCompare<&compare>, Hash<&hash>,  //
           Neg<&negate>, Abs<&absolute>, Int<&to_int>, Float<&to_float>,
           Add<&operate<Op::Add, false>, &operate<Op::Add, true>>,
           Sub<&operate<Op::Subtract, false>, &operate<Op::Subtract, true>>,

@@ -1,6 +1,7 @@
 #include "python/classes/h256_class.hpp"
 
 #include "python/classes/exceptions.hpp"
+#include "values/hex.hpp"
 
 namespace qzr::py {
 namespace {
@@ -35,7 +36,16 @@ PyResult<void> set_state(H256& self, BytesView state) {
 }
 
 Bytes get_state(H256& self) { return as_bytes(self); }
-std::string text(const H256& self) { return to_hex(self); }
+// "0x" and the 64 digits of to_hex, written straight into a new str.
+Ref text(const H256& self) {
+  constexpr Py_ssize_t length = 2 + 2 * 32;
+  Ref result = Ref::steal(expect_api(PyUnicode_New(length, 127)));
+  char* out = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(result.get()));
+  out[0] = '0';
+  out[1] = 'x';
+  write_hex_digits(self.bytes(), out + 2);
+  return result;
+}
 bool equals(const H256& self, const H256& other) { return self == other; }
 
 }  // namespace

@@ -22,10 +22,14 @@ struct HexText {
 
 template <class T>
 PyResult<T> read_hex_text(PyObject* object) {
-  auto text = extract_string(object);
-  if (!text) return fail(std::move(text.error()));
+  if (!PyUnicode_Check(object)) return fail(std::move(extract_string(object).error()));
+  // The str's own UTF-8 form is read in place (the argument is held for the whole call).
+  Py_ssize_t size = 0;
+  const char* data = PyUnicode_AsUTF8AndSize(object, &size);
+  if (data == nullptr) return fail(PyErr::fetch());
   T value;
-  if (auto read = hex_strip_decode_exact(*text, value.bytes); !read) {
+  if (auto read = hex_strip_decode_exact(std::string_view(data, static_cast<std::size_t>(size)), value.bytes);
+      !read) {
     return fail(IntoPyErr<CommonError>::convert(read.error()));
   }
   return value;

@@ -6,7 +6,6 @@
 #include "python/classes/h256_class.hpp"
 #include "python/classes/item_class.hpp"
 #include "tree/state_listing.hpp"
-#include "values/debug_shapes.hpp"
 
 namespace qzr::py {
 namespace {
@@ -33,10 +32,6 @@ Result<H256> store_item_by_key(StateTree& tree, H256 key, std::optional<Item> ma
 // `_memo` must be a dict; it is neither read nor written. The copy shares nothing with the tree.
 StateTree deep_copy(const StateTree& tree, Dict) { return tree.deep_clone(); }
 
-std::string repr(const StateTree& tree) {
-  return debug_struct("VelmarindSMT", {{"inner", tree.debug_text()}});
-}
-
 Bytes proof_bytes(const CompiledMerkleProof& proof) { return Bytes{proof.bytes}; }
 
 std::string proof_repr(const CompiledMerkleProof& proof) { return tree::merkle_proof_repr(proof); }
@@ -50,7 +45,7 @@ void ClassDef<StateTree>::add_members(TypeBuilder& builder) {
           Method<"store_item_by_key", &store_item_by_key, "key", "maybe_inner">,  //
           Method<"all_leaves", &tree::collect_leaves>,                            //
           Method<"__deepcopy__", &deep_copy, "_memo">,                            //
-          Repr<&repr>>::add_to<StateTree>(builder);
+          Repr<&tree::velmarind_smt_repr<Item>>>::add_to<StateTree>(builder);
   add_state_tree_genesis_member(builder);
   add_state_tree_kind_members(builder);
 }

@@ -120,6 +120,22 @@ TEST(SipHash13, FieldFeedingRules) {
   }
 }
 
+// write_u64 and write_u8 join a pending partial word at every offset as their bytes would.
+TEST(SipHash13, WordsAndBytesAfterEveryPendingLength) {
+  const std::vector<std::uint8_t> prefix = oracle_message(23);
+  for (std::size_t pending = 0; pending <= prefix.size(); ++pending) {
+    SCOPED_TRACE(std::to_string(pending) + " bytes before");
+    SipHasher13 hasher;
+    hasher.write(std::span(prefix).first(pending));
+    hasher.write_u64(0x8877665544332211);
+    hasher.write_u8(0x99);
+    std::vector<std::uint8_t> message(prefix.begin(), prefix.begin() + static_cast<std::ptrdiff_t>(pending));
+    for (const std::uint8_t byte : {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99})
+      message.push_back(byte);
+    EXPECT_EQ(hasher.finish(), siphash13(message));
+  }
+}
+
 TEST(SipHash13, FinishDoesNotEndTheStream) {
   const std::vector<std::uint8_t> message = oracle_message(20);
   SipHasher13 hasher;
