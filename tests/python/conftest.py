@@ -11,6 +11,12 @@ import sys
 import textwrap
 
 import pytest
+from hypothesis import settings
+
+# Every test's time depends on the machine's load (and the sanitizer build is several times
+# slower): speed belongs to the benchmarks, so no example has a deadline.
+settings.register_profile("untimed", deadline=None)
+settings.load_profile("untimed")
 
 
 @pytest.fixture
