@@ -193,15 +193,15 @@ def main():
     show_state_items()
     print("a position:")
     show_position()
-    # The application context is built once, on first read: both sections read the demo's own
-    # deployment (the balances its token addresses, the signed order its chain and contract).
+    # The application context is built once, on first read: the sections below read the demo's own
+    # deployment (token addresses, and the signed order's chain and contract).
     with tempfile.TemporaryDirectory() as share:
         use_demo_deployment(share)
         print("balances and a strategy:")
         show_balances()
-        print("signed requests:")
         print("state tree:")
         show_state_tree()
+        print("signed requests:")
         if not show_signed_order():
             sys.exit(1)
 
