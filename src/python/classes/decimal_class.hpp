@@ -4,6 +4,7 @@
 
 #include "python/frame/frame.hpp"
 #include "values/decimal.hpp"
+#include "values/recorded_amount.hpp"
 
 namespace qzr::py {
 
@@ -27,6 +28,15 @@ struct IntoPyErr<DecimalError> {
 // (parsed), an integer (exact, |value| < 2^96), a float (the double's shortest decimal);
 // anything else is DecimalError "invalid value for decimal".
 PyResult<Decimal> extract_decimal(PyObject* object);
+
+// An amount as the records and requests store it: anything extract_decimal accepts (its
+// DecimalError returned unchanged), recorded (clamped to +-RECORDED_MAX, rounded toward zero to
+// 6 places).
+inline PyResult<UnscaledI128> extract_recorded_amount(PyObject* object) {
+  auto value = extract_decimal(object);
+  if (!value) return fail(std::move(value.error()));
+  return UnscaledI128{round_recorded_decimal(*value)};
+}
 
 // The decimal's text as a Python str.
 Ref decimal_to_py_str(const Decimal& value);

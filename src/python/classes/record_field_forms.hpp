@@ -16,11 +16,7 @@ namespace qzr::py {
 template <>
 struct FieldForm<UnscaledI128> {
   using Converted = UnscaledI128;
-  static PyResult<UnscaledI128> convert(PyObject* object) {
-    auto value = extract_decimal(object);
-    if (!value) return fail(std::move(value.error()));
-    return UnscaledI128{round_recorded_decimal(*value)};
-  }
+  static PyResult<UnscaledI128> convert(PyObject* object) { return extract_recorded_amount(object); }
   static Ref to_python(const UnscaledI128& amount) { return ToPython<Decimal>::convert(amount.value); }
 };
 

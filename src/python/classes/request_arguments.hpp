@@ -47,9 +47,9 @@ template <>
 struct FromPython<RecordedAmountArgument> {
   using Stored = RecordedAmountArgument;
   static PyResult<Stored> extract(PyObject* object) {
-    auto value = extract_decimal(object);
-    if (!value) return fail(std::move(value.error()));
-    return Stored{UnscaledI128{round_recorded_decimal(*value)}};
+    auto amount = extract_recorded_amount(object);
+    if (!amount) return fail(std::move(amount.error()));
+    return Stored{*amount};
   }
   static Stored get(Stored& stored) { return stored; }
 };
