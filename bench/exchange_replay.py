@@ -13,7 +13,8 @@ PositionKey (signer, strategy id hash, symbol) with their records; store_book_or
 store_position in one VelmarindSMT. After each block of 100 orders: root() and a merkle_proof of
 the block's keys.
 
-How each share is measured (CPU time of the process, time.process_time, median of `--repeats`):
+How each share is measured (CPU time of the process, time.process_time, median of `--repeats`,
+the three phases' repeats interleaved):
   total     the replay as above.
   recovery  recover_signer() over the same stream alone (EIP-712 digest, its Keccak, secp256k1).
   Keccak    store_book_order / store_position / root() / merkle_proof over the same keys and
@@ -184,13 +185,16 @@ def tree_alone(blocks):
     return tree.root().as_bytes()
 
 
-def median_cpu_seconds(call, repeats):
-    runs = []
+def median_cpu_seconds(calls, repeats):
+    """Median CPU seconds of each call; the calls' repeats interleaved, so that a change in the
+    machine's load during the run reaches every phase alike."""
+    runs = [[] for _ in calls]
     for _ in range(repeats):
-        start = time.process_time()
-        call()
-        runs.append(time.process_time() - start)
-    return statistics.median(runs)
+        for call, times in zip(calls, runs):
+            start = time.process_time()
+            call()
+            times.append(time.process_time() - start)
+    return [statistics.median(times) for times in runs]
 
 
 def main():
@@ -213,16 +217,15 @@ def main():
             sys.exit("the replay and the tree phase alone end at different roots: nothing to compare")
         setup = time.perf_counter() - started
 
-        total = median_cpu_seconds(lambda: replay(stream), args.repeats)
-        recovery = median_cpu_seconds(lambda: recovery_alone(stream), args.repeats)
-        tree = median_cpu_seconds(lambda: tree_alone(blocks), args.repeats)
+        total, recovery, tree = median_cpu_seconds(
+            [lambda: replay(stream), lambda: recovery_alone(stream), lambda: tree_alone(blocks)], args.repeats)
 
     rest = total - recovery - tree
     print(f"Python {platform.python_version()}, {cpu_model()}, {os.cpu_count()} CPUs")
     print(f"{args.orders} signed orders from {args.traders} traders, blocks of {BLOCK} "
           f"(2 tree writes per order, root() and merkle_proof per block); "
           f"signing and checks took {setup:.1f} s, untimed")
-    print(f"CPU time, median of {args.repeats} repeats of each phase\n")
+    print(f"CPU time, median of {args.repeats} repeats of each phase, the phases interleaved\n")
     print(f"replay total      {total * 1e3:9.1f} ms   {args.orders / total:9.0f} requests/s"
           f"   {total / args.orders * 1e6:7.1f} us/request")
     rows = [
