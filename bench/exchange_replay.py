@@ -30,7 +30,6 @@ Run: PYTHONPATH=build/python /usr/bin/python3 bench/exchange_replay.py [--orders
 
 import argparse
 import hashlib
-import json
 import os
 import platform
 import random
@@ -45,14 +44,13 @@ from ecdsa.util import sigdecode_string, sigencode_strings_canonize
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+from bench_deployment import CHAIN_ID, CONTRACT, point_context_at_own_deployment  # noqa: E402 (this folder's)
 from peer_table import cpu_model  # noqa: E402 (this folder's)
 from qzr_python.common.enums import OrderSide, OrderType, PositionSide  # noqa: E402
 from qzr_python.common.requests.intents import OrderIntent  # noqa: E402
 from qzr_python.common.state import BookOrder, Position, VelmarindSMT  # noqa: E402
 from qzr_python.common.state.keys import BookOrderKey, PositionKey  # noqa: E402
 
-CHAIN_ID = 1337
-CONTRACT = "0xabcdef0123456789abcdef0123456789abcdef01"
 SYMBOLS = ("ETHP", "BTCP", "SOLP")
 BLOCK = 100
 GOAL_REST_SHARE = 0.25
@@ -60,20 +58,6 @@ GOAL_REST_SHARE = 0.25
 
 def keccak256(data):
     return keccak.new(digest_bits=256, data=data).digest()
-
-
-def point_context_at_own_deployment(directory):
-    """The application context is read once per process, on first use: set it up before that.
-    The same deployment as requests.py's (whose helper cannot be imported from here while that
-    script's own imports fail)."""
-    os.makedirs(os.path.join(directory, "ethereum"))
-    deployment = {
-        "addresses": {"velmarindAddress": CONTRACT, "qzrAddress": "0x" + "a1" * 20, "usdcAddress": "0x" + "b0" * 20},
-        "chainId": CHAIN_ID,
-    }
-    with open(os.path.join(directory, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
-        json.dump({"bench": deployment}, file)
-    os.environ.update(QZR_SHARE=directory, CONTRACT_DEPLOYMENT="bench", CHAIN_ID=str(CHAIN_ID))
 
 
 class Trader:

@@ -27,24 +27,12 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "python"))
 
 import eip712_support as eip712  # noqa: E402 (the test's own signer and encoder)
-from decimal_ops import cpu_model  # noqa: E402 (this folder's)
+from bench_deployment import CHAIN_ID, CONTRACT, point_context_at_own_deployment  # noqa: E402 (this folder's)
+from peer_table import cpu_model  # noqa: E402 (this folder's)
 from qzr_python.common.enums import OrderSide, OrderType  # noqa: E402
 from qzr_python.common.requests.intents import OrderIntent  # noqa: E402
 
-CHAIN_ID = 1337
-CONTRACT = "0xabcdef0123456789abcdef0123456789abcdef01"
 KEY = int("42" * 32, 16)
-
-
-def point_context_at_own_deployment(directory):
-    os.makedirs(os.path.join(directory, "ethereum"))
-    deployment = {
-        "addresses": {"velmarindAddress": CONTRACT, "qzrAddress": "0x" + "a1" * 20, "usdcAddress": "0x" + "b0" * 20},
-        "chainId": CHAIN_ID,
-    }
-    with open(os.path.join(directory, "ethereum", "addresses.json"), "w", encoding="utf-8") as file:
-        json.dump({"bench": deployment}, file)
-    os.environ.update(QZR_SHARE=directory, CONTRACT_DEPLOYMENT="bench", CHAIN_ID=str(CHAIN_ID))
 
 
 def signed_order():
