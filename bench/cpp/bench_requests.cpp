@@ -1,6 +1,7 @@
 // The EIP-712 digest of an order intent, and signer recovery through recover_signer_address
 // against libsecp256k1's parse and secp256k1_ecdsa_recover alone on the same signature and digest
-// (the library's share of our recovery; the rest is our checks, serialisation and Keccak-256).
+// (the library's share of our recovery; the rest is our checks, serialisation and Keccak-256), and
+// one Keccak-256 of a 64-byte message, the unit the digest is measured in.
 // Compare with random interleaving, e.g.
 //   bench_requests --benchmark_repetitions=20 --benchmark_enable_random_interleaving=true
 //                  --benchmark_report_aggregates_only=true
@@ -20,6 +21,7 @@
 #include "requests/eip712.hpp"
 #include "requests/signer_recovery.hpp"
 #include "values/decimal.hpp"
+#include "values/keccak.hpp"
 
 namespace {
 
@@ -104,12 +106,24 @@ void secp256k1_recover_alone(benchmark::State& state) {
   }
 }
 
+// One Keccak-256 of a 64-byte message (one block): the unit of the digest's goal.
+void keccak256_one_block(benchmark::State& state) {
+  std::array<std::uint8_t, 64> message{};
+  message[0] = 0x2a;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(message);
+    const qzr::Keccak256Digest digest = qzr::keccak256(message);
+    benchmark::DoNotOptimize(digest);
+  }
+}
+
 // On a shared machine the minimum over repetitions is the steadiest figure besides the median.
 double minimum(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
 
 BENCHMARK(order_intent_digest)->ComputeStatistics("min", minimum);
 BENCHMARK(recover_signer_ours)->ComputeStatistics("min", minimum);
 BENCHMARK(secp256k1_recover_alone)->ComputeStatistics("min", minimum);
+BENCHMARK(keccak256_one_block)->ComputeStatistics("min", minimum);
 
 // The console report, then the ratio of our recovery to the library's alone (medians when
 // repetitions are asked for, else the single runs).

@@ -149,8 +149,20 @@ Keccak256Digest eip712_domain_separator(std::string_view name, std::string_view 
 Keccak256Digest eip712_domain_separator(const Eip712Domain& domain) noexcept {
   static const ConstantHash name_hash(eip712_domain_name);
   static const ConstantHash version_hash(eip712_domain_version);
-  return domain_separator_of(name_hash.digest, version_hash.digest, domain.chain_id,
-                             domain.verifying_contract);
+  // A service signs and verifies in one domain, so each thread keeps the separator of the last
+  // domain it was asked for: two Keccak blocks saved on every digest after the first.
+  thread_local struct {
+    bool valid = false;
+    Eip712Domain domain;
+    Keccak256Digest separator;
+  } last;
+  if (!last.valid || !(last.domain == domain)) {
+    last.separator = domain_separator_of(name_hash.digest, version_hash.digest, domain.chain_id,
+                                         domain.verifying_contract);
+    last.domain = domain;
+    last.valid = true;
+  }
+  return last.separator;
 }
 
 Keccak256Digest eip712_envelope_digest(const Keccak256Digest& domain_separator,

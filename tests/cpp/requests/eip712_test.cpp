@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "requests_test_support.hpp"
 #include "values/hex.hpp"
@@ -54,6 +55,26 @@ TEST(Eip712, DomainSeparatorOfTheExchange) {
   EXPECT_EQ(eip712_domain_separator(eip712_domain_name, eip712_domain_version, context_domain.chain_id,
                                     context_domain.verifying_contract),
             eip712_domain_separator(context_domain));
+}
+
+// Separators are remembered per thread for the last domain: alternating domains, and the same
+// domain asked again, must each give the separator computed from scratch.
+TEST(Eip712, DomainSeparatorOfAlternatingDomains) {
+  const Eip712Domain other_chain{context_domain.chain_id + 1, context_domain.verifying_contract};
+  Eip712Domain other_contract = context_domain;
+  other_contract.verifying_contract.bytes[19] ^= 1;
+  const Eip712Domain sequence[] = {context_domain, other_chain,    other_chain,   context_domain,
+                                   other_contract, context_domain, context_domain};
+  for (const Eip712Domain& domain : sequence) {
+    SCOPED_TRACE(domain.chain_id);
+    EXPECT_EQ(eip712_domain_separator(domain),
+              eip712_domain_separator(eip712_domain_name, eip712_domain_version, domain.chain_id,
+                                      domain.verifying_contract));
+  }
+  std::thread([] {
+    EXPECT_EQ(hex(eip712_domain_separator(context_domain)),
+              "0x99c296367edbd59ea65c8159cbe3409f63b5d91c4a883ad15c3e3ca8f7994a5d");
+  }).join();
 }
 
 struct IntentCase {
