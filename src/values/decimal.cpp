@@ -245,11 +245,18 @@ void strip_trailing_zeros(UInt128& mantissa, std::uint32_t& scale, std::uint32_t
     scale -= 8;
     limit -= 8;
   }
-  while (limit > 0 && small % 10 == 0) {
-    small /= 10;
-    --scale;
-    --limit;
-  }
+  // Fewer than 8 zeros go now: 4, 2 and 1 of them, each when that many are left to take.
+  const auto strip_group = [&]<std::uint32_t Zeros>() {
+    constexpr std::uint64_t unit = pow10_u64[Zeros];
+    if (limit >= Zeros && small % unit == 0) {
+      small /= unit;
+      scale -= Zeros;
+      limit -= Zeros;
+    }
+  };
+  strip_group.template operator()<4>();
+  strip_group.template operator()<2>();
+  strip_group.template operator()<1>();
   mantissa = small;
 }
 

@@ -49,23 +49,19 @@ QuotientRemainder divide_u128(UInt128 numerator, UInt128 divisor) noexcept {
   return {quotient.low_u128(), remainder};
 }
 
-// The next `count` (at most 19) digits of remainder / divisor, for remainder < divisor < 2^96;
-// `remainder` becomes the remainder after them. The digits fit 64 bits, so one quotient step
-// gives them.
+// The next `count` (at most 19) digits of remainder / divisor for a divisor below 2^64 (so
+// remainder < divisor fits one word); `remainder` becomes the remainder after them. The scaled
+// remainder's high word is below the divisor, so one quotient step gives the digits.
+std::uint64_t next_digits(std::uint64_t& remainder, std::uint64_t divisor, std::uint32_t count) noexcept {
+  const UInt128 scaled = UInt128{remainder} * pow10_u64[count];
+  return divide_2by1(static_cast<std::uint64_t>(scaled >> 64), static_cast<std::uint64_t>(scaled), divisor,
+                     remainder);
+}
+
+// The same for remainder < divisor < 2^96 with a divisor of two words: scaled < divisor x 2^64,
+// so after normalising its top two words are below the divisor's.
 std::uint64_t next_digits(UInt128& remainder, UInt128 divisor, std::uint32_t count) noexcept {
-  const std::uint64_t unit = pow10_u64[count];
-  if ((divisor >> 64) == 0) {
-    // remainder < divisor < 2^64, so the product fits 128 bits and its high word is below divisor.
-    const UInt128 scaled = UInt128{static_cast<std::uint64_t>(remainder)} * unit;
-    std::uint64_t rest;
-    const std::uint64_t digits =
-        divide_2by1(static_cast<std::uint64_t>(scaled >> 64), static_cast<std::uint64_t>(scaled),
-                    static_cast<std::uint64_t>(divisor), rest);
-    remainder = rest;
-    return digits;
-  }
-  // scaled < divisor x 2^64: after normalising, its top two words are below the divisor's.
-  const U192 scaled = decimal_detail::multiply(remainder, unit);
+  const U192 scaled = decimal_detail::multiply(remainder, pow10_u64[count]);
   const unsigned shift = static_cast<unsigned>(std::countl_zero(static_cast<std::uint64_t>(divisor >> 64)));
   const auto spill = [shift](std::uint64_t word) { return shift == 0 ? 0 : word >> (64 - shift); };
   const auto& v = scaled.limbs;
@@ -74,6 +70,23 @@ std::uint64_t next_digits(UInt128& remainder, UInt128 divisor, std::uint32_t cou
       (v[2] << shift) | spill(v[1]), (v[1] << shift) | spill(v[0]), v[0] << shift, divisor << shift, rest);
   remainder = rest >> shift;
   return digits;
+}
+
+// Appends to `mantissa` up to `extra` fraction digits of remainder / divisor (in groups of at
+// most 19, the short group first), stopping after a group that leaves no remainder: the digits
+// not taken are then zeros, which the caller's stripping would remove anyway. Returns how many
+// digits were taken. Remainder and divisor are both one word or both two.
+template <class Word>
+std::uint32_t append_fraction_digits(UInt128& mantissa, Word& remainder, Word divisor,
+                                     std::uint32_t extra) noexcept {
+  std::uint32_t taken = 0;
+  while (taken < extra && (taken == 0 || remainder != 0)) {
+    const std::uint32_t left = extra - taken;
+    const std::uint32_t count = left % 19 == 0 ? 19 : left % 19;
+    mantissa = mantissa * pow10_u64[count] + next_digits(remainder, divisor, count);
+    taken += count;
+  }
+  return taken;
 }
 
 // The exact magnitude `value` x 10^-scale with `tail` below its last digit, brought into the
@@ -133,18 +146,19 @@ DecimalResult<Decimal> Decimal::checked_div(const Decimal& other) const noexcept
     if (bound < extra) extra = bound;
     while (quotient > fits_after_digits[extra]) --extra;
   }
-  // The short group first, so that a quotient that ends early (10 / 4) stops after it: the digits
-  // not taken are then zeros, which the stripping below would remove anyway.
   UInt128 mantissa = quotient;
-  std::uint32_t taken = 0;
-  while (taken < extra && (taken == 0 || remainder != 0)) {
-    const std::uint32_t left = extra - taken;
-    const std::uint32_t count = left % 19 == 0 ? 19 : left % 19;
-    mantissa = mantissa * pow10_u64[count] + next_digits(remainder, divisor, count);
-    taken += count;
+  std::uint32_t taken;
+  Tail tail;
+  if ((divisor >> 64) == 0) {
+    // The usual divisor: remainder and divisor stay in single registers.
+    std::uint64_t short_remainder = static_cast<std::uint64_t>(remainder);
+    taken = append_fraction_digits(mantissa, short_remainder, static_cast<std::uint64_t>(divisor), extra);
+    tail = decimal_detail::tail_of_remainder(short_remainder, divisor);
+  } else {
+    taken = append_fraction_digits(mantissa, remainder, divisor, extra);
+    tail = decimal_detail::tail_of_remainder(remainder, divisor);
   }
   const std::uint32_t result_scale = preferred + taken;
-  const Tail tail = decimal_detail::tail_of_remainder(remainder, divisor);
   // The digits may exceed the model by less than one more digit; rounding may carry past it.
   if (mantissa > max_mantissa)
     return fitted_quotient(U192::from(mantissa), result_scale, tail, true, preferred, negative);
