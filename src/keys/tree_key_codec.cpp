@@ -64,10 +64,11 @@ CommonError unexpected_kind(std::string_view expected, std::uint8_t got) {
   return CommonError::other(std::string(expected) + std::to_string(got));
 }
 
-// Bytes 1-6 as a packed symbol; they must unpack (the text itself is not kept).
+// Bytes 1-6 as a packed symbol; they must unpack (the text is built only for the error).
 Result<ProductSymbol> read_symbol(const KeyBytes& bytes) {
   ProductSymbol symbol{read<ProductSymbol::size>(bytes, 1)};
-  if (auto text = unpack_product_symbol(symbol); !text) return fail(std::move(text.error()));
+  if (!product_symbol_unpacks(symbol)) [[unlikely]]
+    return fail(std::move(unpack_product_symbol(symbol).error()));
   return symbol;
 }
 

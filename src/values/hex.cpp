@@ -2,6 +2,7 @@
 #include "values/hex.hpp"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/utf8.hpp"
@@ -29,17 +30,52 @@ constexpr auto digit_values = [] {
   return values;
 }();
 
-// Reads `digits`, exactly two hexadecimal digits per byte of `out` and nothing else. False when a
-// character is not a digit; `out` may then be partly written.
+// `byte` in each of the 8 bytes of a word.
+constexpr std::uint64_t in_every_byte(std::uint8_t byte) { return 0x0101010101010101 * byte; }
+
+// Per byte of `word` (each below 0x80, so no sum carries into the next byte): 0x80 where the
+// byte is at least `low` and at most `high`, else 0.
+constexpr std::uint64_t bytes_within(std::uint64_t word, std::uint8_t low, std::uint8_t high) {
+  const std::uint64_t at_least_low = word + in_every_byte(0x80 - low);
+  const std::uint64_t above_high = word + in_every_byte(0x7F - high);
+  return at_least_low & ~above_high & in_every_byte(0x80);
+}
+
+// The 8 digits at `digits` (the first is the high nibble of out[0]) as 4 bytes, all in one word:
+// false when one of them is not a hexadecimal digit (`out` is then written with junk).
+bool decode_eight_digits(const char* digits, std::uint8_t* out) noexcept {
+  std::uint64_t word;
+  std::memcpy(&word, digits, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = std::byteswap(word);
+  const std::uint64_t ascii = ~word & in_every_byte(0x80);
+  const std::uint64_t decimal = bytes_within(word & ~in_every_byte(0x80), '0', '9');
+  const std::uint64_t letter = bytes_within((word | in_every_byte(0x20)) & ~in_every_byte(0x80), 'a', 'f');
+  // A digit's value is its low four bits, plus 9 for a letter ('a' and 'A' are 0x61 and 0x41).
+  const std::uint64_t nibbles = (word & in_every_byte(0x0F)) + (letter >> 7) * 9;
+  // Byte i holds nibble i; join the pairs, then gather the four bytes.
+  std::uint64_t bytes = ((nibbles << 4) | (nibbles >> 8)) & 0x00FF00FF00FF00FF;
+  bytes = (bytes | bytes >> 8) & 0x0000FFFF0000FFFF;
+  auto four = static_cast<std::uint32_t>(bytes | bytes >> 16);
+  if constexpr (std::endian::native == std::endian::big) four = std::byteswap(four);
+  std::memcpy(out, &four, sizeof four);
+  return (ascii & (decimal | letter)) == in_every_byte(0x80);
+}
+
+// Reads `digits`, exactly two hexadecimal digits per byte of `out` and nothing else, eight
+// digits at a time. False when a character is not a digit; `out` may then be partly written.
 bool decode_bare_digits(std::string_view digits, std::span<std::uint8_t> out) {
+  bool all_digits = true;
+  std::size_t i = 0;
+  for (; i + 4 <= out.size(); i += 4)
+    all_digits &= decode_eight_digits(digits.data() + 2 * i, out.data() + i);
   int any_bad = 0;
-  for (std::size_t i = 0; i < out.size(); ++i) {
+  for (; i < out.size(); ++i) {
     const int high = digit_values[static_cast<unsigned char>(digits[2 * i])];
     const int low = digit_values[static_cast<unsigned char>(digits[2 * i + 1])];
     any_bad |= high | low;
     out[i] = static_cast<std::uint8_t>(high << 4 | low);
   }
-  return any_bad >= 0;
+  return all_digits && any_bad >= 0;
 }
 
 constexpr bool is_skipped_whitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }

@@ -2,7 +2,9 @@
 #include "values/symbols.hpp"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "core/debug_quote.hpp"
 #include "core/fault.hpp"
@@ -41,10 +43,34 @@ std::string utf8_decoding_debug_text(std::string_view bytes) {
                                                        {"error_len", error_len}}));
 }
 
-std::uint64_t packed_number(const ProductSymbol& symbol) {
-  std::uint64_t number = 0;
-  for (std::size_t i = ProductSymbol::size; i-- > 0;) number = (number << 8) | symbol.packed[i];
-  return number;
+constexpr int packed_code_count = 9;  // bits 0 to 44
+
+// The packed bytes as a little-endian number, read as bytes 0-3 and bytes 4-5 (two loads, no
+// partial copy through memory).
+std::uint64_t packed_number(const ProductSymbol& symbol) noexcept {
+  std::uint32_t low;
+  std::uint16_t high;
+  std::memcpy(&low, symbol.packed.data(), sizeof low);
+  std::memcpy(&high, symbol.packed.data() + sizeof low, sizeof high);
+  if constexpr (std::endian::native == std::endian::big) {
+    low = std::byteswap(low);
+    high = std::byteswap(high);
+  }
+  return low | std::uint64_t{high} << 32;
+}
+
+// `lane_value` in every other code lane from lane `first` on (0 even lanes, 1 odd lanes).
+constexpr std::uint64_t every_other_code(int first, std::uint64_t lane_value) {
+  std::uint64_t word = 0;
+  for (int i = first; i < packed_code_count; i += 2) word |= lane_value << (5 * i);
+  return word;
+}
+
+// Whether a code of the lanes picked by `first` is 27 or more: with every other lane masked
+// out, adding 5 to each lane (at most 31 + 5 = 36) carries into the bit above it exactly then.
+constexpr bool has_unnamed_code(std::uint64_t number, int first) {
+  const std::uint64_t lanes = number & every_other_code(first, 0x1F);
+  return ((lanes + every_other_code(first, 32 - symbol_charset.size())) & every_other_code(first, 0x20)) != 0;
 }
 
 }  // namespace
@@ -120,11 +146,10 @@ Result<ProductSymbol> product_symbol_from_text(std::string_view text) {
 }
 
 Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
-  constexpr int code_count = 9;  // bits 0 to 44
   const std::uint64_t number = packed_number(symbol);
-  std::array<char, code_count> letters;
+  std::array<char, packed_code_count> letters;
   std::size_t length = 0;
-  for (int i = 0; i < code_count; ++i) {
+  for (int i = 0; i < packed_code_count; ++i) {
     const auto code = static_cast<std::size_t>((number >> (5 * i)) & 0x1F);
     if (code == 0) continue;
     if (code >= symbol_charset.size()) {
@@ -134,6 +159,11 @@ Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
     letters[length++] = symbol_charset[code];
   }
   return std::string(letters.data(), length);
+}
+
+bool product_symbol_unpacks(const ProductSymbol& symbol) noexcept {
+  const std::uint64_t number = packed_number(symbol);
+  return !has_unnamed_code(number, 0) && !has_unnamed_code(number, 1);
 }
 
 std::string product_symbol_display(const ProductSymbol& symbol) {

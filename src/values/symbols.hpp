@@ -96,6 +96,9 @@ Result<ProductSymbol> product_symbol_from_text(std::string_view text);
 // [b0, ..., b5] charset=0ABCDEFGHIJKLMNOPQRSTUVWXYZ".
 Result<std::string> unpack_product_symbol(const ProductSymbol& symbol);
 
+// Whether unpack_product_symbol succeeds, without building the text: every code is 0 to 26.
+bool product_symbol_unpacks(const ProductSymbol& symbol) noexcept;
+
 // unpack_product_symbol for a value known to unpack (every value this file packs, and every
 // value a key decoder accepted); faults otherwise.
 std::string product_symbol_display(const ProductSymbol& symbol);
