@@ -64,11 +64,16 @@ CommonError unexpected_kind(std::string_view expected, std::uint8_t got) {
   return CommonError::other(std::string(expected) + std::to_string(got));
 }
 
-// Bytes 1-6 as a packed symbol; they must unpack (the text is built only for the error).
-Result<ProductSymbol> read_symbol(const KeyBytes& bytes) {
-  ProductSymbol symbol{read<ProductSymbol::size>(bytes, 1)};
+// The unpacking error of a symbol that does not unpack: its text is built only here.
+[[gnu::cold]] CommonError symbol_error(const ProductSymbol& symbol) {
+  return std::move(unpack_product_symbol(symbol).error());
+}
+
+// Bytes 1-6 as a packed symbol; they must unpack. Inlined, so that the symbol stays in a register.
+[[gnu::always_inline]] inline Result<ProductSymbol> read_symbol(const KeyBytes& bytes) {
+  const ProductSymbol symbol{read<ProductSymbol::size>(bytes, 1)};
   if (!product_symbol_unpacks(symbol)) [[unlikely]]
-    return fail(std::move(unpack_product_symbol(symbol).error()));
+    return fail(symbol_error(symbol));
   return symbol;
 }
 

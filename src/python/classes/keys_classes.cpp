@@ -15,43 +15,44 @@ namespace {
 
 // A str read by the strip reading of hexadecimal text into exactly the N bytes of T. A non-str
 // is the string conversion's TypeError; bad text or another byte count is QzrCommonError.
+// Word-aligned like the key records (keys/tree_keys.hpp), so that the argument passes through
+// the call's copies in whole words.
 template <class T>
-struct HexText {
+struct alignas(8) HexText {
   T value;
 };
 
-template <class T>
-PyResult<T> read_hex_text(PyObject* object) {
+// An address that is read as the single field of its own type: any failure becomes TypeError
+// "failed to extract field <Name>.0" whose cause is the failure.
+template <class T, FixedString FieldName>
+struct alignas(8) AddressField {
+  T value;
+};
+
+// Reads a str into the bytes of `Holder::value` (a HexText or an AddressField) and returns the
+// holder, so that the value is never copied alone at its odd size.
+template <class Holder>
+PyResult<Holder> read_hex_text(PyObject* object) {
   if (!PyUnicode_Check(object)) return fail(std::move(extract_string(object).error()));
   // The str's own UTF-8 form is read in place (the argument is held for the whole call).
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(object, &size);
   if (data == nullptr) return fail(PyErr::fetch());
-  T value;
-  if (auto read = hex_strip_decode_exact(std::string_view(data, static_cast<std::size_t>(size)), value.bytes);
+  Holder holder;
+  if (auto read =
+          hex_strip_decode_exact(std::string_view(data, static_cast<std::size_t>(size)), holder.value.bytes);
       !read) {
     return fail(IntoPyErr<CommonError>::convert(read.error()));
   }
-  return value;
+  return holder;
 }
-
-// An address that is read as the single field of its own type: any failure becomes TypeError
-// "failed to extract field <Name>.0" whose cause is the failure.
-template <class T, FixedString FieldName>
-struct AddressField {
-  T value;
-};
 
 }  // namespace
 
 template <class T>
 struct FromPython<HexText<T>> {
   using Stored = HexText<T>;
-  static PyResult<Stored> extract(PyObject* object) {
-    auto value = read_hex_text<T>(object);
-    if (!value) return fail(std::move(value.error()));
-    return Stored{*value};
-  }
+  static PyResult<Stored> extract(PyObject* object) { return read_hex_text<Stored>(object); }
   static Stored get(Stored& stored) { return stored; }
 };
 
@@ -59,9 +60,9 @@ template <class T, FixedString FieldName>
 struct FromPython<AddressField<T, FieldName>> {
   using Stored = AddressField<T, FieldName>;
   static PyResult<Stored> extract(PyObject* object) {
-    auto value = read_hex_text<T>(object);
-    if (!value) return fail(failed_to_extract_field(FieldName.view(), std::move(value.error())));
-    return Stored{*value};
+    auto stored = read_hex_text<Stored>(object);
+    if (!stored) return fail(failed_to_extract_field(FieldName.view(), std::move(stored.error())));
+    return stored;
   }
   static Stored get(Stored& stored) { return stored; }
 };
