@@ -144,7 +144,7 @@ TEST(FixedBytes, HexReadingErrorVariants) {
 }
 
 // The exact-size strip reading (which reads a text of exactly the wanted digit count in a faster
-// way) against the general strip reading hex_strip_decode: for byte counts around the 4-byte
+// way) against the general strip reading hex_strip_decode: for byte counts around the 16- and 4-byte
 // groups of the fast way, every byte value in every position of a mixed-case digit text.
 TEST(FixedBytes, ExactStripReadingAgreesWithTheGeneralReading) {
   const auto expected_of = [](std::string_view text, std::size_t count) -> std::string {
@@ -160,7 +160,7 @@ TEST(FixedBytes, ExactStripReadingAgreesWithTheGeneralReading) {
     return to_hex_text(out);
   };
   const std::string all_digits = "0123456789abcdefABCDEF";
-  for (const std::size_t count : {1, 3, 4, 5, 8, 9, 21, 25}) {
+  for (const std::size_t count : {1, 3, 4, 5, 8, 9, 16, 17, 21, 25, 32, 33}) {
     std::string digits;
     for (std::size_t i = 0; i < 2 * count; ++i) digits += all_digits[(i * 7 + count) % all_digits.size()];
     for (const std::string_view prefix : {"", "0x"}) {
