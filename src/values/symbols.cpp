@@ -2,9 +2,7 @@
 #include "values/symbols.hpp"
 
 #include <array>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "core/debug_quote.hpp"
 #include "core/fault.hpp"
@@ -41,36 +39,6 @@ std::string utf8_decoding_debug_text(std::string_view bytes) {
       error->error_len ? debug_tuple("Some", std::to_string(*error->error_len)) : std::string("None");
   return debug_tuple("Err", debug_struct("Utf8Error", {{"valid_up_to", std::to_string(error->valid_up_to)},
                                                        {"error_len", error_len}}));
-}
-
-constexpr int packed_code_count = 9;  // bits 0 to 44
-
-// The packed bytes as a little-endian number, read as bytes 0-3 and bytes 4-5 (two loads, no
-// partial copy through memory).
-std::uint64_t packed_number(const ProductSymbol& symbol) noexcept {
-  std::uint32_t low;
-  std::uint16_t high;
-  std::memcpy(&low, symbol.packed.data(), sizeof low);
-  std::memcpy(&high, symbol.packed.data() + sizeof low, sizeof high);
-  if constexpr (std::endian::native == std::endian::big) {
-    low = std::byteswap(low);
-    high = std::byteswap(high);
-  }
-  return low | std::uint64_t{high} << 32;
-}
-
-// `lane_value` in every other code lane from lane `first` on (0 even lanes, 1 odd lanes).
-constexpr std::uint64_t every_other_code(int first, std::uint64_t lane_value) {
-  std::uint64_t word = 0;
-  for (int i = first; i < packed_code_count; i += 2) word |= lane_value << (5 * i);
-  return word;
-}
-
-// Whether a code of the lanes picked by `first` is 27 or more: with every other lane masked
-// out, adding 5 to each lane (at most 31 + 5 = 36) carries into the bit above it exactly then.
-constexpr bool has_unnamed_code(std::uint64_t number, int first) {
-  const std::uint64_t lanes = number & every_other_code(first, 0x1F);
-  return ((lanes + every_other_code(first, 32 - symbol_charset.size())) & every_other_code(first, 0x20)) != 0;
 }
 
 }  // namespace
@@ -146,7 +114,8 @@ Result<ProductSymbol> product_symbol_from_text(std::string_view text) {
 }
 
 Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
-  const std::uint64_t number = packed_number(symbol);
+  using symbol_detail::packed_code_count;
+  const std::uint64_t number = symbol_detail::packed_number(symbol);
   std::array<char, packed_code_count> letters;
   std::size_t length = 0;
   for (int i = 0; i < packed_code_count; ++i) {
@@ -159,11 +128,6 @@ Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
     letters[length++] = symbol_charset[code];
   }
   return std::string(letters.data(), length);
-}
-
-bool product_symbol_unpacks(const ProductSymbol& symbol) noexcept {
-  const std::uint64_t number = packed_number(symbol);
-  return !has_unnamed_code(number, 0) && !has_unnamed_code(number, 1);
 }
 
 std::string product_symbol_display(const ProductSymbol& symbol) {
