@@ -34,7 +34,7 @@ constexpr auto digit_values = [] {
 }();
 
 // `byte` in each of the 8 bytes of a word.
-constexpr std::uint64_t in_every_byte(std::uint8_t byte) { return 0x0101010101010101 * byte; }
+constexpr std::uint64_t in_every_byte(std::uint8_t byte) { return std::uint64_t{0x0101010101010101} * byte; }
 
 // Per byte of `word` (each below 0x80, so no sum carries into the next byte): 0x80 where the
 // byte is at least `low` and at most `high`, else 0.
