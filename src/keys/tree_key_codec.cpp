@@ -1,6 +1,9 @@
 #include "keys/tree_key_codec.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -64,11 +67,48 @@ CommonError unexpected_kind(std::string_view expected, std::uint8_t got) {
   return CommonError::other(std::string(expected) + std::to_string(got));
 }
 
-// Bytes 1-6 as a packed symbol; they must unpack (the text itself is not kept).
-Result<ProductSymbol> read_symbol(const KeyBytes& bytes) {
-  ProductSymbol symbol{read<ProductSymbol::size>(bytes, 1)};
-  if (auto text = unpack_product_symbol(symbol); !text) return fail(std::move(text.error()));
+// The unpacking error of a symbol that does not unpack: its text is built only here.
+[[gnu::cold]] CommonError symbol_error(const ProductSymbol& symbol) {
+  return std::move(unpack_product_symbol(symbol).error());
+}
+
+// Bytes 1-6 as a packed symbol; they must unpack. Inlined, so that the symbol stays in a register.
+[[gnu::always_inline]] inline Result<ProductSymbol> read_symbol(const KeyBytes& bytes) {
+  const ProductSymbol symbol{read<ProductSymbol::size>(bytes, 1)};
+  if (!product_symbol_unpacks(symbol)) [[unlikely]]
+    return fail(symbol_error(symbol));
   return symbol;
+}
+
+// The PositionKey of a checked position key. The record's bytes are the key's bytes 7-31 (the
+// address and the strategy id hash, in the same order), then bytes 1-6 (the symbol) and one
+// padding byte. They are built in registers and stored as two whole 16-byte words: the copies
+// that follow (into the result, then into a Python object) read 16-byte words, and a load that
+// spans several smaller stores waits for them to retire instead of taking their data.
+PositionKey position_key_of_bytes(const KeyBytes& bytes) noexcept {
+  static_assert(offsetof(PositionKey, strategy_id_hash) == 21 && offsetof(PositionKey, symbol) == 25 &&
+                sizeof(PositionKey) == 32);
+  if constexpr (std::endian::native != std::endian::little) {
+    return PositionKey{TraderAddress{read<21>(bytes, 7)}, StrategyIdHash{read<4>(bytes, 28)},
+                       ProductSymbol{read<ProductSymbol::size>(bytes, 1)}};
+  } else {
+    using Word128 = std::uint64_t __attribute__((vector_size(16)));
+    Word128 low;
+    std::memcpy(&low, bytes.data() + 7, sizeof low);
+    std::uint64_t bytes_23_to_30;
+    std::uint32_t symbol_low;
+    std::uint16_t symbol_high;
+    std::memcpy(&bytes_23_to_30, bytes.data() + 23, sizeof bytes_23_to_30);
+    std::memcpy(&symbol_low, bytes.data() + 1, sizeof symbol_low);
+    std::memcpy(&symbol_high, bytes.data() + 5, sizeof symbol_high);
+    const std::uint64_t byte_31_and_symbol =
+        bytes[31] | std::uint64_t{symbol_low} << 8 | std::uint64_t{symbol_high} << 40;
+    const Word128 high{bytes_23_to_30, byte_31_and_symbol};
+    PositionKey key;
+    std::memcpy(reinterpret_cast<unsigned char*>(&key), &low, sizeof low);
+    std::memcpy(reinterpret_cast<unsigned char*>(&key) + sizeof low, &high, sizeof high);
+    return key;
+  }
 }
 
 // A key whose one field is a 21-byte address, decoded by decode_address_key.
@@ -191,7 +231,7 @@ Result<PositionKey> decode_position_key(const H256& key) {
     return fail(unexpected_kind("Expected a position key, got ", bytes[0]));
   auto symbol = read_symbol(bytes);
   if (!symbol) return fail(std::move(symbol.error()));
-  return PositionKey{TraderAddress{read<21>(bytes, 7)}, StrategyIdHash{read<4>(bytes, 28)}, *symbol};
+  return position_key_of_bytes(bytes);
 }
 
 Result<BookOrderKey> decode_book_order_key(const H256& key) {

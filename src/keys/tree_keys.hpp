@@ -2,6 +2,11 @@
 // stored in the state tree. Each record lists its fields in declared order, which is the order
 // its comparison and hash follow (keys/key_fields.hpp); the byte layout of the 32-byte tree key
 // is a different order and lives in keys/tree_key_codec.hpp.
+//
+// The records made of byte fields are word-aligned: their size is then a whole number of words,
+// so a copy moves whole words. At an odd size (21 or 31 bytes) a copy is made of overlapping
+// moves, and the next copy's loads wait for those stores to retire instead of forwarding them,
+// once per copy on the way from a decoder or a parser into a Python object.
 #pragma once
 
 #include <array>
@@ -40,7 +45,7 @@ struct KeyField<SpecsKind> {
   static std::string debug(SpecsKind kind) { return std::string(specs_kind_name(kind)); }
 };
 
-struct TraderKey {
+struct alignas(8) TraderKey {
   static constexpr std::uint8_t kind_byte = 1;
   static constexpr std::string_view type_name = "TraderKey";
   static constexpr std::array<std::string_view, 1> field_names{"inner"};
@@ -49,7 +54,7 @@ struct TraderKey {
   TraderAddress inner;
 };
 
-struct StrategyKey {
+struct alignas(8) StrategyKey {
   static constexpr std::uint8_t kind_byte = 2;
   static constexpr std::string_view type_name = "StrategyKey";
   static constexpr std::array<std::string_view, 2> field_names{"trader_address", "strategy_id_hash"};
@@ -60,7 +65,7 @@ struct StrategyKey {
 };
 
 // Compares and hashes the trader address first, although its tree key begins with the symbol.
-struct PositionKey {
+struct alignas(8) PositionKey {
   static constexpr std::uint8_t kind_byte = 3;
   static constexpr std::string_view type_name = "PositionKey";
   static constexpr std::array<std::string_view, 3> field_names{"trader_address", "strategy_id_hash",
@@ -72,7 +77,7 @@ struct PositionKey {
   ProductSymbol symbol;
 };
 
-struct BookOrderKey {
+struct alignas(8) BookOrderKey {
   static constexpr std::uint8_t kind_byte = 4;
   static constexpr std::string_view type_name = "BookOrderKey";
   static constexpr std::array<std::string_view, 2> field_names{"symbol", "order_hash"};
@@ -82,7 +87,7 @@ struct BookOrderKey {
   Bytes25 order_hash;
 };
 
-struct PriceKey {
+struct alignas(8) PriceKey {
   static constexpr std::uint8_t kind_byte = 5;
   static constexpr std::string_view type_name = "PriceKey";
   static constexpr std::array<std::string_view, 2> field_names{"symbol", "index_price_hash"};
@@ -93,7 +98,7 @@ struct PriceKey {
 };
 
 // Every insurance fund key holds the same name, so all are equal and none is less than another.
-struct InsuranceFundKey {
+struct alignas(8) InsuranceFundKey {
   static constexpr std::uint8_t kind_byte = 6;
   static constexpr std::string_view type_name = "InsuranceFundKey";
   static constexpr std::array<std::string_view, 1> field_names{""};  // unnamed: tuple shape
@@ -102,7 +107,7 @@ struct InsuranceFundKey {
   InsuranceFundName name = insurance_fund_key_name();
 };
 
-struct StatsKey {
+struct alignas(8) StatsKey {
   static constexpr std::uint8_t kind_byte = 7;
   static constexpr std::string_view type_name = "StatsKey";
   static constexpr std::array<std::string_view, 1> field_names{"trader"};
@@ -111,7 +116,7 @@ struct StatsKey {
   TraderAddress trader;
 };
 
-struct SignerKey {
+struct alignas(8) SignerKey {
   static constexpr std::uint8_t kind_byte = 8;
   static constexpr std::string_view type_name = "SignerKey";
   static constexpr std::array<std::string_view, 1> field_names{"inner"};
@@ -143,7 +148,7 @@ class SpecsKey {
   std::string m_name;
 };
 
-struct InsuranceFundContributionKey {
+struct alignas(8) InsuranceFundContributionKey {
   static constexpr std::uint8_t kind_byte = 10;
   static constexpr std::string_view type_name = "InsuranceFundContributionKey";
   static constexpr std::array<std::string_view, 1> field_names{"inner"};

@@ -41,12 +41,6 @@ std::string utf8_decoding_debug_text(std::string_view bytes) {
                                                        {"error_len", error_len}}));
 }
 
-std::uint64_t packed_number(const ProductSymbol& symbol) {
-  std::uint64_t number = 0;
-  for (std::size_t i = ProductSymbol::size; i-- > 0;) number = (number << 8) | symbol.packed[i];
-  return number;
-}
-
 }  // namespace
 
 std::string_view UnderlyingSymbol::text() const noexcept {
@@ -120,11 +114,11 @@ Result<ProductSymbol> product_symbol_from_text(std::string_view text) {
 }
 
 Result<std::string> unpack_product_symbol(const ProductSymbol& symbol) {
-  constexpr int code_count = 9;  // bits 0 to 44
-  const std::uint64_t number = packed_number(symbol);
-  std::array<char, code_count> letters;
+  using symbol_detail::packed_code_count;
+  const std::uint64_t number = symbol_detail::packed_number(symbol);
+  std::array<char, packed_code_count> letters;
   std::size_t length = 0;
-  for (int i = 0; i < code_count; ++i) {
+  for (int i = 0; i < packed_code_count; ++i) {
     const auto code = static_cast<std::size_t>((number >> (5 * i)) & 0x1F);
     if (code == 0) continue;
     if (code >= symbol_charset.size()) {

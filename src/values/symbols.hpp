@@ -5,9 +5,11 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -95,6 +97,46 @@ Result<ProductSymbol> product_symbol_from_text(std::string_view text);
 // adds nothing, 1-26 append their letter, 27-31 fail with Other "Illegal characters packed in
 // [b0, ..., b5] charset=0ABCDEFGHIJKLMNOPQRSTUVWXYZ".
 Result<std::string> unpack_product_symbol(const ProductSymbol& symbol);
+
+namespace symbol_detail {
+
+constexpr int packed_code_count = 9;  // bits 0 to 44
+
+// The packed bytes as a little-endian number, read as bytes 0-3 and bytes 4-5 (two loads, no
+// partial copy through memory).
+inline std::uint64_t packed_number(const ProductSymbol& symbol) noexcept {
+  std::uint32_t low;
+  std::uint16_t high;
+  std::memcpy(&low, symbol.packed.data(), sizeof low);
+  std::memcpy(&high, symbol.packed.data() + sizeof low, sizeof high);
+  if constexpr (std::endian::native == std::endian::big) {
+    low = std::byteswap(low);
+    high = std::byteswap(high);
+  }
+  return low | std::uint64_t{high} << 32;
+}
+
+// `lane_value` in every other code lane from lane `first` on (0 even lanes, 1 odd lanes).
+constexpr std::uint64_t every_other_code(int first, std::uint64_t lane_value) {
+  std::uint64_t word = 0;
+  for (int i = first; i < packed_code_count; i += 2) word |= lane_value << (5 * i);
+  return word;
+}
+
+// Whether a code of the lanes picked by `first` is 27 or more: with every other lane masked
+// out, adding 5 to each lane (at most 31 + 5 = 36) carries into the bit above it exactly then.
+constexpr bool has_unnamed_code(std::uint64_t number, int first) {
+  const std::uint64_t lanes = number & every_other_code(first, 0x1F);
+  return ((lanes + every_other_code(first, 32 - symbol_charset.size())) & every_other_code(first, 0x20)) != 0;
+}
+
+}  // namespace symbol_detail
+
+// Whether unpack_product_symbol succeeds, without building the text: every code is 0 to 26.
+inline bool product_symbol_unpacks(const ProductSymbol& symbol) noexcept {
+  const std::uint64_t number = symbol_detail::packed_number(symbol);
+  return !symbol_detail::has_unnamed_code(number, 0) && !symbol_detail::has_unnamed_code(number, 1);
+}
 
 // unpack_product_symbol for a value known to unpack (every value this file packs, and every
 // value a key decoder accepted); faults otherwise.

@@ -13,45 +13,57 @@ namespace {
 
 // ---- argument kinds -------------------------------------------------------------------------
 
-// A str read by the strip reading of hexadecimal text into exactly the N bytes of T. A non-str
-// is the string conversion's TypeError; bad text or another byte count is QzrCommonError.
+// A str read by the strip reading of hexadecimal text into exactly the bytes of T: a byte value
+// or a key record of one address field (hex_target). A non-str is the string conversion's
+// TypeError; bad text or another byte count is QzrCommonError. Word-aligned like the key records
+// (keys/tree_keys.hpp), so that the argument passes through the call's copies in whole words,
+// and a key is read in place rather than copied out of an odd-sized address.
 template <class T>
-struct HexText {
+struct alignas(8) HexText {
   T value;
 };
 
-template <class T>
-PyResult<T> read_hex_text(PyObject* object) {
+// The same for a key whose address is read as the single field of its own type: any failure
+// becomes TypeError "failed to extract field <Name>.0" whose cause is the failure.
+template <class T, FixedString FieldName>
+struct alignas(8) AddressField {
+  T value;
+};
+
+// The bytes a hexadecimal argument fills.
+template <std::size_t N, class Tag>
+std::span<std::uint8_t> hex_target(FixedBytes<N, Tag>& value) {
+  return value.bytes;
+}
+std::span<std::uint8_t> hex_target(TraderKey& key) { return key.inner.bytes; }
+std::span<std::uint8_t> hex_target(StatsKey& key) { return key.trader.bytes; }
+std::span<std::uint8_t> hex_target(SignerKey& key) { return key.inner.bytes; }
+std::span<std::uint8_t> hex_target(InsuranceFundContributionKey& key) { return key.inner.bytes; }
+
+// Reads a str into the bytes of `Holder::value` (a HexText or an AddressField) and returns the
+// holder, so that the value is never copied alone at an odd size.
+template <class Holder>
+PyResult<Holder> read_hex_text(PyObject* object) {
   if (!PyUnicode_Check(object)) return fail(std::move(extract_string(object).error()));
   // The str's own UTF-8 form is read in place (the argument is held for the whole call).
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(object, &size);
   if (data == nullptr) return fail(PyErr::fetch());
-  T value;
-  if (auto read = hex_strip_decode_exact(std::string_view(data, static_cast<std::size_t>(size)), value.bytes);
+  Holder holder;
+  if (auto read = hex_strip_decode_exact(std::string_view(data, static_cast<std::size_t>(size)),
+                                         hex_target(holder.value));
       !read) {
     return fail(IntoPyErr<CommonError>::convert(read.error()));
   }
-  return value;
+  return holder;
 }
-
-// An address that is read as the single field of its own type: any failure becomes TypeError
-// "failed to extract field <Name>.0" whose cause is the failure.
-template <class T, FixedString FieldName>
-struct AddressField {
-  T value;
-};
 
 }  // namespace
 
 template <class T>
 struct FromPython<HexText<T>> {
   using Stored = HexText<T>;
-  static PyResult<Stored> extract(PyObject* object) {
-    auto value = read_hex_text<T>(object);
-    if (!value) return fail(std::move(value.error()));
-    return Stored{*value};
-  }
+  static PyResult<Stored> extract(PyObject* object) { return read_hex_text<Stored>(object); }
   static Stored get(Stored& stored) { return stored; }
 };
 
@@ -59,9 +71,9 @@ template <class T, FixedString FieldName>
 struct FromPython<AddressField<T, FieldName>> {
   using Stored = AddressField<T, FieldName>;
   static PyResult<Stored> extract(PyObject* object) {
-    auto value = read_hex_text<T>(object);
-    if (!value) return fail(failed_to_extract_field(FieldName.view(), std::move(value.error())));
-    return Stored{*value};
+    auto stored = read_hex_text<Stored>(object);
+    if (!stored) return fail(failed_to_extract_field(FieldName.view(), std::move(stored.error())));
+    return stored;
   }
   static Stored get(Stored& stored) { return stored; }
 };
@@ -96,19 +108,17 @@ std::string address_hex(const TraderAddress& address) { return to_hex(address); 
 
 // ---- TraderKey, StatsKey, SignerKey, InsuranceFundContributionKey ------------------------------
 
-TraderKey make_trader_key(TraderAddressText inner) { return TraderKey{inner.value}; }
+TraderKey make_trader_key(HexText<TraderKey> inner) { return inner.value; }
 
-StatsKey make_stats_key(TraderAddressText trader) { return StatsKey{trader.value}; }
+StatsKey make_stats_key(HexText<StatsKey> trader) { return trader.value; }
 std::string stats_trader(const StatsKey& key) { return address_hex(key.trader); }
 TraderKey stats_as_trader_key(const StatsKey& key) { return TraderKey{key.trader}; }
 
-SignerKey make_signer_key(AddressField<SignerAddress, "SignerAddress.0"> inner) {
-  return SignerKey{inner.value};
-}
+SignerKey make_signer_key(AddressField<SignerKey, "SignerAddress.0"> inner) { return inner.value; }
 
 InsuranceFundContributionKey make_contribution_key(
-    AddressField<InsuranceFundContributorAddress, "InsuranceFundContributorAddress.0"> inner) {
-  return InsuranceFundContributionKey{inner.value};
+    AddressField<InsuranceFundContributionKey, "InsuranceFundContributorAddress.0"> inner) {
+  return inner.value;
 }
 
 // ---- StrategyKey, PositionKey -----------------------------------------------------------------

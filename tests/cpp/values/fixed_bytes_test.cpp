@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "values/hex.hpp"
 #include "values/keccak.hpp"
@@ -140,6 +141,46 @@ TEST(FixedBytes, HexReadingErrorVariants) {
   EXPECT_EQ(bytes32_from_hex("0xg").error().kind(), CommonError::Kind::Other);
   EXPECT_EQ(hex_strip_decode("0x0x0a 0B").value(), (std::vector<std::uint8_t>{0x0A, 0x0B}));
   EXPECT_EQ(hex_strip_decode("").value(), std::vector<std::uint8_t>{});
+}
+
+// The exact-size strip reading (which reads a text of exactly the wanted digit count in a faster
+// way) against the general strip reading hex_strip_decode: for byte counts around the 16- and 4-byte
+// groups of the fast way, every byte value in every position of a mixed-case digit text.
+TEST(FixedBytes, ExactStripReadingAgreesWithTheGeneralReading) {
+  const auto expected_of = [](std::string_view text, std::size_t count) -> std::string {
+    const Result<std::vector<std::uint8_t>> bytes = hex_strip_decode(text);
+    if (!bytes) return "error: " + bytes.error().display();
+    if (bytes->size() != count) return "error: Expected exactly " + std::to_string(count) + " bytes";
+    return to_hex_text(*bytes);
+  };
+  const auto read_exact = [](std::string_view text, std::size_t count) -> std::string {
+    std::vector<std::uint8_t> out(count);
+    if (const Result<void> read = hex_strip_decode_exact(text, out); !read)
+      return "error: " + read.error().display();
+    return to_hex_text(out);
+  };
+  const std::string all_digits = "0123456789abcdefABCDEF";
+  for (const std::size_t count : {1, 3, 4, 5, 8, 9, 16, 17, 21, 25, 32, 33}) {
+    std::string digits;
+    for (std::size_t i = 0; i < 2 * count; ++i) digits += all_digits[(i * 7 + count) % all_digits.size()];
+    for (const std::string_view prefix : {"", "0x"}) {
+      SCOPED_TRACE(std::to_string(count) + " bytes, prefix \"" + std::string(prefix) + "\"");
+      EXPECT_EQ(read_exact(std::string(prefix) + digits, count),
+                expected_of(std::string(prefix) + digits, count));
+      for (std::size_t position = 0; position < digits.size(); ++position) {
+        for (int byte = 0; byte < 256; ++byte) {
+          std::string text = std::string(prefix) + digits;
+          text[prefix.size() + position] = static_cast<char>(byte);
+          const std::string expected = expected_of(text, count);
+          const std::string got = read_exact(text, count);
+          if (got != expected) {
+            ADD_FAILURE() << "byte " << byte << " at digit " << position << ": " << got << " instead of "
+                          << expected;
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(FixedBytes, HexTextForms) {

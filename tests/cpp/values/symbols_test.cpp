@@ -128,6 +128,41 @@ TEST(ProductSymbol, Unpack) {
   }
 }
 
+// The bytes whose 48-bit little-endian number is `number`.
+ProductSymbol symbol_of_number(std::uint64_t number) {
+  ProductSymbol symbol;
+  for (std::size_t i = 0; i < ProductSymbol::size; ++i)
+    symbol.packed[i] = static_cast<std::uint8_t>(number >> (8 * i));
+  return symbol;
+}
+
+// The check without text against unpacking itself: every code 0-31 in every one of the nine
+// lanes, among neighbours that are empty, the largest letter code, or the highest unread bits.
+TEST(ProductSymbol, UnpacksAgreesWithUnpacking) {
+  struct Background {
+    const char* what;
+    std::uint64_t number;
+  };
+  const Background backgrounds[] = {
+      {"empty neighbours", 0},
+      {"neighbours of code 26 (Z)", 0x1AD6B5AD6B5A},
+      {"bits 45-47 set", 0xE00000000000},
+  };
+  for (const Background& background : backgrounds) {
+    for (int lane = 0; lane < 9; ++lane) {
+      for (std::uint64_t code = 0; code < 32; ++code) {
+        SCOPED_TRACE(std::string(background.what) + ", lane " + std::to_string(lane) + ", code " +
+                     std::to_string(code));
+        const std::uint64_t number =
+            (background.number & ~(std::uint64_t{0x1F} << (5 * lane))) | code << (5 * lane);
+        const ProductSymbol symbol = symbol_of_number(number);
+        EXPECT_EQ(product_symbol_unpacks(symbol), unpack_product_symbol(symbol).has_value());
+        EXPECT_EQ(product_symbol_unpacks(symbol), code < 27);
+      }
+    }
+  }
+}
+
 TEST(ProductSymbol, HashValue) {
   struct Case {
     std::string text;
