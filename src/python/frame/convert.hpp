@@ -254,7 +254,7 @@ Ref to_python_bytes(const std::uint8_t* data, std::size_t size);
 template <PyClass V>
 struct ToPython<V> {
   // The value is moved once, into the new instance.
-  static Ref convert(V&& value) {
+  [[gnu::always_inline]] static Ref convert(V&& value) {
     auto object = new_instance<V>(std::move(value));
     if (!object) result_allocation_failed(std::move(object.error()));
     return std::move(*object);
@@ -356,7 +356,7 @@ struct IsExpected<std::expected<T, E>> : std::true_type {};
 
 // Turns whatever a body returned (a value, nothing, std::expected<T, E>) into a Python result.
 template <class R>
-PyResult<Ref> into_py_result(R&& result) {
+[[gnu::always_inline]] inline PyResult<Ref> into_py_result(R&& result) {
   using Plain = std::remove_cvref_t<R>;
   if constexpr (IsExpected<Plain>::value) {
     using E = typename Plain::error_type;
@@ -381,7 +381,7 @@ PyResult<T> to_py_result(std::expected<T, E> result) {
 
 // Calls `body` and turns its result (possibly void) into a Python result.
 template <class Body>
-PyResult<Ref> call_into_py(Body&& body) {
+[[gnu::always_inline]] inline PyResult<Ref> call_into_py(Body&& body) {
   using R = std::invoke_result_t<Body>;
   if constexpr (std::is_void_v<R>) {
     body();
