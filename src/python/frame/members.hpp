@@ -220,7 +220,7 @@ template <auto Body, class Finish = IntoObject>
 
 // Parses, takes the receiver (when Skip is 1), converts and calls the body.
 template <class V, auto Body, std::size_t Skip, class P>
-PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
+[[gnu::always_inline]] inline PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
   static_assert(optional_parameters_are_optional<Body, Skip, P>(),
                 "a parameter written \"name=None\" must be std::optional<T> or a pointer");
   if constexpr (Skip == 1) {
@@ -242,16 +242,22 @@ struct MethodMember {
   static constexpr std::array<std::string_view, sizeof...(Written)> written{Written.view()...};
 
   template <class V>
+  [[gnu::always_inline]] static PyResult<Ref> fastcall(PyObject* self, PyObject* const* args,
+                                                       Py_ssize_t positional_count, PyObject* keyword_names) {
+    static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
+                                                     P::count, P::required};
+    ArgumentSlots<P::count> objects;
+    if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
+        !parsed)
+      return fail(std::move(parsed.error()));
+    return invoke_parsed<V, Body, skip, P>(self, objects);
+  }
+
+  template <class V>
   static PyObject* fastcall_entry(PyObject* self, PyObject* const* args, Py_ssize_t positional_count,
                                   PyObject* keyword_names) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
-                                                       P::count, P::required};
-      ArgumentSlots<P::count> objects;
-      if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
-          !parsed)
-        return fail(std::move(parsed.error()));
-      return invoke_parsed<V, Body, skip, P>(self, objects);
+    return guarded_object([&]() __attribute__((always_inline)) {
+      return fastcall<V>(self, args, positional_count, keyword_names);
     });
   }
 
