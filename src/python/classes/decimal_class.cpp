@@ -22,10 +22,6 @@ bool has_float_value(PyObject* object) {
   return number != nullptr && (number->nb_float != nullptr || number->nb_index != nullptr);
 }
 
-}  // namespace
-
-namespace {
-
 // An exact int of 64 bits as a Decimal; nullopt for a wider one (the flag set) or another type.
 [[gnu::always_inline]] inline std::optional<Decimal> small_exact_int(PyObject* object) {
   if (!PyLong_CheckExact(object)) return std::nullopt;
@@ -164,10 +160,7 @@ PyResult<Ref> operate(const Decimal& self, Object other) {
   auto result =
       Reflected ? apply_decimal_operator(Op, **operand, self) : apply_decimal_operator(Op, self, **operand);
   if (!result) return fail(IntoPyErr<DecimalError>::convert(result.error()));
-  auto object =
-      new_instance_made_by<Decimal>(class_type_object<Decimal>(), [&] { return copied_by_field(*result); });
-  if (!object) result_allocation_failed(std::move(object.error()));
-  return object;
+  return instance_made_by<Decimal>([&] { return copied_by_field(*result); });
 }
 
 // pow() with a modulo is refused rather than silently ignoring it.

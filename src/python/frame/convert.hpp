@@ -251,13 +251,20 @@ Ref to_python_bytes(const std::uint8_t* data, std::size_t size);
 // Allocation of a result instance failed: a fault.
 [[noreturn]] void result_allocation_failed(PyErr error);
 
+// A new instance of the class's own type holding the value `make()` returns, built in place (a
+// body whose result it must read in a particular way passes that read here).
+template <PyClass V, class Make>
+[[gnu::always_inline]] inline Ref instance_made_by(Make&& make) {
+  auto object = new_instance_made_by<V>(class_type_object<V>(), std::forward<Make>(make));
+  if (!object) result_allocation_failed(std::move(object.error()));
+  return std::move(*object);
+}
+
 template <PyClass V>
 struct ToPython<V> {
   // The value is moved once, into the new instance.
   [[gnu::always_inline]] static Ref convert(V&& value) {
-    auto object = new_instance<V>(std::move(value));
-    if (!object) result_allocation_failed(std::move(object.error()));
-    return std::move(*object);
+    return instance_made_by<V>([&]() -> V&& { return std::move(value); });
   }
   static Ref convert(const V& value) { return convert(V(value)); }
 };

@@ -282,9 +282,4 @@ template <PyClass V>
   return new_instance_made_by<V>(type, [&]() -> V&& { return std::move(value); });
 }
 
-template <PyClass V>
-[[gnu::always_inline]] inline PyResult<Ref> new_instance(V&& value) {
-  return new_instance_of_type<V>(class_type_object<V>(), std::move(value));
-}
-
 }  // namespace qzr::py
