@@ -1,5 +1,6 @@
-// Instances of the module's classes: the cell layout, the construction marker, the type check
-// and the shared and exclusive borrows (RAII guards, so every way out of a body restores the flag).
+// Instances of the module's classes: the cell layout, the construction marker, the type check,
+// the shared and exclusive borrows (RAII guards, so every way out of a body restores the flag)
+// and the making of new instances, in cells kept for reuse where the class keeps them.
 #pragma once
 
 #include <cstddef>
