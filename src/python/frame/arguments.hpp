@@ -47,11 +47,15 @@ class ArgumentSlots {
     m_hold = hold;
     return m_objects;
   }
+  // Uses the caller's array of exactly N objects in place of the slots (nothing is copied: a
+  // copy read back at once would wait on store forwarding).
+  void use_array(PyObject* const* objects) { m_view = objects; }
   // The objects, for the conversions (borrowed: the slots or the caller keep them alive).
-  operator PyObject* const*() const { return m_objects; }
+  operator PyObject* const*() const { return m_view; }
 
  private:
   PyObject* m_objects[N + 1] = {};  // one more: no array of length zero
+  PyObject* const* m_view = m_objects;
   Hold m_hold = Hold::Borrowed;
 };
 
@@ -73,7 +77,11 @@ template <std::size_t N>
   auto count = static_cast<std::size_t>(positional_count);
   if (keyword_names == nullptr && count >= description.required && count <= description.parameter_count)
       [[likely]] {
-    for (std::size_t i = 0; i < count; ++i) slots[i] = args[i];
+    if (count == N) {
+      out.use_array(args);
+    } else {
+      for (std::size_t i = 0; i < count; ++i) slots[i] = args[i];
+    }
     return {};
   }
   return parse_fastcall_arguments_in_full(description, args, positional_count, keyword_names, slots);
