@@ -1,7 +1,9 @@
 // Argument parsing against a method's parameter list, with the interpreter-style TypeError texts.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <string_view>
 
 #include "python/frame/error.hpp"
@@ -42,9 +44,10 @@ class ArgumentSlots {
       for (PyObject* object : m_objects) Py_XDECREF(object);
     }
   }
-  // Where the parser stores the objects, held as `hold` says.
+  // Where the parser stores the objects, held as `hold` says: every slot null until it does.
   PyObject** slots(Hold hold) {
     m_hold = hold;
+    std::fill(std::begin(m_objects), std::end(m_objects), nullptr);
     return m_objects;
   }
   // Uses the caller's array of exactly N objects in place of the slots (nothing is copied: a
@@ -54,7 +57,7 @@ class ArgumentSlots {
   operator PyObject* const*() const { return m_view; }
 
  private:
-  PyObject* m_objects[N + 1] = {};  // one more: no array of length zero
+  PyObject* m_objects[N + 1];  // one more: no array of length zero; filled by slots()
   PyObject* const* m_view = m_objects;
   Hold m_hold = Hold::Borrowed;
 };
@@ -73,15 +76,14 @@ template <std::size_t N>
                                                                       Py_ssize_t positional_count,
                                                                       PyObject* keyword_names,
                                                                       ArgumentSlots<N>& out) {
-  PyObject** slots = out.slots(Hold::Borrowed);
   auto count = static_cast<std::size_t>(positional_count);
-  if (keyword_names == nullptr && count >= description.required && count <= description.parameter_count)
-      [[likely]] {
-    if (count == N) {
-      out.use_array(args);
-    } else {
-      for (std::size_t i = 0; i < count; ++i) slots[i] = args[i];
-    }
+  if (keyword_names == nullptr && count == N) [[likely]] {
+    out.use_array(args);
+    return {};
+  }
+  PyObject** slots = out.slots(Hold::Borrowed);
+  if (keyword_names == nullptr && count >= description.required && count <= description.parameter_count) {
+    for (std::size_t i = 0; i < count; ++i) slots[i] = args[i];
     return {};
   }
   return parse_fastcall_arguments_in_full(description, args, positional_count, keyword_names, slots);
