@@ -4,7 +4,8 @@ Times, in one run, three calls on the frame test module's Toy (a method with two
 getter and a binary number slot) and the same calls on RawToy, which runs the same C++ bodies
 from functions written directly against the CPython C API. Prints per-call times (median of the
 repeats, each repeat timing NUMBER calls) and the ratio frame / hand-written; the goal is a
-ratio of at most 1.2.
+ratio of at most 1.1. Both sides hold the same value (number 7, an empty label, no items), so the
+bodies do the same work.
 
     PYTHONPATH=<build>/python python3 bench/frame_call.py [--repeats N] [--number K]
 """
@@ -18,7 +19,7 @@ import timeit
 
 import qzr_frame_testmod as testmod
 
-GOAL = 1.2
+GOAL = 1.1
 
 CASES = [
     ("method, two arguments", "x.scaled_sum(3, 4)"),
@@ -46,7 +47,7 @@ def per_call_ns(timer, number):
 
 def check_same_result(statement):
     """Both sides must compute the same thing, or the timing compares nothing."""
-    frame = eval(statement, {"x": testmod.Toy(7, "label")})
+    frame = eval(statement, {"x": testmod.Toy(7)})
     raw = eval(statement, {"x": testmod.RawToy(7)})
     if getattr(frame, "number", frame) != getattr(raw, "number", raw):
         raise SystemExit(f"{statement!r} differs: frame {frame!r}, hand-written {raw!r}")
@@ -54,7 +55,7 @@ def check_same_result(statement):
 
 def measure(statement, repeats, number):
     # `x` is a local of the timed function (set up inside it), so both sides pay the same lookups.
-    frame = timeit.Timer(statement, setup="x = Toy(7, 'label')", globals={"Toy": testmod.Toy})
+    frame = timeit.Timer(statement, setup="x = Toy(7)", globals={"Toy": testmod.Toy})
     raw = timeit.Timer(statement, setup="x = RawToy(7)", globals={"RawToy": testmod.RawToy})
     frame_times, raw_times = [], []
     for _ in range(repeats):  # interleaved, so drift of the machine hits both alike

@@ -244,8 +244,25 @@ DecimalResult<Decimal> parse_decimal_text(std::string_view text) noexcept;
 
 // The binary operators of the Python class, one entry for all six.
 enum class DecimalOperator : std::uint8_t { Add, Subtract, Multiply, Divide, Remainder, Power };
-// left op right with the checked operation; any failure is MathOperation.
-DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op, const Decimal& left,
-                                              const Decimal& right) noexcept;
+// left op right with the checked operation; any failure is MathOperation. Inline, so that a
+// caller with a constant operator calls the operation directly.
+inline DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op, const Decimal& left,
+                                                     const Decimal& right) noexcept {
+  DecimalResult<Decimal> result = [&] {
+    switch (op) {
+      case DecimalOperator::Add: return left.checked_add(right);
+      case DecimalOperator::Subtract: return left.checked_sub(right);
+      case DecimalOperator::Multiply: return left.checked_mul(right);
+      case DecimalOperator::Divide: return left.checked_div(right);
+      case DecimalOperator::Remainder: return left.checked_rem(right);
+      case DecimalOperator::Power: return left.checked_pow(right);
+    }
+    return DecimalResult<Decimal>(decimal_error(DecimalError::Kind::MathOperation));
+  }();
+  // One named result, changed in place and returned: the operation's result is built where the
+  // caller reads it, not copied (a 16-byte copy of fields just stored stalls store forwarding).
+  if (!result) result = decimal_error(DecimalError::Kind::MathOperation);
+  return result;
+}
 
 }  // namespace qzr

@@ -157,23 +157,4 @@ Decimal operator*(const Decimal& a, const Decimal& b) { return value_or_fault(a.
 Decimal operator/(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_div(b)); }
 Decimal operator%(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_rem(b)); }
 
-DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op, const Decimal& left,
-                                              const Decimal& right) noexcept {
-  DecimalResult<Decimal> result = [&] {
-    switch (op) {
-      case DecimalOperator::Add: return left.checked_add(right);
-      case DecimalOperator::Subtract: return left.checked_sub(right);
-      case DecimalOperator::Multiply: return left.checked_mul(right);
-      case DecimalOperator::Divide: return left.checked_div(right);
-      case DecimalOperator::Remainder: return left.checked_rem(right);
-      case DecimalOperator::Power: return left.checked_pow(right);
-    }
-    return DecimalResult<Decimal>(decimal_error(Kind::MathOperation));
-  }();
-  // One named result, changed in place and returned: the operation's result is built where the
-  // caller reads it, not copied (a 16-byte copy of fields just stored stalls store forwarding).
-  if (!result) result = decimal_error(Kind::MathOperation);
-  return result;
-}
-
 }  // namespace qzr

@@ -2,13 +2,16 @@
 // they use every member kind of the frame (see python/frame/members.hpp):
 //   Toy     mutable, every kind: constructor with optional parameters, methods of 0 to 3
 //           parameters, class and static methods, properties, unary, size, comparison, number
-//           and mapping slots, a faulting method and one that calls back into Python;
-//   Point   frozen, separate comparison bodies (only ==);
+//           and mapping slots, a faulting method and one that calls back into Python; caches
+//           its hash (forgotten by every change);
+//   Point   frozen, separate comparison bodies (only ==); keeps a few freed cells for reuse and
+//           caches its hash;
 //   Color   hand-written members that are class attributes holding instances of itself (the
 //           member kinds below the enumeration tables);
 //   Unit    a constructor without parameters;
 //   Opaque  no constructor, empty docstring, a length too large for a Python size;
-//   Scratch no constructor and no __repr__ (its __new__ is replaced by the tests);
+//   Scratch no constructor and no __repr__ (its __new__ is replaced by the tests); keeps freed
+//           cells for reuse, also those of instances the frame never constructed;
 //   Broken  a docstring with a NUL inside, so its type object never builds;
 //   Flaky   a class attribute that fails while `flaky_attributes_fail` is set;
 //   BadAttribute  a class attribute that the type object refuses to store;
@@ -17,6 +20,7 @@
 #pragma once
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -270,6 +274,7 @@ struct ClassDef<frametest::ToyValue> {
   static constexpr const char* name = "Toy";
   static constexpr const char* doc = "A toy value with a number, a label and a list of items.";
   static constexpr bool frozen = false;
+  static constexpr bool caches_hash = true;
   using members = Members<
       Constructor<frametest::make_toy, "number", "label=None", "items=None">,
       Method<"describe", frametest::describe>, Method<"add", frametest::add_to_number, "amount">,
@@ -299,6 +304,8 @@ struct ClassDef<frametest::PointValue> {
   static constexpr const char* name = "Point";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
+  static constexpr std::size_t free_cells = 4;
+  static constexpr bool caches_hash = true;
   using members =
       Members<Constructor<frametest::make_point, "x", "y">, Getter<"x", frametest::point_x>,
               Getter<"y", frametest::point_y>, Method<"moved", frametest::moved, "dx", "dy">,
@@ -365,6 +372,7 @@ struct ClassDef<frametest::ScratchValue> {
   static constexpr const char* name = "Scratch";
   static constexpr const char* doc = "Scratch values, made by make_scratch().";
   static constexpr bool frozen = false;
+  static constexpr std::size_t free_cells = 2;
   using members =
       Members<Method<"number", frametest::scratch_number>, Getter<"label", frametest::scratch_label>>;
 };

@@ -7,9 +7,11 @@ from the small reference functions below, which restate the model's rules in pla
 
 import copy
 import decimal as std
+import gc
 import math
 import pickle
 import re
+import sys
 from fractions import Fraction
 
 import pytest
@@ -470,6 +472,16 @@ def test_hash_never_minus_one():
     assert hash(-Decimal((0x7FFFFFFF << 32) | 0xFFFFFFFF)) == -2
 
 
+def test_hash_follows_a_changed_value():
+    # The hash is kept once computed; __setstate__ changes the value in place.
+    value = Decimal("1.5")
+    assert hash(value) == hash(value) == 1099763286016
+    value.__setstate__(Decimal(-1).__getstate__())
+    assert hash(value) == 549772591104
+    value.__setstate__(Decimal(1).__getstate__())
+    assert hash(value) == 16777216
+
+
 @pytest.mark.parametrize(
     "value, state",
     [
@@ -635,6 +647,52 @@ def test_operator_examples(compute, expected):
 )
 def test_reflected_operators(compute, expected):
     assert str(compute()) == expected
+
+
+@pytest.mark.parametrize(
+    "left, right",
+    [
+        # Decimal and int operands that read without Python code (an exact int of 64 bits) and the
+        # wider ints next to them, which take the general conversion: both agree with the stdlib.
+        ("1.5", 2**63 - 1),
+        ("-12.25", -(2**63)),
+        ("-0.5", 2**63),
+        ("0.25", -(2**63) - 1),
+        ("3", 2**64),
+        ("-1.5", 0),
+        ("7.25", "-2.5"),
+    ],
+)
+def test_operators_on_ints_and_decimals_match_the_stdlib(left, right):
+    ours = Decimal(left), right if isinstance(right, int) else Decimal(right)
+    theirs = std.Decimal(left), std.Decimal(right)
+    with std.localcontext() as context:
+        context.prec = 60
+        for op in ["__add__", "__sub__", "__mul__", "__radd__", "__rsub__", "__rmul__"]:
+            assert std.Decimal(str(getattr(ours[0], op)(ours[1]))) == getattr(theirs[0], op)(theirs[1]), op
+    for op in ["__eq__", "__ne__", "__lt__", "__le__", "__gt__", "__ge__"]:
+        assert getattr(ours[0], op)(ours[1]) == getattr(theirs[0], op)(theirs[1]), op
+
+
+def test_an_operand_may_be_the_receiver():
+    value = Decimal("1.5")
+    assert [str(value * value), str(value - value), str(value / value), str(value % value)] == ["2.25", "0.0", "1", "0.0"]
+    assert value == value and not value < value
+
+
+def test_results_keep_the_class_reference_count():
+    # Results reuse the cells of dropped ones; each live instance holds one reference to the class.
+    a, b = Decimal("12345.678901"), Decimal("987.654321")
+    gc.collect()
+    before = sys.getrefcount(Decimal)
+    for _ in range(500):
+        results = [a + b, a - b, a * b, a / b, a % b, a * 3, 3 * a, -a, abs(a), Decimal("1.5"), Decimal(7)]
+    assert sys.getrefcount(Decimal) == before + len(results)
+    x, y = std.Decimal("12345.678901"), std.Decimal("987.654321")
+    assert [str(r) for r in results[:3]] == [str(x + y), str(x - y), str(x * y)]
+    del results
+    gc.collect()
+    assert sys.getrefcount(Decimal) == before
 
 
 def test_in_place_operators_make_new_objects():

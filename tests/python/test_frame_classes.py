@@ -13,7 +13,7 @@ import weakref
 import pytest
 
 import qzr_frame_testmod as tm
-from frame_support import PanicException, error_of, toy
+from frame_support import Index, PanicException, error_of, toy
 from qzr_frame_testmod import Color, Opaque, Point, Scratch, Toy, Unit
 
 
@@ -130,6 +130,71 @@ def test_instance_made_by_replaced_new_fails_the_type_check():
     del hollow
     gc.collect()
     assert tm.live_toy_values() == live
+
+
+# ---- kept cells and cached hashes -------------------------------------------------------------
+
+
+def test_kept_cells_hold_new_values_and_class_references():
+    # Point keeps 4 freed cells; each round makes more instances than that, so some cells are
+    # reused and some come from the allocator. A reused cell must not show an earlier hash.
+    gc.collect()
+    before = sys.getrefcount(Point)
+    for offset in range(3):
+        points = [Point(i, offset) for i in range(10)]
+        assert [(p.x, p.y, hash(p)) for p in points] == [(i, offset, 31 * i + offset) for i in range(10)]
+        assert sys.getrefcount(Point) == before + len(points)
+        del points
+    moved = Point(1, 2).moved(3, 4)
+    assert (moved.x, moved.y, hash(moved)) == (4, 6, 31 * 4 + 6)
+    del moved
+    gc.collect()
+    assert sys.getrefcount(Point) == before
+
+
+def test_kept_cells_of_instances_the_frame_never_built(run_python):
+    # Scratch keeps 2 freed cells, also those of instances a replaced __new__ made without a value.
+    result = run_python(
+        """
+        import gc, json, sys
+        import qzr_frame_testmod as tm
+        from qzr_frame_testmod import Scratch
+        Scratch.__new__ = staticmethod(lambda cls: object.__new__(cls))
+        gc.collect()
+        live, references = tm.live_toy_values(), sys.getrefcount(Scratch)
+        hollow = [Scratch() for _ in range(3)]
+        del hollow
+        made = [tm.make_scratch(n) for n in range(3)]
+        seen = [[s.number() for s in made], tm.live_toy_values() - live]
+        del made
+        gc.collect()
+        print(json.dumps(seen + [tm.live_toy_values() - live, sys.getrefcount(Scratch) - references]))
+        """
+    )
+    assert result == [[0, 1, 2], 3, 0, 0]
+
+
+@pytest.mark.parametrize(
+    "change",
+    [
+        lambda x: setattr(x, "number", 9),
+        lambda x: x.add(4),
+        lambda x: x.absorb(Toy(4)),
+    ],
+)
+def test_cached_hash_follows_every_change(change):
+    x = Toy(5)
+    assert hash(x) == hash(x) == 5
+    change(x)
+    assert hash(x) == x.number == 9
+
+
+def test_cached_hash_is_refused_while_the_value_is_being_changed():
+    x = Toy(5)
+    assert hash(x) == 5
+    error = error_of(lambda: x.add(Index(lambda: hash(x))))
+    assert type(error) is RuntimeError and error.args == ("Already mutably borrowed",)
+    assert hash(x) == x.number == 5
 
 
 def test_failed_class_attribute_fill_is_retried():

@@ -15,6 +15,9 @@ struct ClassDef<Decimal> {
       "Wraps the decimal arithmetic library's `Decimal` type; its constructor only supports text, "
       "for example `Decimal(\"123.456\")`.";
   static constexpr bool frozen = false;
+  // Results of arithmetic are made and dropped at a high rate.
+  static constexpr std::size_t free_cells = 64;
+  static constexpr bool caches_hash = true;
   static void add_members(TypeBuilder& builder);
 };
 

@@ -54,7 +54,7 @@ std::string name_list(const std::vector<std::string_view>& names) {
   return text;
 }
 
-PyResult<void> assign_keyword(const FunctionDescription& d, PyObject* keyword, PyObject* value,
+PyResult<void> assign_keyword(const FunctionDescription& d, PyObject* keyword, PyObject* value, Hold hold,
                               PyObject** out) {
   Py_ssize_t size = 0;
   const char* data = PyUnicode_Check(keyword) ? PyUnicode_AsUTF8AndSize(keyword, &size) : nullptr;
@@ -66,7 +66,7 @@ PyResult<void> assign_keyword(const FunctionDescription& d, PyObject* keyword, P
   for (std::size_t i = 0; i < d.parameter_count; ++i) {
     if (d.parameters[i] != name) continue;
     if (out[i] != nullptr) return fail(multiple_values(d, name));
-    out[i] = Py_NewRef(value);
+    out[i] = hold == Hold::Strong ? Py_NewRef(value) : value;
     return {};
   }
   return fail(unexpected_keyword(d, keyword));
@@ -85,9 +85,10 @@ PyResult<void> check_required(const FunctionDescription& d, Py_ssize_t positiona
 }
 
 PyResult<void> take_positional(const FunctionDescription& d, PyObject* const* args,
-                               Py_ssize_t positional_count, PyObject** out) {
+                               Py_ssize_t positional_count, Hold hold, PyObject** out) {
   auto parameter_count = static_cast<Py_ssize_t>(d.parameter_count);
-  for (Py_ssize_t i = 0; i < std::min(positional_count, parameter_count); ++i) out[i] = Py_NewRef(args[i]);
+  for (Py_ssize_t i = 0; i < std::min(positional_count, parameter_count); ++i)
+    out[i] = hold == Hold::Strong ? Py_NewRef(args[i]) : args[i];
   if (positional_count > parameter_count) return fail(too_many_positional(d, positional_count));
   return {};
 }
@@ -97,11 +98,12 @@ PyResult<void> take_positional(const FunctionDescription& d, PyObject* const* ar
 PyResult<void> parse_fastcall_arguments_in_full(const FunctionDescription& d, PyObject* const* args,
                                                 Py_ssize_t positional_count, PyObject* keyword_names,
                                                 PyObject** out) {
-  if (auto taken = take_positional(d, args, positional_count, out); !taken) return taken;
+  if (auto taken = take_positional(d, args, positional_count, Hold::Borrowed, out); !taken) return taken;
   if (keyword_names != nullptr) {
     Py_ssize_t keyword_count = PyTuple_GET_SIZE(keyword_names);
     for (Py_ssize_t k = 0; k < keyword_count; ++k) {
-      auto assigned = assign_keyword(d, PyTuple_GET_ITEM(keyword_names, k), args[positional_count + k], out);
+      auto assigned = assign_keyword(d, PyTuple_GET_ITEM(keyword_names, k), args[positional_count + k],
+                                     Hold::Borrowed, out);
       if (!assigned) return assigned;
     }
   }
@@ -111,14 +113,15 @@ PyResult<void> parse_fastcall_arguments_in_full(const FunctionDescription& d, Py
 PyResult<void> parse_tuple_dict_arguments_into(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
                                                PyObject** out) {
   Py_ssize_t positional_count = PyTuple_GET_SIZE(args);
-  if (auto taken = take_positional(d, &PyTuple_GET_ITEM(args, 0), positional_count, out); !taken)
+  if (auto taken = take_positional(d, &PyTuple_GET_ITEM(args, 0), positional_count, Hold::Strong, out);
+      !taken)
     return taken;
   if (kwargs != nullptr) {
     Py_ssize_t initial_size = PyDict_GET_SIZE(kwargs);
     Py_ssize_t position = 0;
     PyObject *keyword, *value;
     while (PyDict_Next(kwargs, &position, &keyword, &value)) {
-      auto assigned = assign_keyword(d, keyword, value, out);
+      auto assigned = assign_keyword(d, keyword, value, Hold::Strong, out);
       if (!assigned) return assigned;
       if (PyDict_GET_SIZE(kwargs) != initial_size) fault("dictionary changed size during iteration");
     }

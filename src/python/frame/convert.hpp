@@ -251,13 +251,20 @@ Ref to_python_bytes(const std::uint8_t* data, std::size_t size);
 // Allocation of a result instance failed: a fault.
 [[noreturn]] void result_allocation_failed(PyErr error);
 
+// A new instance of the class's own type holding the value `make()` returns, built in place (a
+// body whose result it must read in a particular way passes that read here).
+template <PyClass V, class Make>
+[[gnu::always_inline]] inline Ref instance_made_by(Make&& make) {
+  auto object = new_instance_made_by<V>(class_type_object<V>(), std::forward<Make>(make));
+  if (!object) result_allocation_failed(std::move(object.error()));
+  return std::move(*object);
+}
+
 template <PyClass V>
 struct ToPython<V> {
   // The value is moved once, into the new instance.
-  static Ref convert(V&& value) {
-    auto object = new_instance<V>(std::move(value));
-    if (!object) result_allocation_failed(std::move(object.error()));
-    return std::move(*object);
+  [[gnu::always_inline]] static Ref convert(V&& value) {
+    return instance_made_by<V>([&]() -> V&& { return std::move(value); });
   }
   static Ref convert(const V& value) { return convert(V(value)); }
 };
@@ -356,7 +363,7 @@ struct IsExpected<std::expected<T, E>> : std::true_type {};
 
 // Turns whatever a body returned (a value, nothing, std::expected<T, E>) into a Python result.
 template <class R>
-PyResult<Ref> into_py_result(R&& result) {
+[[gnu::always_inline]] inline PyResult<Ref> into_py_result(R&& result) {
   using Plain = std::remove_cvref_t<R>;
   if constexpr (IsExpected<Plain>::value) {
     using E = typename Plain::error_type;
@@ -381,7 +388,7 @@ PyResult<T> to_py_result(std::expected<T, E> result) {
 
 // Calls `body` and turns its result (possibly void) into a Python result.
 template <class Body>
-PyResult<Ref> call_into_py(Body&& body) {
+[[gnu::always_inline]] inline PyResult<Ref> call_into_py(Body&& body) {
   using R = std::invoke_result_t<Body>;
   if constexpr (std::is_void_v<R>) {
     body();

@@ -57,7 +57,7 @@ inline void raise_error(PyErr error) noexcept {
 // Runs `body` (returning PyResult<T>) and returns its value, or `error_value` with the
 // exception set.
 template <class T, class Body>
-T guarded(T error_value, Body&& body) noexcept {
+[[gnu::always_inline]] inline T guarded(T error_value, Body&& body) noexcept {
   try {
     auto result = body();
     if (result) return std::move(*result);
@@ -72,7 +72,7 @@ T guarded(T error_value, Body&& body) noexcept {
 
 // For entries that return a new object: the body returns PyResult<Ref>.
 template <class Body>
-PyObject* guarded_object(Body&& body) noexcept {
+[[gnu::always_inline]] inline PyObject* guarded_object(Body&& body) noexcept {
   try {
     PyResult<Ref> result = body();
     if (result) [[likely]]

@@ -1,8 +1,11 @@
-// Instances of the module's classes: the cell layout, the construction marker, the type check
-// and the shared and exclusive borrows (RAII guards, so every way out of a body restores the flag).
+// Instances of the module's classes: the cell layout, the construction marker, the type check,
+// the shared and exclusive borrows (RAII guards, so every way out of a body restores the flag)
+// and the making of new instances, in cells kept for reuse where the class keeps them.
 #pragma once
 
+#include <cstddef>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "python/frame/error.hpp"
@@ -19,6 +22,9 @@ namespace qzr::py {
 //   and either `using members = Members<...>;` (see members.hpp) or, to keep the member table
 //   in one .cpp file, `static void add_members(TypeBuilder&);` defined there as
 //   `Members<...>::add_to<V>(builder)`.
+// Optional, for small values made and dropped at a high rate (see CellTraits):
+//   static constexpr std::size_t free_cells = N;  keep up to N cells of the class's own type
+//   static constexpr bool caches_hash = true;     keep the hash in the instance
 // The constructor's text signature comes from its Constructor member's parameter list. A family
 // of classes may share one partial specialisation (enumerations: frame/enum_class.hpp).
 template <class V>
@@ -29,22 +35,55 @@ concept PyClass = requires {
   { ClassDef<V>::name } -> std::convertible_to<const char*>;
 };
 
+// The optional cell traits of a class, with their defaults.
+template <PyClass V>
+struct CellTraits {
+  // How many freed cells of exactly the class's own type are kept for reuse (0: none). A kept
+  // cell holds no value and no reference to the type; subclass instances never enter the list.
+  static constexpr std::size_t free_cells = [] {
+    if constexpr (requires { ClassDef<V>::free_cells; }) {
+      return std::size_t{ClassDef<V>::free_cells};
+    } else {
+      return std::size_t{0};
+    }
+  }();
+  // Whether the instance keeps its hash once computed; taking an exclusive borrow forgets it.
+  static constexpr bool caches_hash = [] {
+    if constexpr (requires { ClassDef<V>::caches_hash; }) {
+      return bool{ClassDef<V>::caches_hash};
+    } else {
+      return false;
+    }
+  }();
+};
+
+struct NoCachedHash {};
+// The value of a cached hash slot that holds no hash (no hash is ever -1).
+inline constexpr Py_hash_t no_cached_hash = -1;
+
 // The object header, then the borrow flag (0 free, n > 0 shared borrows, -1 exclusive), the
-// marker set once the value was constructed by the frame, and the value. An instance made by
-// a replaced __new__ without the frame has the marker clear: it fails the type check and its
-// deallocation destroys nothing.
+// marker set once the value was constructed by the frame, the cached hash of a class that keeps
+// one, and the value. An instance made by a replaced __new__ without the frame has the marker
+// clear: it fails the type check and its deallocation destroys nothing.
 template <class V>
 struct Instance {
   PyObject_HEAD;
   Py_ssize_t borrow_flag;
   bool constructed;
+  [[no_unique_address]] std::conditional_t<CellTraits<V>::caches_hash, Py_hash_t, NoCachedHash> cached_hash;
   alignas(V) unsigned char storage[sizeof(V)];
 
   V& value() { return *std::launder(reinterpret_cast<V*>(storage)); }
-  void construct(V&& v) {
-    new (storage) V(std::move(v));
+  // Builds the value `make()` returns in place (a prvalue is not copied).
+  template <class Make>
+  [[gnu::always_inline]] void construct_with(Make&& make) {
+    new (storage) V(make());
     borrow_flag = 0;
     constructed = true;
+    forget_hash();
+  }
+  void forget_hash() {
+    if constexpr (CellTraits<V>::caches_hash) cached_hash = no_cached_hash;
   }
 };
 
@@ -60,11 +99,29 @@ PyTypeObject* class_type_object();
 template <PyClass V>
 PyResult<PyTypeObject*> try_class_type_object();
 
+// The class's own type object once it exists, null before: one load for the exact-type checks.
 template <PyClass V>
-[[gnu::always_inline]] inline bool is_instance(PyObject* object) {
+inline PyTypeObject* exact_type_object = nullptr;
+
+// True for an instance of exactly the class's own type (not a subclass) that the frame built.
+template <PyClass V>
+[[gnu::always_inline]] inline bool is_exact_instance(PyObject* object) {
+  return Py_TYPE(object) == exact_type_object<V> && instance_of<V>(object)->constructed;
+}
+
+// The rest of is_instance: builds the type when needed and accepts subclasses.
+template <PyClass V>
+[[gnu::noinline]] bool is_instance_of_subtype(PyObject* object) {
   PyTypeObject* type = class_type_object<V>();
   if (Py_TYPE(object) != type && !PyType_IsSubtype(Py_TYPE(object), type)) return false;
   return instance_of<V>(object)->constructed;
+}
+
+template <PyClass V>
+[[gnu::always_inline]] inline bool is_instance(PyObject* object) {
+  if (Py_TYPE(object) == exact_type_object<V>) [[likely]]
+    return instance_of<V>(object)->constructed;
+  return is_instance_of_subtype<V>(object);
 }
 
 // The errors of the type check and the borrows, kept out of the callers' hot paths.
@@ -86,6 +143,10 @@ class SharedBorrow {
   [[gnu::always_inline]] static PyResult<SharedBorrow> take(PyObject* object) {
     if (!is_instance<V>(object)) [[unlikely]]
       return fail(cannot_convert_to<V>(object));
+    return take_checked(object);
+  }
+  // The same for an object that passed is_instance<V>.
+  [[gnu::always_inline]] static PyResult<SharedBorrow> take_checked(PyObject* object) {
     Instance<V>* instance = instance_of<V>(object);
     if constexpr (!ClassDef<V>::frozen) {
       if (instance->borrow_flag == -1) [[unlikely]]
@@ -113,18 +174,24 @@ class SharedBorrow {
   Instance<V>* m_instance = nullptr;
 };
 
-// A held exclusive reference to an instance's value; releasing it undoes the borrow.
+// A held exclusive reference to an instance's value; releasing it undoes the borrow. Taking it
+// forgets a cached hash, since the value may change.
 template <PyClass V>
 class ExclusiveBorrow {
  public:
   [[gnu::always_inline]] static PyResult<ExclusiveBorrow> take(PyObject* object) {
-    static_assert(!ClassDef<V>::frozen, "frozen classes are never borrowed exclusively");
     if (!is_instance<V>(object)) [[unlikely]]
       return fail(cannot_convert_to<V>(object));
+    return take_checked(object);
+  }
+  // The same for an object that passed is_instance<V>.
+  [[gnu::always_inline]] static PyResult<ExclusiveBorrow> take_checked(PyObject* object) {
+    static_assert(!ClassDef<V>::frozen, "frozen classes are never borrowed exclusively");
     Instance<V>* instance = instance_of<V>(object);
     if (instance->borrow_flag != 0) [[unlikely]]
       return fail(already_borrowed());
     instance->borrow_flag = -1;
+    instance->forget_hash();
     return ExclusiveBorrow(instance);
   }
   ExclusiveBorrow(ExclusiveBorrow&& other) noexcept : m_instance(std::exchange(other.m_instance, nullptr)) {}
@@ -139,6 +206,21 @@ class ExclusiveBorrow {
   Instance<V>* m_instance = nullptr;
 };
 
+// The value of an exact instance, read in place without taking a borrow, or null when `object`
+// is not an exact instance or is exclusively borrowed (the caller then takes its general path,
+// which reports that). Only for a read during which no Python code can run: nothing can then
+// see or change the borrow flag, so a shared borrow would be unobservable.
+template <PyClass V>
+[[gnu::always_inline]] inline const V* peek_exact_value(PyObject* object) {
+  if (!is_exact_instance<V>(object)) return nullptr;
+  Instance<V>* instance = instance_of<V>(object);
+  if constexpr (!ClassDef<V>::frozen) {
+    if (instance->borrow_flag == -1) [[unlikely]]
+      return nullptr;
+  }
+  return &instance->value();
+}
+
 // An independent copy of an instance's value (refused while it is exclusively borrowed).
 template <PyClass V>
 PyResult<V> extract_clone(PyObject* object) {
@@ -152,20 +234,53 @@ PyResult<V> extract_clone(PyObject* object) {
   return V(instance->value());
 }
 
-// A new instance of `type` (the class's own type, or the type a constructor was called on)
-// holding `value`, or the interpreter's error when allocation fails.
+// Freed cells of exactly the class's own type, kept for reuse (see CellTraits::free_cells).
+// Touched only under the interpreter lock. Kept cells are never handed back to the allocator:
+// like the type objects, at most free_cells of them stay allocated for the process.
 template <PyClass V>
-PyResult<Ref> new_instance_of_type(PyTypeObject* type, V&& value) {
-  allocfunc allocate = type->tp_alloc ? type->tp_alloc : PyType_GenericAlloc;
-  Ref object = Ref::steal(allocate(type, 0));
-  if (!object) return fail(PyErr::fetch());
-  instance_of<V>(object.get())->construct(std::move(value));
+struct FreeCells {
+  static constexpr std::size_t capacity = CellTraits<V>::free_cells;
+  static inline PyObject* cells[capacity > 0 ? capacity : 1];
+  static inline std::size_t count = 0;
+
+  // Keeps the cell of a deallocated exact instance, whose value is already destroyed; false
+  // when the list is full.
+  static bool keep(PyObject* cell) {
+    if (count == capacity) return false;
+    cells[count++] = cell;
+    return true;
+  }
+  // A kept cell made a new reference of `type` (the class's own), or null when none is kept.
+  static PyObject* reuse(PyTypeObject* type) {
+    if (count == 0) return nullptr;
+    // Sets the type (adding the reference a heap type's instance holds) and the reference count.
+    return PyObject_Init(cells[--count], type);
+  }
+};
+
+// A new instance of `type` (the class's own type, or the type a constructor was called on)
+// holding the value `make()` returns, built in place; or the interpreter's error when
+// allocation fails.
+template <PyClass V, class Make>
+[[gnu::always_inline]] inline PyResult<Ref> new_instance_made_by(PyTypeObject* type, Make&& make) {
+  PyObject* cell = nullptr;
+  if constexpr (CellTraits<V>::free_cells > 0) {
+    if (type == exact_type_object<V>) cell = FreeCells<V>::reuse(type);
+  }
+  if (cell == nullptr) {
+    allocfunc allocate = type->tp_alloc ? type->tp_alloc : PyType_GenericAlloc;
+    cell = allocate(type, 0);
+    if (cell == nullptr) [[unlikely]]
+      return fail(PyErr::fetch());
+  }
+  Ref object = Ref::steal(cell);  // a fault in make() deallocates the cell, which holds no value
+  instance_of<V>(cell)->construct_with(std::forward<Make>(make));
   return object;
 }
 
 template <PyClass V>
-PyResult<Ref> new_instance(V&& value) {
-  return new_instance_of_type<V>(class_type_object<V>(), std::move(value));
+[[gnu::always_inline]] inline PyResult<Ref> new_instance_of_type(PyTypeObject* type, V&& value) {
+  return new_instance_made_by<V>(type, [&]() -> V&& { return std::move(value); });
 }
 
 }  // namespace qzr::py

@@ -40,18 +40,10 @@ template <class V, class Parameter>
 struct Receiver;
 
 template <class V>
-struct Receiver<V, const V&> {
-  [[gnu::always_inline]] static PyResult<SharedBorrow<V>> take(PyObject* object) {
-    return SharedBorrow<V>::take(object);
-  }
-};
+struct Receiver<V, const V&> : SharedBorrow<V> {};
 
 template <class V>
-struct Receiver<V, V&> {
-  [[gnu::always_inline]] static PyResult<ExclusiveBorrow<V>> take(PyObject* object) {
-    return ExclusiveBorrow<V>::take(object);
-  }
-};
+struct Receiver<V, V&> : ExclusiveBorrow<V> {};
 
 // A nullable shared borrow: None is nullptr. (Stored is not an optional: GCC 12 misreports
 // an optional<optional<SharedBorrow>> as maybe uninitialized.)
@@ -196,6 +188,7 @@ template <class V, auto Body, class Finish = IntoObject, Refusal refusal = Refus
       return fail(std::move(error));
     }
   };
+  using Borrow = Receiver<V, BodyArgument<Body, 0>>;
   if constexpr (decline) {
     if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
   }
@@ -203,7 +196,7 @@ template <class V, auto Body, class Finish = IntoObject, Refusal refusal = Refus
   if constexpr (order == Order::OperandsFirst) {
     if (auto loaded = arguments.load(operands, names); !loaded) return refuse(std::move(loaded.error()));
   }
-  auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+  auto receiver = decline ? Borrow::take_checked(self) : Borrow::take(self);
   if (!receiver) return refuse(std::move(receiver.error()));
   if constexpr (order == Order::ReceiverFirst) {
     if (auto loaded = arguments.load(operands, names); !loaded) return refuse(std::move(loaded.error()));
@@ -227,7 +220,7 @@ template <auto Body, class Finish = IntoObject>
 
 // Parses, takes the receiver (when Skip is 1), converts and calls the body.
 template <class V, auto Body, std::size_t Skip, class P>
-PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
+[[gnu::always_inline]] inline PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
   static_assert(optional_parameters_are_optional<Body, Skip, P>(),
                 "a parameter written \"name=None\" must be std::optional<T> or a pointer");
   if constexpr (Skip == 1) {
@@ -249,16 +242,22 @@ struct MethodMember {
   static constexpr std::array<std::string_view, sizeof...(Written)> written{Written.view()...};
 
   template <class V>
+  [[gnu::always_inline]] static PyResult<Ref> fastcall(PyObject* self, PyObject* const* args,
+                                                       Py_ssize_t positional_count, PyObject* keyword_names) {
+    static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
+                                                     P::count, P::required};
+    ArgumentSlots<P::count> objects;
+    if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
+        !parsed)
+      return fail(std::move(parsed.error()));
+    return invoke_parsed<V, Body, skip, P>(self, objects);
+  }
+
+  template <class V>
   static PyObject* fastcall_entry(PyObject* self, PyObject* const* args, Py_ssize_t positional_count,
                                   PyObject* keyword_names) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
-                                                       P::count, P::required};
-      ArgumentSlots<P::count> objects;
-      if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
-          !parsed)
-        return fail(std::move(parsed.error()));
-      return invoke_parsed<V, Body, skip, P>(self, objects);
+    return guarded_object([&]() __attribute__((always_inline)) {
+      return fastcall<V>(self, args, positional_count, keyword_names);
     });
   }
 
@@ -411,16 +410,28 @@ using Neg = UnarySlot<Py_nb_negative, Body>;
 template <auto Body>
 using Abs = UnarySlot<Py_nb_absolute, Body>;
 
-// __hash__: a 64-bit value taken as a signed size; -1 becomes -2.
+// __hash__: a 64-bit value taken as a signed size; -1 becomes -2. A class that caches its hash
+// (CellTraits::caches_hash) computes it once per value; an instance that is exclusively borrowed
+// is refused as before.
 template <auto Body>
 struct Hash {
   template <class V>
   static Py_hash_t entry(PyObject* self) noexcept {
+    if constexpr (CellTraits<V>::caches_hash) {
+      if (is_instance<V>(self)) [[likely]] {
+        Instance<V>* instance = instance_of<V>(self);
+        if (instance->cached_hash != no_cached_hash && instance->borrow_flag != -1) [[likely]]
+          return instance->cached_hash;
+      }
+    }
     return guarded<Py_hash_t>(-1, [&]() -> PyResult<Py_hash_t> {
       auto hash = call_on_receiver<V, Body, IntoValue<std::uint64_t>>(self, nullptr, nullptr);
       if (!hash) return fail(std::move(hash.error()));
       auto value = static_cast<Py_hash_t>(*hash);
-      return value == -1 ? -2 : value;
+      if (value == -1) value = -2;
+      // The receiver was an instance, and the body read it under a shared borrow.
+      if constexpr (CellTraits<V>::caches_hash) instance_of<V>(self)->cached_hash = value;
+      return value;
     });
   }
   template <class V>
@@ -466,7 +477,7 @@ struct RichCompare {
     return guarded_object([&]() -> PyResult<Ref> {
       if (op < Py_LT || op > Py_GE) return Ref::borrow(Py_NotImplemented);
       if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take(self);
+      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take_checked(self);
       if (!receiver) return Ref::borrow(Py_NotImplemented);
       using Other = BodyArgument<Body, 1>;
       auto operand = FromPython<Other>::extract(other);

@@ -35,6 +35,8 @@ struct ClassState {
   static inline std::vector<unsigned long> filling_threads;
 };
 
+// Destroys the value (when the frame built it), frees the cell or keeps it for reuse, and
+// releases the instance's reference to its type.
 template <PyClass V>
 void deallocate(PyObject* self) noexcept {
   guarded_unraisable([&] {
@@ -45,6 +47,12 @@ void deallocate(PyObject* self) noexcept {
     }
   });
   PyTypeObject* type = Py_TYPE(self);
+  if constexpr (CellTraits<V>::free_cells > 0) {
+    if (type == exact_type_object<V> && FreeCells<V>::keep(self)) {
+      Py_DECREF(type);
+      return;
+    }
+  }
   freefunc free_object = type->tp_free ? type->tp_free : PyObject_Free;
   free_object(self);
   Py_DECREF(type);
@@ -88,6 +96,7 @@ PyResult<PyTypeObject*> try_class_type_object() {
   auto filled = set_class_attributes(State::type, ClassDef<V>::name, State::class_attributes,
                                      State::class_attributes_done, State::filling_threads);
   if (!filled) return fail(class_initialization_error(ClassDef<V>::name, std::move(filled.error())));
+  if (State::class_attributes_done) exact_type_object<V> = State::type;
   return State::type;
 }
 
@@ -102,14 +111,15 @@ template <PyClass V>
   auto filled = set_class_attributes(State::type, ClassDef<V>::name, State::class_attributes,
                                      State::class_attributes_done, State::filling_threads);
   if (!filled) type_object_failed(ClassDef<V>::name, std::move(filled.error()));
+  if (State::class_attributes_done) exact_type_object<V> = State::type;
   return State::type;
 }
 
+// exact_type_object<V> is set once the type is built and its class attributes are filled.
 template <PyClass V>
-PyTypeObject* class_type_object() {
-  using State = ClassState<V>;
-  if (State::type != nullptr && State::class_attributes_done) [[likely]]
-    return State::type;
+[[gnu::always_inline]] inline PyTypeObject* class_type_object() {
+  if (PyTypeObject* type = exact_type_object<V>) [[likely]]
+    return type;
   return build_class_type_object<V>();
 }
 
