@@ -204,6 +204,8 @@ def test_layout_round_trip_and_hash(models, data):
     assert decoded == model.key
     assert decoded is not model.key
     assert hash(model.key) == hash(decoded) == python_hash(model.message)
+    # Asked again, the hash comes from the instance: it must be the same value.
+    assert hash(model.key) == hash(decoded) == python_hash(model.message)
 
 
 @pytest.mark.parametrize("models", MODELS.values(), ids=MODELS.keys())

@@ -33,6 +33,8 @@ struct ClassDef<K> {
   static constexpr const char* name = K::type_name.data();
   static constexpr const char* doc = key_class_doc<K>;
   static constexpr bool frozen = true;
+  // Keys are hashed again and again as dict and set members; a frozen value's hash never changes.
+  static constexpr bool caches_hash = true;
   static void add_members(TypeBuilder& builder) { add_key_class_members(K::kind_byte, builder); }
 };
 
