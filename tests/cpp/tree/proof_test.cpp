@@ -415,6 +415,34 @@ TEST(ProofCompilation, HandMadeRawProofsFail) {
   }
 }
 
+// Malformed raw proofs that still compile: the program follows the queue order of (height, path),
+// worked by hand from the compilation procedure.
+TEST(ProofCompilation, HandMadeRawProofsCompileInQueueOrder) {
+  const H256 a = key_with_bits({}), b = key_with_bits({1});
+  const H256 x = key_with_bits({9, 10}), y = key_with_bits({11});
+  struct Case {
+    const char* name;
+    RawMerkleProof raw;
+    std::vector<ProofLeaf> leaves;
+    std::vector<std::uint8_t> program;
+  };
+  const Case cases[] = {
+      // After taking x at 5, the subtree is sent back down to 3, takes y there and ends at 4.
+      {"a height below the last one",
+       {{{5, 3}}, {{x, 5}, {y, 3}}},
+       {{a, x}},
+       bytes_of({{0x4C, 0x50, 5}, hash_bytes(x), {0x50, 3}, hash_bytes(y)})},
+      // Both subtrees jump to (2, 0): the later one replaces the earlier, and is all that is left.
+      {"two subtrees put at one place", {{{2}, {2}}, {}}, {{a, x}, {b, x}}, {0x4C}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto compiled = compile(c.raw, c.leaves);
+    ASSERT_TRUE(compiled) << compiled.error().display();
+    EXPECT_EQ(compiled->bytes, c.program);
+  }
+}
+
 TEST(ProofCompilation, Texts) {
   EXPECT_EQ(debug_text(CompiledMerkleProof{{0x4C}}), "CompiledMerkleProof([76])");
   EXPECT_EQ(merkle_proof_repr(CompiledMerkleProof{{0x4C}}),
