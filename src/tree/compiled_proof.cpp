@@ -41,6 +41,13 @@ class Programs {
     std::size_t tail;
   };
 
+  // Room for the programs of `leaves` leaves taking `siblings` siblings: a well-formed proof
+  // compiles to one code per leaf, one merge per leaf but one and 34 bytes per sibling.
+  Programs(std::size_t leaves, std::size_t siblings) {
+    m_bytes.reserve(3 * leaves + 34 * siblings);
+    m_pieces.reserve(2 * leaves + siblings);
+  }
+
   Chain start(std::uint8_t code) {
     m_pieces.push_back({m_bytes.size(), 1, no_piece});
     m_bytes.push_back(code);
@@ -62,6 +69,7 @@ class Programs {
   }
   std::vector<std::uint8_t> bytes_of(const Chain& chain) const {
     std::vector<std::uint8_t> bytes;
+    bytes.reserve(m_bytes.size());
     for (std::size_t piece = chain.head; piece != no_piece; piece = m_pieces[piece].next) {
       const auto first = m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pieces[piece].start);
       bytes.insert(bytes.end(), first, first + static_cast<std::ptrdiff_t>(m_pieces[piece].length));
@@ -174,7 +182,7 @@ template <class Queue>
 std::optional<std::expected<CompiledMerkleProof, SmtError>> compile_with(
     const RawMerkleProof& raw, const std::vector<ProofLeaf>& leaves) {
   Queue work;
-  Programs programs;
+  Programs programs(leaves.size(), raw.proof.size());
   std::vector<Subtree> subtrees;
   subtrees.reserve(leaves.size());
   for (std::size_t index = 0; index < leaves.size(); ++index) {

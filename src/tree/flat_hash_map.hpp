@@ -82,9 +82,9 @@ class FlatHashMap {
       if (probe.entry == empty_slot) return;
       if (probe.tag != tag) continue;
       // An entry spans several cache lines (a branch record's entry is 131 bytes): fetch them all.
-      const char* first = reinterpret_cast<const char*>(m_entries.data() + probe.entry);
-      for (std::size_t offset = 0; offset < sizeof(Entry) + 63; offset += 64)
-        __builtin_prefetch(first + offset);
+      const auto first = reinterpret_cast<std::uintptr_t>(m_entries.data() + probe.entry);
+      for (std::uintptr_t line = first & ~std::uintptr_t{63}; line < first + sizeof(Entry); line += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
       return;
     }
   }
