@@ -75,6 +75,10 @@ std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H
   if (leaf_hashes) leaf_hashes->assign(sorted_keys.size(), std::nullopt);
   std::array<KeyWalk, group_size> walks;
   std::array<std::uint32_t, group_size> tags;
+  // Per walk, the record found at the current level (null when missing), and whether the walk
+  // stands at the same node as the one before it, whose record it then takes without a lookup.
+  std::array<const BranchNode*, group_size> records;
+  std::array<bool, group_size> at_previous_node;
   for (std::size_t first = 0; first < sorted_keys.size(); first += group_size) {
     const std::size_t count = std::min(group_size, sorted_keys.size() - first);
     for (std::size_t i = 0; i < count; ++i) {
@@ -87,22 +91,29 @@ std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H
     for (std::size_t walking = count; walking > 0;) {
       for (std::size_t i = 0; i < count; ++i) {
         if (walks[i].state != WalkState::Walking) continue;
+        at_previous_node[i] =
+            i > 0 && walks[i - 1].state == WalkState::Walking && same_hash(walks[i - 1].node, walks[i].node);
+        if (at_previous_node[i]) continue;
         tags[i] = branches.tag_of(walks[i].node);
         branches.prefetch(tags[i]);
       }
       for (std::size_t i = 0; i < count; ++i) {
-        if (walks[i].state == WalkState::Walking) branches.prefetch_entry(tags[i]);
+        if (walks[i].state == WalkState::Walking && !at_previous_node[i]) branches.prefetch_entry(tags[i]);
       }
       for (std::size_t i = 0; i < count; ++i) {
         KeyWalk& walk = walks[i];
         if (walk.state != WalkState::Walking) continue;
-        const auto position = branches.locate(walk.node, tags[i]);
-        if (!position) {
+        if (at_previous_node[i]) {
+          records[i] = records[i - 1];
+        } else {
+          const auto position = branches.locate(walk.node, tags[i]);
+          records[i] = position ? &branches.at(*position) : nullptr;
+        }
+        if (!records[i]) {
           walk.error = SmtError::missing_branch(walk.node);
           walk.state = WalkState::Failed;
         } else {
-          step(branches.at(*position), sorted_keys[first + i], walk,
-               leaf_hashes ? &(*leaf_hashes)[first + i] : nullptr);
+          step(*records[i], sorted_keys[first + i], walk, leaf_hashes ? &(*leaf_hashes)[first + i] : nullptr);
         }
         if (walk.state != WalkState::Walking) --walking;
       }

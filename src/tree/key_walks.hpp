@@ -1,7 +1,8 @@
 // The walks of a proof: every requested key from the root down through the branch records,
 // recording the siblings a proof needs and, when asked, the key's leaf hash as get() finds it.
 // Keys are walked in groups whose records are fetched into the cache together, so the memory
-// latency of one key's walk overlaps the others'.
+// latency of one key's walk overlaps the others'; a walk at the same node as the key before it
+// (sorted keys share their upper paths) takes that key's record without a lookup.
 #pragma once
 
 #include <expected>
