@@ -73,15 +73,20 @@ class FlatHashMap {
     // (Through the stored mask: GCC drops a prefetch whose address it derives from size() - 1.)
     if (m_mask != 0) __builtin_prefetch(m_slots.data() + (tag & m_mask));
   }
-  // Loads the entry named by that home slot (if any) ahead of a lookup; best after prefetch().
+  // Loads the first entry of the probe run that carries these hash bits (if any) ahead of a
+  // lookup; reads the slots, so best some time after prefetch().
   void prefetch_entry(std::uint32_t tag) const {
     if (m_mask == 0) return;
-    const Slot& home = m_slots.data()[tag & m_mask];
-    if (home.entry == empty_slot) return;
-    // An entry spans several cache lines (a branch record's entry is 131 bytes): fetch them all.
-    const char* first = reinterpret_cast<const char*>(m_entries.data() + home.entry);
-    for (std::size_t offset = 0; offset < sizeof(Entry) + 63; offset += 64)
-      __builtin_prefetch(first + offset);
+    for (std::size_t slot = tag & m_mask;; slot = (slot + 1) & m_mask) {
+      const Slot& probe = m_slots.data()[slot];
+      if (probe.entry == empty_slot) return;
+      if (probe.tag != tag) continue;
+      // An entry spans several cache lines (a branch record's entry is 131 bytes): fetch them all.
+      const auto first = reinterpret_cast<std::uintptr_t>(m_entries.data() + probe.entry);
+      for (std::uintptr_t line = first & ~std::uintptr_t{63}; line < first + sizeof(Entry); line += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
+      return;
+    }
   }
 
   // Stores `value` under `key`, replacing the value of an existing entry.

@@ -13,13 +13,20 @@ constexpr std::size_t group_size = 32;
 
 enum class WalkState { Walking, Done, Failed, Cyclic };
 
+// A write of one walk into the sibling map, at its key's sibling path at `height`.
+struct WalkWrite {
+  std::uint8_t height;
+  bool replace;
+  H256 hash;
+};
+
 struct KeyWalk {
   H256 node;
   bool proof_done = false;
   WalkState state = WalkState::Walking;
   int splits = 0;
   std::optional<SmtError> error;
-  std::vector<SiblingWrite> writes;
+  std::vector<WalkWrite> writes;
 };
 
 // One record of one key's walk: the proof walk's step while it goes on, then get()'s descent.
@@ -27,13 +34,11 @@ void step(const BranchNode& record, const H256& key, KeyWalk& walk, std::optiona
   const H256 node = walk.node;
   if (!walk.proof_done) {
     const std::uint8_t height = std::max(fork_height_of(key, record.key), record.fork_height);
-    const H256 sibling = sibling_path(key, height);
     if (!record.node_type.is_pair()) {
-      if (!same_hash(record.key, key))
-        walk.writes.push_back({height, sibling, record.node_type.first(), true});
+      if (!same_hash(record.key, key)) walk.writes.push_back({height, true, record.node_type.first()});
       walk.proof_done = true;
     } else if (height > record.fork_height) {
-      walk.writes.push_back({height, sibling, node, false});
+      walk.writes.push_back({height, false, node});
       walk.proof_done = true;
     } else {
       const Children children = record.children_at(height);
@@ -42,7 +47,7 @@ void step(const BranchNode& record, const H256& key, KeyWalk& walk, std::optiona
       if (same_hash(next, node)) {
         walk.proof_done = true;  // a record naming itself
       } else {
-        walk.writes.push_back({height, sibling, right ? children.left : children.right, true});
+        walk.writes.push_back({height, true, right ? children.left : children.right});
       }
     }
   }
@@ -64,12 +69,16 @@ void step(const BranchNode& record, const H256& key, KeyWalk& walk, std::optiona
 }  // namespace
 
 std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H256& root,
-                                              std::span<const H256> sorted_keys,
-                                              std::vector<SiblingWrite>& writes,
+                                              SiblingMap& siblings,
                                               std::vector<std::optional<H256>>* leaf_hashes) {
+  const std::span<const H256> sorted_keys = siblings.keys();
   if (leaf_hashes) leaf_hashes->assign(sorted_keys.size(), std::nullopt);
   std::array<KeyWalk, group_size> walks;
   std::array<std::uint32_t, group_size> tags;
+  // Per walk, the record found at the current level (null when missing), and whether the walk
+  // stands at the same node as the one before it, whose record it then takes without a lookup.
+  std::array<const BranchNode*, group_size> records;
+  std::array<bool, group_size> at_previous_node;
   for (std::size_t first = 0; first < sorted_keys.size(); first += group_size) {
     const std::size_t count = std::min(group_size, sorted_keys.size() - first);
     for (std::size_t i = 0; i < count; ++i) {
@@ -82,22 +91,29 @@ std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H
     for (std::size_t walking = count; walking > 0;) {
       for (std::size_t i = 0; i < count; ++i) {
         if (walks[i].state != WalkState::Walking) continue;
+        at_previous_node[i] =
+            i > 0 && walks[i - 1].state == WalkState::Walking && same_hash(walks[i - 1].node, walks[i].node);
+        if (at_previous_node[i]) continue;
         tags[i] = branches.tag_of(walks[i].node);
         branches.prefetch(tags[i]);
       }
       for (std::size_t i = 0; i < count; ++i) {
-        if (walks[i].state == WalkState::Walking) branches.prefetch_entry(tags[i]);
+        if (walks[i].state == WalkState::Walking && !at_previous_node[i]) branches.prefetch_entry(tags[i]);
       }
       for (std::size_t i = 0; i < count; ++i) {
         KeyWalk& walk = walks[i];
         if (walk.state != WalkState::Walking) continue;
-        const auto position = branches.locate(walk.node, tags[i]);
-        if (!position) {
+        if (at_previous_node[i]) {
+          records[i] = records[i - 1];
+        } else {
+          const auto position = branches.locate(walk.node, tags[i]);
+          records[i] = position ? &branches.at(*position) : nullptr;
+        }
+        if (!records[i]) {
           walk.error = SmtError::missing_branch(walk.node);
           walk.state = WalkState::Failed;
         } else {
-          step(branches.at(*position), sorted_keys[first + i], walk,
-               leaf_hashes ? &(*leaf_hashes)[first + i] : nullptr);
+          step(*records[i], sorted_keys[first + i], walk, leaf_hashes ? &(*leaf_hashes)[first + i] : nullptr);
         }
         if (walk.state != WalkState::Walking) --walking;
       }
@@ -105,7 +121,8 @@ std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H
     for (std::size_t i = 0; i < count; ++i) {
       if (walks[i].state == WalkState::Failed) return std::unexpected(KeyWalkFailure{walks[i].error});
       if (walks[i].state == WalkState::Cyclic) return std::unexpected(KeyWalkFailure{});
-      writes.insert(writes.end(), walks[i].writes.begin(), walks[i].writes.end());
+      for (const WalkWrite& write : walks[i].writes)
+        siblings.write(first + i, write.height, write.hash, write.replace);
     }
   }
   return {};

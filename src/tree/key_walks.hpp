@@ -1,7 +1,8 @@
 // The walks of a proof: every requested key from the root down through the branch records,
 // recording the siblings a proof needs and, when asked, the key's leaf hash as get() finds it.
 // Keys are walked in groups whose records are fetched into the cache together, so the memory
-// latency of one key's walk overlaps the others'.
+// latency of one key's walk overlaps the others'; a walk at the same node as the key before it
+// (sorted keys share their upper paths) takes that key's record without a lookup.
 #pragma once
 
 #include <expected>
@@ -20,13 +21,11 @@ struct KeyWalkFailure {
   std::optional<SmtError> error;
 };
 
-// Walks `sorted_keys` (ascending, distinct) from `root` (non-zero). Appends to `writes` what the
-// walks write into the sibling map, in the order of walking the keys one after another. With
-// `leaf_hashes`, each walk continues as get() does down to a leaf record, and leaf_hashes[i] is
-// set to the leaf hash of key i, or nothing when the key has no leaf.
+// Walks the map's keys from `root` (non-zero) and writes what the walks find into `siblings`, key
+// after key. With `leaf_hashes`, each walk continues as get() does down to a leaf record, and
+// leaf_hashes[i] is set to the leaf hash of key i, or nothing when the key has no leaf.
 [[nodiscard]] std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H256& root,
-                                                            std::span<const H256> sorted_keys,
-                                                            std::vector<SiblingWrite>& writes,
+                                                            SiblingMap& siblings,
                                                             std::vector<std::optional<H256>>* leaf_hashes);
 
 }  // namespace qzr::tree

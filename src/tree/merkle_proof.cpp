@@ -1,104 +1,107 @@
 // Assembly of the raw proof. Conceptually every key's subtree climbs from height 0 to 255 one
 // height at a time; at each height it either merges with the neighbouring requested subtree, or
 // takes the sibling hash the walks found there, or passes an empty sibling. Only the first two
-// leave a trace, so instead of climbing, this computes those events directly:
-//   - a merge for each pair of neighbouring keys, at their fork height, recorded for the right
-//     subtree's first key and for the left subtree's first key (under which the merged subtree
-//     continues);
-//   - a sibling taken for each sibling-map entry whose side holds no requested key, by the
-//     subtree on the other side, recorded under that subtree's first key.
-// Sorting the events by height and key position gives exactly the order of the climb.
+// leave a trace, so instead of climbing, this computes those events directly in one sweep over the
+// sorted keys. At height h the keys form runs: adjacent keys that agree on every bit from h up (the
+// requested keys of one subtree at h). The events are
+//   - a merge for each pair of neighbouring keys, at their fork height f: the run at f that ends
+//     with the left key meets the run at f that starts with the right key; recorded for the first
+//     key of each;
+//   - a sibling taken for each place of the sibling map whose side holds no requested key, by the
+//     run of the keys that wrote it, recorded under that run's first key. Requested keys on the
+//     place's side would form the run next to the writers' run, at a fork height of exactly h.
+// The climb meets the events by height and, within a height, left to right.
 #include "tree/merkle_proof.hpp"
 
 #include <algorithm>
-#include <tuple>
 
 #include "tree/hash_words.hpp"
 
 namespace qzr::tree {
-namespace {
-
-// The index of the first key in the subtree with path `path` at `height`, if any.
-std::optional<std::size_t> first_key_under(std::span<const H256> sorted_keys, const H256& path,
-                                           std::uint8_t height) {
-  const auto found = std::lower_bound(sorted_keys.begin(), sorted_keys.end(), path, HashLess());
-  // The key is under the path when it agrees with it on every bit from `height` up.
-  if (found == sorted_keys.end() || (fork_height_of(*found, path) >= height && !same_hash(*found, path))) {
-    return std::nullopt;
-  }
-  return static_cast<std::size_t>(found - sorted_keys.begin());
-}
-
-// Resolves the writes into the final map: per (height, path), the writes apply in walk order.
-std::vector<SiblingWrite> resolve_sibling_map(std::vector<SiblingWrite> writes) {
-  std::stable_sort(writes.begin(), writes.end(), [](const SiblingWrite& a, const SiblingWrite& b) {
-    return a.height != b.height ? a.height < b.height : hash_less(a.path, b.path);
-  });
-  std::vector<SiblingWrite> entries;
-  for (const SiblingWrite& write : writes) {
-    if (!entries.empty() && entries.back().height == write.height &&
-        same_hash(entries.back().path, write.path)) {
-      if (write.replace) entries.back().hash = write.hash;
-    } else {
-      entries.push_back(write);
-    }
-  }
-  return entries;
-}
-
-}  // namespace
 
 void sort_distinct(std::vector<H256>& keys) {
   std::sort(keys.begin(), keys.end(), HashLess());
   keys.erase(std::unique(keys.begin(), keys.end(), same_hash), keys.end());
 }
 
-RawMerkleProof assemble_raw_proof(std::span<const H256> sorted_keys, std::vector<SiblingWrite> writes) {
-  struct PathEvent {
-    std::size_t index;
-    std::uint8_t height;
-  };
-  struct ProofEvent {
-    std::uint8_t height;
-    std::size_t index;
-    H256 hash;
-  };
-  std::vector<PathEvent> path_events;
-  std::vector<ProofEvent> proof_events;
+SiblingMap::SiblingMap(std::span<const H256> sorted_keys) : m_keys(sorted_keys) {
+  m_last_at_height.fill(no_place);
+  m_places.reserve(sorted_keys.size() * 16);
+}
 
-  for (std::size_t right = 1; right < sorted_keys.size(); ++right) {
-    const std::uint8_t height = sorted_keys[right - 1].fork_height(sorted_keys[right]);
-    const std::size_t left = *first_key_under(sorted_keys, sorted_keys[right - 1].copy_bits(height), height);
-    path_events.push_back({right, height});
-    path_events.push_back({left, height});
-  }
-  for (const SiblingWrite& entry : resolve_sibling_map(std::move(writes))) {
-    if (first_key_under(sorted_keys, entry.path, entry.height)) continue;  // a merge happens there
-    H256 taker_path = entry.path;
-    if (entry.path.get_bit(entry.height)) {
-      taker_path.clear_bit(entry.height);
-    } else {
-      taker_path.set_bit(entry.height);
+void SiblingMap::write(std::size_t key_index, std::uint8_t height, const H256& hash, bool replace) {
+  // Between two writes at one place, every write at that height comes from a key between theirs,
+  // which agrees with both on every bit from the height up: the same place. So only the place last
+  // written at this height can be the place of this write.
+  const std::size_t last = m_last_at_height[height];
+  if (last != no_place) {
+    Place& place = m_places[last];
+    if (place.first_writer == key_index ||
+        fork_height_of(m_keys[place.first_writer], m_keys[key_index]) < height) {
+      if (replace) place.hash = hash;
+      return;
     }
-    const std::optional<std::size_t> taker = first_key_under(sorted_keys, taker_path, entry.height);
-    if (!taker) continue;
-    path_events.push_back({*taker, entry.height});
-    proof_events.push_back({entry.height, *taker, entry.hash});
   }
+  m_last_at_height[height] = m_places.size();
+  m_places.push_back({hash, key_index, height});
+}
 
-  std::sort(path_events.begin(), path_events.end(), [](const PathEvent& a, const PathEvent& b) {
-    return std::tie(a.index, a.height) < std::tie(b.index, b.height);
-  });
-  std::sort(proof_events.begin(), proof_events.end(), [](const ProofEvent& a, const ProofEvent& b) {
-    return std::tie(a.height, a.index) < std::tie(b.height, b.index);
-  });
+RawMerkleProof assemble_raw_proof(const SiblingMap& siblings) {
+  const std::span<const H256> keys = siblings.keys();
+  const std::vector<SiblingMap::Place>& places = siblings.places();
+  // fork[j]: the fork height of keys j - 1 and j, the lowest height at which their runs differ.
+  std::vector<std::uint8_t> fork(keys.size());
+  for (std::size_t j = 1; j < keys.size(); ++j) fork[j] = fork_height_of(keys[j - 1], keys[j]);
 
   RawMerkleProof raw;
-  raw.leaves_path.resize(sorted_keys.size());
-  for (const PathEvent& event : path_events) raw.leaves_path[event.index].push_back(event.height);
+  raw.leaves_path.resize(keys.size());
+  // Per place, the first key of the run that takes it; no_taker where a merge happens instead.
+  constexpr std::size_t no_taker = SIZE_MAX;
+  std::vector<std::size_t> takers(places.size(), no_taker);
+  // Per height, the first key of the current key's run.
+  std::array<std::size_t, 256> run_start{};
+  // Per height, the latest place lying right of its run: a merge that ends that run cancels it.
+  std::array<std::size_t, 256> open_right;
+  open_right.fill(no_taker);
+  std::size_t next_place = 0;
+  for (std::size_t key = 0; key < keys.size(); ++key) {
+    if (key > 0) {
+      const std::uint8_t height = fork[key];
+      const std::size_t left = run_start[height];
+      raw.leaves_path[key].push_back(height);
+      raw.leaves_path[left].push_back(height);
+      const std::size_t right_of_left = open_right[height];
+      if (right_of_left != no_taker && takers[right_of_left] == left) takers[right_of_left] = no_taker;
+      std::fill_n(run_start.begin(), std::size_t{height} + 1, key);
+    }
+    for (; next_place < places.size() && places[next_place].first_writer == key; ++next_place) {
+      const std::uint8_t height = places[next_place].height;
+      const std::size_t first = run_start[height];
+      if (!keys[key].get_bit(height)) {
+        takers[next_place] = first;
+        open_right[height] = next_place;
+      } else if (first == 0 || fork[first] != height) {
+        takers[next_place] = first;
+      }
+    }
+  }
+
+  // The taken places by height; within a height their first writes, and so their takers, ascend.
+  std::array<std::size_t, 257> height_starts{};
+  for (std::size_t place = 0; place < places.size(); ++place) {
+    if (takers[place] == no_taker) continue;
+    ++height_starts[places[place].height + 1];
+    raw.leaves_path[takers[place]].push_back(places[place].height);
+  }
+  for (std::size_t height = 1; height < height_starts.size(); ++height)
+    height_starts[height] += height_starts[height - 1];
+  raw.proof.resize(height_starts.back());
+  for (std::size_t place = 0; place < places.size(); ++place) {
+    if (takers[place] == no_taker) continue;
+    raw.proof[height_starts[places[place].height]++] = {places[place].hash, places[place].height};
+  }
+  for (std::vector<std::uint8_t>& heights : raw.leaves_path) std::sort(heights.begin(), heights.end());
   if (!raw.leaves_path.empty() && raw.leaves_path[0].empty()) raw.leaves_path[0].push_back(255);
-  raw.proof.reserve(proof_events.size());
-  for (const ProofEvent& event : proof_events) raw.proof.emplace_back(event.hash, event.height);
   return raw;
 }
 

@@ -2,6 +2,7 @@
 // something, and the sibling hashes a verifier needs, in the order the compiler consumes them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <utility>
@@ -33,17 +34,39 @@ inline H256 sibling_path(const H256& path, std::uint8_t height) {
 // proven once.
 void sort_distinct(std::vector<H256>& keys);
 
-// One write of a key's walk into the sibling map: (height, sibling path) -> subtree hash, either
-// replacing an earlier write or only when there is none yet.
-struct SiblingWrite {
-  std::uint8_t height;
-  H256 path;
-  H256 hash;
-  bool replace;
+// The sibling map the walks of a proof fill: (height, sibling path) -> subtree hash. The sorted
+// keys are walked one after another, and each walk writes at the sibling path of its own key, so
+// a place is written only by a run of adjacent keys. A write either replaces the hash held or
+// only fills an empty place.
+class SiblingMap {
+ public:
+  // For `sorted_keys` (ascending, distinct), which must outlive the map.
+  explicit SiblingMap(std::span<const H256> sorted_keys);
+
+  std::span<const H256> keys() const { return m_keys; }
+
+  // Writes `hash` at (height, sibling_path(key, height)) for sorted key `key_index`. Precondition:
+  // key indexes never decrease from one write to the next.
+  void write(std::size_t key_index, std::uint8_t height, const H256& hash, bool replace);
+
+  // One place of the map: its height, its hash, and the first key whose walk wrote it (the place
+  // is the sibling path of that key at that height). Places in the order of their first writes.
+  struct Place {
+    H256 hash;
+    std::size_t first_writer;
+    std::uint8_t height;
+  };
+  const std::vector<Place>& places() const { return m_places; }
+
+ private:
+  std::span<const H256> m_keys;
+  std::vector<Place> m_places;
+  // Per height, the index in m_places of the place last written at that height, or no_place.
+  static constexpr std::size_t no_place = SIZE_MAX;
+  std::array<std::size_t, 256> m_last_at_height;
 };
 
-// Assembles the raw proof of `sorted_keys` (ascending, distinct, non-empty) from the sibling map
-// that their walks wrote, given as the writes in walk order.
-RawMerkleProof assemble_raw_proof(std::span<const H256> sorted_keys, std::vector<SiblingWrite> writes);
+// Assembles the raw proof of the map's keys (non-empty) from the map the walks filled.
+RawMerkleProof assemble_raw_proof(const SiblingMap& siblings);
 
 }  // namespace qzr::tree

@@ -269,18 +269,17 @@ template <TreeValue V>
 std::expected<RawMerkleProof, SmtError> SparseMerkleTree<V>::merkle_proof(std::vector<H256> keys) const {
   if (keys.empty()) return std::unexpected(SmtError::empty_keys());
   sort_distinct(keys);
-  std::vector<SiblingWrite> writes;
+  SiblingMap siblings(keys);
   if (!is_zero_hash(m_root)) {
-    writes.reserve(keys.size() * 24);
     auto guard = m_store.branches_lock().read_unless_poisoned();
     if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
-    const auto walked = walk_keys(**guard, m_root, keys, writes, nullptr);
+    const auto walked = walk_keys(**guard, m_root, siblings, nullptr);
     if (!walked) {
       if (!walked.error().error) fault_cyclic_store();
       return std::unexpected(*walked.error().error);
     }
   }
-  return assemble_raw_proof(keys, std::move(writes));
+  return assemble_raw_proof(siblings);
 }
 
 template <TreeValue V>
@@ -291,13 +290,12 @@ std::optional<CompiledMerkleProof> SparseMerkleTree<V>::compiled_merkle_proof_of
   std::vector<ProofLeaf> leaves;
   leaves.reserve(sorted.size());
   for (const H256& key : sorted) leaves.emplace_back(key, H256());
-  std::vector<SiblingWrite> writes;
+  SiblingMap siblings(sorted);
   if (!is_zero_hash(m_root)) {
-    writes.reserve(sorted.size() * 24);
     std::vector<std::optional<H256>> leaf_hashes;
     {
       auto guard = m_store.branches_lock().read_unless_poisoned();
-      if (!guard || !walk_keys(**guard, m_root, sorted, writes, &leaf_hashes)) return std::nullopt;
+      if (!guard || !walk_keys(**guard, m_root, siblings, &leaf_hashes)) return std::nullopt;
     }
     auto guard = m_store.leaves_lock().read_unless_poisoned();
     if (!guard) return std::nullopt;
@@ -321,7 +319,7 @@ std::optional<CompiledMerkleProof> SparseMerkleTree<V>::compiled_merkle_proof_of
       }
     }
   }
-  auto compiled = compile(assemble_raw_proof(sorted, std::move(writes)), std::move(leaves));
+  auto compiled = compile(assemble_raw_proof(siblings), std::move(leaves));
   if (!compiled) return std::nullopt;
   return std::move(*compiled);
 }
