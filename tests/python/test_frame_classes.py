@@ -132,6 +132,26 @@ def test_instance_made_by_replaced_new_fails_the_type_check():
     assert tm.live_toy_values() == live
 
 
+def test_calling_a_class_follows_a_replaced_new_or_init(run_python):
+    # Calling a class skips the argument tuple while its own __new__ and object's __init__ are in
+    # place; once either is replaced, the call is the interpreter's (__new__, then __init__).
+    result = run_python(
+        """
+        import json
+        from qzr_frame_testmod import Point
+        seen = [[Point(1, 2).x, Point(1, y=2).y, Point(y=4, x=3).x]]
+        calls = []
+        Point.__init__ = lambda self, *args, **kwargs: calls.append([self.x, list(args), kwargs])
+        made = Point(5, y=6)
+        seen.append([made.x, made.y, calls])
+        Point.__new__ = staticmethod(lambda cls, *args, **kwargs: ["new", list(args), kwargs])
+        seen.append(Point(7, y=8))
+        print(json.dumps(seen))
+        """
+    )
+    assert result == [[1, 2, 3], [5, 6, [[5, [5], {"y": 6}]]], ["new", [7], {"y": 8}]]
+
+
 # ---- kept cells and cached hashes -------------------------------------------------------------
 
 

@@ -129,4 +129,22 @@ PyResult<void> parse_tuple_dict_arguments_into(const FunctionDescription& d, PyO
   return check_required(d, positional_count, out);
 }
 
+PyObject* call_type_from_vector(PyObject* type, PyObject* const* args, std::size_t nargsf,
+                                PyObject* keyword_names) noexcept {
+  const Py_ssize_t positional_count = PyVectorcall_NARGS(nargsf);
+  Ref positional = Ref::steal(PyTuple_New(positional_count));
+  if (!positional) return nullptr;
+  for (Py_ssize_t i = 0; i < positional_count; ++i) PyTuple_SET_ITEM(positional.get(), i, Py_NewRef(args[i]));
+  Ref keywords;
+  if (keyword_names != nullptr && PyTuple_GET_SIZE(keyword_names) > 0) {
+    keywords = Ref::steal(PyDict_New());
+    if (!keywords) return nullptr;
+    for (Py_ssize_t k = 0; k < PyTuple_GET_SIZE(keyword_names); ++k) {
+      if (PyDict_SetItem(keywords.get(), PyTuple_GET_ITEM(keyword_names, k), args[positional_count + k]) < 0)
+        return nullptr;
+    }
+  }
+  return PyType_Type.tp_call(type, positional.get(), keywords.get());
+}
+
 }  // namespace qzr::py

@@ -99,6 +99,11 @@ inline PyResult<void> parse_tuple_dict_arguments(const FunctionDescription& desc
   return parse_tuple_dict_arguments_into(description, args, kwargs, out.slots(Hold::Strong));
 }
 
+// The interpreter's own call of a type (its __new__, then its __init__) with the arguments of a
+// vectorcall, gathered into a tuple and a keyword dictionary.
+PyObject* call_type_from_vector(PyObject* type, PyObject* const* args, std::size_t nargsf,
+                                PyObject* keyword_names) noexcept;
+
 template <FixedString... Written>
 struct ParameterList {
   static constexpr std::array<std::string_view, sizeof...(Written)> names{parameter_name(Written.view())...};

@@ -313,29 +313,60 @@ struct Constructor {
     }
   };
 
+  static constexpr bool checks_optional_parameters = optional_parameters_are_optional<Body, 0, P>();
+  static_assert(checks_optional_parameters,
+                "a parameter written \"name=None\" must be std::optional<T> or a pointer");
+
+  template <class V>
+  static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(), P::count,
+                                                   P::required};
+
+  // Converts the parsed objects, calls the body and puts its value in a new instance of `type`.
+  template <class V, std::size_t N>
+  [[gnu::always_inline]] static PyResult<Ref> construct(PyTypeObject* type, const ArgumentSlots<N>& objects) {
+    BodyArguments<Body, 0> arguments;
+    if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
+      return fail(std::move(loaded.error()));
+    return IntoInstance<V>{type}.finish([&]() -> decltype(auto) {
+      return arguments.apply(
+          [](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
+    });
+  }
+
+  // __new__, called with an argument tuple and a keyword dictionary.
   template <class V>
   static PyObject* entry(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
     return guarded_object([&]() -> PyResult<Ref> {
-      static_assert(optional_parameters_are_optional<Body, 0, P>(),
-                    "a parameter written \"name=None\" must be std::optional<T> or a pointer");
-      static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(),
-                                                       P::count, P::required};
       ArgumentSlots<P::count> objects;
-      if (auto parsed = parse_tuple_dict_arguments(description, args, kwargs, objects); !parsed)
+      if (auto parsed = parse_tuple_dict_arguments(description<V>, args, kwargs, objects); !parsed)
         return fail(std::move(parsed.error()));
-      BodyArguments<Body, 0> arguments;
-      if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
-        return fail(std::move(loaded.error()));
-      return IntoInstance<V>{type}.finish([&]() -> decltype(auto) {
-        return arguments.apply(
-            [](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
-      });
+      return construct<V>(type, objects);
+    });
+  }
+
+  // A call of the class itself, without building an argument tuple. While the class's __new__
+  // is this constructor's and __init__ is object's, that is all the type call would do; once
+  // either was replaced, the interpreter's type call runs.
+  template <class V>
+  static PyObject* construct_call(PyObject* callable, PyObject* const* args, std::size_t nargsf,
+                                  PyObject* keyword_names) noexcept {
+    auto* type = reinterpret_cast<PyTypeObject*>(callable);
+    if (type->tp_new != &entry<V> || type->tp_init != PyBaseObject_Type.tp_init) [[unlikely]]
+      return call_type_from_vector(callable, args, nargsf, keyword_names);
+    return guarded_object([&]() -> PyResult<Ref> {
+      ArgumentSlots<P::count> objects;
+      if (auto parsed = parse_fastcall_arguments(description<V>, args, PyVectorcall_NARGS(nargsf),
+                                                 keyword_names, objects);
+          !parsed)
+        return fail(std::move(parsed.error()));
+      return construct<V>(type, objects);
     });
   }
 
   template <class V>
   static void add_to(TypeBuilder& builder) {
     builder.add_slot(Py_tp_new, reinterpret_cast<void*>(&entry<V>));
+    builder.set_construct_call(&construct_call<V>);
     builder.set_text_signature(parameter_list_text("", written.data(), written.size()));
   }
 };

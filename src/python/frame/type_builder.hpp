@@ -37,12 +37,16 @@ class TypeBuilder {
   void add_class_attribute(const char* name, PyResult<Ref> (*make)());
   // "(a, b=None)": the constructor's parameter list, which the class doc shows.
   void set_text_signature(std::string signature) { text_signature = std::move(signature); }
+  // What calling the class runs in place of the interpreter's type call (a call without an
+  // argument tuple); it must behave as the type call would with the class's own __new__.
+  void set_construct_call(vectorcallfunc function) { construct_call = function; }
 
   std::vector<PyType_Slot> slots;
   std::vector<PyMethodDef> methods;
   std::vector<PropertyEntry> properties;
   std::vector<ClassAttributeEntry> class_attributes;
   std::optional<std::string> text_signature;
+  vectorcallfunc construct_call = nullptr;
 
  private:
   // Faults "class X declares the member 'Y' twice" when `name` is already in the class's namespace.

@@ -86,6 +86,10 @@ PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder
   PyObject* type = PyType_FromSpec(&spec);
   if (type == nullptr) return fail(PyErr::fetch());
   kept_type_tables().push_back(std::move(tables));
+  // Types are called through this field (the type of types supports vectorcall); it is not set
+  // from a spec before 3.14, so it is set here, before anything can call the type.
+  if (builder.construct_call != nullptr)
+    reinterpret_cast<PyTypeObject*>(type)->tp_vectorcall = builder.construct_call;
   return reinterpret_cast<PyTypeObject*>(type);
 }
 
