@@ -150,7 +150,7 @@ class Decimal {
   DecimalResult<Decimal> checked_add(const Decimal& other) const noexcept;
   DecimalResult<Decimal> checked_sub(const Decimal& other) const noexcept;
   // Product: scale s1 + s2; a zero operand gives positive zero with scale 0.
-  DecimalResult<Decimal> checked_mul(const Decimal& other) const noexcept;
+  inline DecimalResult<Decimal> checked_mul(const Decimal& other) const noexcept;
   // Quotient: when exact, at the smallest scale of at least max(0, s1 - s2) that holds it (10 / 4
   // is 2.5, 1.50 / 1 is 1.50); otherwise with as many digits as fit (1 / 3 has 28 places).
   // DivisionByZero, DivisionOverflow.
@@ -197,6 +197,9 @@ class Decimal {
   std::int64_t hash() const noexcept;
 
  private:
+  // checked_mul for the operands its inline part does not take.
+  DecimalResult<Decimal> checked_mul_out_of_line(const Decimal& other) const noexcept;
+
   static constexpr std::uint32_t sign_bit = 0x8000'0000u;
 
   std::uint32_t m_flags = 0;  // scale in bits 16 to 23, sign in bit 31
@@ -213,6 +216,18 @@ constexpr Decimal Decimal::from_parts_unchecked(UInt128 mantissa, std::uint32_t 
   result.m_high = static_cast<std::uint32_t>(mantissa >> 64);
   result.m_low = static_cast<std::uint64_t>(mantissa);
   return result;
+}
+
+// The usual product, of two non-zero mantissas below 2^64 that fits the model as it is, is made
+// inline (so its result stays in registers); zeros, wider products and rounding are not.
+inline DecimalResult<Decimal> Decimal::checked_mul(const Decimal& other) const noexcept {
+  if (m_high == 0 && other.m_high == 0 && m_low != 0 && other.m_low != 0) {
+    const UInt128 product = UInt128{m_low} * other.m_low;
+    const std::uint32_t product_scale = scale() + other.scale();
+    if (product <= max_mantissa && product_scale <= max_scale)
+      return from_parts_unchecked(product, product_scale, is_sign_negative() != other.is_sign_negative());
+  }
+  return checked_mul_out_of_line(other);
 }
 
 constexpr Decimal Decimal::from_i64(std::int64_t value) noexcept {

@@ -92,7 +92,7 @@ DecimalResult<Decimal> Decimal::checked_sub(const Decimal& other) const noexcept
   return add_signed(*this, other, !other.is_sign_negative(), Kind::SubtractionOverflow);
 }
 
-DecimalResult<Decimal> Decimal::checked_mul(const Decimal& other) const noexcept {
+DecimalResult<Decimal> Decimal::checked_mul_out_of_line(const Decimal& other) const noexcept {
   const UInt128 a = mantissa(), b = other.mantissa();
   if (a == 0 || b == 0) return Decimal();
   const bool negative = is_sign_negative() != other.is_sign_negative();
