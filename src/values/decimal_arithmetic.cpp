@@ -144,8 +144,15 @@ DecimalResult<Decimal> Decimal::checked_powu(std::uint64_t exponent) const noexc
 
 namespace {
 
-Decimal value_or_fault(DecimalResult<Decimal> result) {
-  if (!result) fault(std::string(result.error().text()));
+[[noreturn, gnu::cold, gnu::noinline]] void operation_fault(const DecimalError& error) {
+  fault(std::string(error.text()));
+}
+
+// The result is read where the operation built it: copying the whole result object would read
+// back, in one wide load, fields just stored one by one (a store-forwarding stall).
+[[gnu::always_inline]] inline Decimal value_or_fault(const DecimalResult<Decimal>& result) {
+  if (!result) [[unlikely]]
+    operation_fault(result.error());
   return *result;
 }
 
