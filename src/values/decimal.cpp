@@ -131,7 +131,7 @@ std::weak_ordering compare_magnitudes(UInt128 a, std::uint32_t a_scale, UInt128 
 
 }  // namespace
 
-std::weak_ordering operator<=>(const Decimal& a, const Decimal& b) noexcept {
+std::weak_ordering Decimal::compare_unlike(const Decimal& a, const Decimal& b) noexcept {
   const bool a_zero = a.is_zero(), b_zero = b.is_zero();
   if (a_zero && b_zero) return std::weak_ordering::equivalent;
   const bool a_negative = !a_zero && a.is_sign_negative();
@@ -142,8 +142,6 @@ std::weak_ordering operator<=>(const Decimal& a, const Decimal& b) noexcept {
   const std::weak_ordering magnitude = compare_magnitudes(a.mantissa(), a.scale(), b.mantissa(), b.scale());
   return a_negative ? 0 <=> magnitude : magnitude;
 }
-
-bool operator==(const Decimal& a, const Decimal& b) noexcept { return (a <=> b) == 0; }
 
 Decimal Decimal::rounded_to_places(std::uint32_t places, RoundingStrategy strategy) const noexcept {
   const std::uint32_t current = scale();

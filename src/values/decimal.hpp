@@ -123,8 +123,8 @@ class Decimal {
   }
 
   // Numeric comparison: the scale does not matter, and every zero equals every other zero.
-  friend bool operator==(const Decimal& a, const Decimal& b) noexcept;
-  friend std::weak_ordering operator<=>(const Decimal& a, const Decimal& b) noexcept;
+  friend inline bool operator==(const Decimal& a, const Decimal& b) noexcept;
+  friend inline std::weak_ordering operator<=>(const Decimal& a, const Decimal& b) noexcept;
   // *this unless `other` is strictly smaller (so equal values give *this).
   const Decimal& min(const Decimal& other) const noexcept { return other < *this ? other : *this; }
   // *this unless `other` is strictly larger (so equal values give *this).
@@ -197,6 +197,8 @@ class Decimal {
   std::int64_t hash() const noexcept;
 
  private:
+  // operator<=> for operands of different scales or signs.
+  static std::weak_ordering compare_unlike(const Decimal& a, const Decimal& b) noexcept;
   // checked_mul for the operands its inline part does not take.
   DecimalResult<Decimal> checked_mul_out_of_line(const Decimal& other) const noexcept;
 
@@ -217,6 +219,18 @@ constexpr Decimal Decimal::from_parts_unchecked(UInt128 mantissa, std::uint32_t 
   result.m_low = static_cast<std::uint64_t>(mantissa);
   return result;
 }
+
+// Operands of one scale and one sign (the usual prices and amounts) compare by their mantissas,
+// inline; zeros need no care there: a zero mantissa is the smallest magnitude of either sign.
+inline std::weak_ordering operator<=>(const Decimal& a, const Decimal& b) noexcept {
+  if (a.m_flags == b.m_flags) [[likely]] {
+    const std::weak_ordering magnitude = a.mantissa() <=> b.mantissa();
+    return a.is_sign_negative() ? 0 <=> magnitude : magnitude;
+  }
+  return Decimal::compare_unlike(a, b);
+}
+
+inline bool operator==(const Decimal& a, const Decimal& b) noexcept { return (a <=> b) == 0; }
 
 // The usual product, of two non-zero mantissas below 2^64 that fits the model as it is, is made
 // inline (so its result stays in registers); zeros, wider products and rounding are not.
