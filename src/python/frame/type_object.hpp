@@ -85,34 +85,36 @@ PyResult<PyTypeObject*> build_type_object() {
   return State::type;
 }
 
+// Builds the type when it does not exist yet and fills its class attributes; once both are
+// done, publishes it as exact_type_object<V>. Errors are the build's or the fill's own.
 template <PyClass V>
-PyResult<PyTypeObject*> try_class_type_object() {
+PyResult<PyTypeObject*> build_and_fill_type_object() {
   using State = ClassState<V>;
-  if (State::type != nullptr && State::class_attributes_done) return State::type;
   if (State::type == nullptr) {
     auto built = build_type_object<V>();
-    if (!built) return fail(class_initialization_error(ClassDef<V>::name, std::move(built.error())));
+    if (!built) return fail(std::move(built.error()));
   }
   auto filled = set_class_attributes(State::type, ClassDef<V>::name, State::class_attributes,
                                      State::class_attributes_done, State::filling_threads);
-  if (!filled) return fail(class_initialization_error(ClassDef<V>::name, std::move(filled.error())));
+  if (!filled) return fail(std::move(filled.error()));
   if (State::class_attributes_done) exact_type_object<V> = State::type;
   return State::type;
+}
+
+template <PyClass V>
+PyResult<PyTypeObject*> try_class_type_object() {
+  if (PyTypeObject* type = exact_type_object<V>) return type;
+  auto type = build_and_fill_type_object<V>();
+  if (!type) return fail(class_initialization_error(ClassDef<V>::name, std::move(type.error())));
+  return type;
 }
 
 // The slow path of class_type_object: the first build and fill.
 template <PyClass V>
 [[gnu::noinline]] PyTypeObject* build_class_type_object() {
-  using State = ClassState<V>;
-  if (State::type == nullptr) {
-    auto built = build_type_object<V>();
-    if (!built) type_object_failed(ClassDef<V>::name, std::move(built.error()));
-  }
-  auto filled = set_class_attributes(State::type, ClassDef<V>::name, State::class_attributes,
-                                     State::class_attributes_done, State::filling_threads);
-  if (!filled) type_object_failed(ClassDef<V>::name, std::move(filled.error()));
-  if (State::class_attributes_done) exact_type_object<V> = State::type;
-  return State::type;
+  auto type = build_and_fill_type_object<V>();
+  if (!type) type_object_failed(ClassDef<V>::name, std::move(type.error()));
+  return *type;
 }
 
 // exact_type_object<V> is set once the type is built and its class attributes are filled.
