@@ -1,0 +1,107 @@
+// The Python classes of the twelve state records: one protocol over each record's field list
+// (state/record_layout.hpp), so that a record class is a short declaration of what is its own.
+//
+// Every record class gets, from its field list:
+//   - the constructor of all fields in declared order, the text signature "(field, ...)";
+//   - a property per field: the getter returns a new Python value made from a copy of the field;
+//     the setter converts the value first (its errors name no argument), then borrows the object
+//     exclusively and stores it; deleting is AttributeError "can't delete attribute";
+//   - __repr__ (the record's debug text), == (NotImplemented unless both sides are objects of the
+//     class that can be borrowed shared) and != (the negation of the interpreter's full ==);
+//   - __deepcopy__(_memo) (`_memo` must be a dict; it is not read), as_item(), the class method
+//     from_item(item) (QzrCommonError "invalid item kind" for another kind), abi_encoded_value(),
+//     the class method abi_decode_value_into_item(abi_encoded_value) (bytes only; returns an Item
+//     of the kind written in the bytes), is_void(), and the class method default() where declared;
+//   - by-value arguments: a body parameter of the record type copies the record out of its object
+//     (refused while the object is exclusively borrowed).
+// A field crosses the boundary through FieldForm<T> of its type (record_members.hpp).
+//
+// Declaring a record class (its Python name is the record's name in its RecordLayout):
+//
+//   // trader_class.hpp
+//   template <>
+//   struct RecordClass<Trader> : RecordClassDefaults {
+//     static constexpr const char* doc = "An individual trader";
+//     static constexpr bool has_default = true;
+//     using field_docs = FieldDocs<"The QZR balance stated / usable for trading",
+//                                  "The QZR balance locked for withdrawal", "",
+//                                  "Switch to paying fees with QZR">;
+//   };
+//
+//   // trader_class.cpp: the one place the members are built (record_members.hpp is heavy)
+//   template void add_record_members<Trader>(TypeBuilder& builder);
+//
+// Then a row Class<Trader> in module.cpp. Include the class's header wherever the class is
+// used from Python code (arguments, results), so every file sees the same class description.
+//
+// Traits to redeclare where a class differs (defaults in RecordClassDefaults):
+//   constructor   a member such as Constructor<&body, "param"> instead of the fields, or void
+//   properties    false: no field properties
+//   own_members   Members<...> of the class's own methods and properties
+// A field type without a FieldForm of its own crosses through the frame's FromPython<T> and
+// ToPython<T> (for a class of the module: the value copied out, a new object back); a field type
+// that only one class has keeps its FieldForm in that class's .cpp file, before the
+// instantiation.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+#include <tuple>
+
+#include "python/classes/state/item_class.hpp"
+#include "python/frame/frame.hpp"
+#include "state/record_layout.hpp"
+
+namespace qzr::py {
+
+// Property docstrings in field order; "" (or a missing entry) for none.
+template <FixedString... Docs>
+struct FieldDocs {
+  template <std::size_t I>
+  static constexpr auto at() {
+    if constexpr (I < sizeof...(Docs)) {
+      return std::get<I>(std::tuple{Docs...});
+    } else {
+      return FixedString("");
+    }
+  }
+};
+
+// The constructor trait's default: every field, in declared order.
+struct FieldsConstructor {};
+
+struct RecordClassDefaults {
+  static constexpr const char* doc = "";
+  using constructor = FieldsConstructor;
+  static constexpr bool properties = true;
+  static constexpr bool has_default = false;
+  using field_docs = FieldDocs<>;
+  using own_members = Members<>;
+};
+
+// Specialised once per record class.
+template <class R>
+struct RecordClass;
+
+template <class R>
+concept PythonRecord = StateRecord<R> && requires {
+  RecordClass<R>::doc;
+};
+
+// Adds the protocol's members and the class's own to `builder`. Defined in record_members.hpp
+// and explicitly instantiated once per record class, in that class's .cpp file.
+template <PythonRecord R>
+void add_record_members(TypeBuilder& builder);
+
+template <PythonRecord R>
+struct ClassDef<R> {
+  static_assert(RecordLayout<R>::name.data()[RecordLayout<R>::name.size()] == '\0',
+                "the record's name is a C string");
+  static constexpr const char* name = RecordLayout<R>::name.data();
+  static constexpr const char* doc = RecordClass<R>::doc;
+  static constexpr bool frozen = false;
+  static void add_members(TypeBuilder& builder) { add_record_members<R>(builder); }
+};
+
+}  // namespace qzr::py

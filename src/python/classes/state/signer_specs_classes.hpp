@@ -1,0 +1,20 @@
+// The Python classes Signer and Specs (qzr_python.common.state): single-value record classes
+// (record_protocol.hpp) built from their one value `inner`, which Python reads only through repr
+// and the ABI value.
+#pragma once
+
+#include "python/classes/state/record_protocol.hpp"
+
+namespace qzr::py {
+
+template <>
+struct RecordClass<Signer> : RecordClassDefaults {
+  static constexpr bool properties = false;
+};
+
+template <>
+struct RecordClass<Specs> : RecordClassDefaults {
+  static constexpr bool properties = false;
+};
+
+}  // namespace qzr::py

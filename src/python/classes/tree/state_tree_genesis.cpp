@@ -1,0 +1,47 @@
+// VelmarindSMT.from_genesis: the tree an exchange starts with, from the insurance fund's cap, the
+// fee pool and the market specs (a dict of SpecsKey to specs expression text).
+#include "python/classes/core/exceptions.hpp"
+#include "python/classes/keys/keys_classes.hpp"
+#include "python/classes/state/balance_class.hpp"
+#include "python/classes/tree/state_tree_class.hpp"
+#include "tree/genesis.hpp"
+
+namespace qzr::py {
+namespace {
+
+// The specs dict, read by the body itself, so its errors name no argument: a dict (or a dict
+// subclass) of SpecsKey objects to str; a value of another type is TypeError "failed to extract
+// field SpecsExpr.0" caused by the str conversion's error. Reading runs no Python code, so the
+// dict cannot change meanwhile.
+PyResult<tree::GenesisSpecs> read_genesis_specs(PyObject* specs) {
+  if (!PyDict_Check(specs)) return fail(PyErr::cannot_convert(specs, "PyDict"));
+  tree::GenesisSpecs entries;
+  entries.reserve(static_cast<std::size_t>(PyDict_GET_SIZE(specs)));
+  Py_ssize_t position = 0;
+  PyObject* key = nullptr;
+  PyObject* value = nullptr;
+  while (PyDict_Next(specs, &position, &key, &value)) {
+    auto specs_key = extract_clone<SpecsKey>(key);
+    if (!specs_key) return fail(std::move(specs_key.error()));
+    auto text = extract_string(value);
+    if (!text) return fail(failed_to_extract_field("SpecsExpr.0", std::move(text.error())));
+    entries.emplace_back(std::move(*specs_key), SpecsExpr{std::move(*text)});
+  }
+  return entries;
+}
+
+// The class argument is not consulted: the result is always a VelmarindSMT.
+PyResult<tree::StateTree> from_genesis(Balance insurance_fund_cap, Balance fee_pool, Object specs) {
+  auto entries = read_genesis_specs(specs.ptr);
+  if (!entries) return fail(std::move(entries.error()));
+  return to_py_result(tree::build_genesis_tree(insurance_fund_cap, fee_pool, *entries));
+}
+
+}  // namespace
+
+void add_state_tree_genesis_member(TypeBuilder& builder) {
+  Members<ClassMethod<"from_genesis", &from_genesis, "insurance_fund_cap", "fee_pool", "specs">>::add_to<
+      tree::StateTree>(builder);
+}
+
+}  // namespace qzr::py
