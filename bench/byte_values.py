@@ -7,14 +7,10 @@ ratio of at most 1.0 for every row that has a peer. Rows without a peer are prin
 Run: PYTHONPATH=build/python /usr/bin/python3 bench/byte_values.py [--repeats 15] [--number 200000]
 """
 
-import argparse
-import os
-import platform
-import statistics
 import struct
 import sys
-import timeit
 
+import peer_table
 from qzr_python.common import ProductSymbol
 from qzr_python.common.state.keys import PositionKey, TraderKey
 from qzr_python.h256 import H256
@@ -63,43 +59,14 @@ ROWS = [
 ]
 
 
-def medians(ours, peer, number, repeats):
-    names = namespace()
-    ours_timer = timeit.Timer(ours, globals=names)
-    peer_timer = timeit.Timer(peer, globals=names) if peer else None
-    ours_runs, peer_runs = [], []
-    for _ in range(repeats):
-        if peer_timer:
-            peer_runs.append(peer_timer.timeit(number))
-        ours_runs.append(ours_timer.timeit(number))
-    to_ns = 1e9 / number
-    return statistics.median(ours_runs) * to_ns, (statistics.median(peer_runs) * to_ns if peer_runs else None)
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--repeats", type=int, default=15, help="timeit repeats (median taken)")
-    parser.add_argument("--number", type=int, default=200_000, help="calls per repeat")
-    args = parser.parse_args()
-
+    args = peer_table.arguments(__doc__.splitlines()[0], 200_000)
     names = namespace()
     if PositionKey.decode_key(names["encoded"]) != names["key"]:
         sys.exit("decode_key does not give the encoded key back")
     if str(names["h"]) != "0x" + H256_BYTES.hex() or TraderKey(ADDRESS).encode_key() is None:
         sys.exit("str(H256) differs from its bytes' hex text")
-
-    print(f"Python {platform.python_version()}, {os.cpu_count()} CPUs")
-    print(f"median of {args.repeats} repeats x {args.number} calls, ns per call\n")
-    header = f"{'operation':<26}{'ours':>9}{'peer':>9}{'ratio':>8}  goal <= {GOAL}"
-    print(header)
-    print("-" * len(header))
-    for name, ours, peer in ROWS:
-        ours_ns, peer_ns = medians(ours, peer, args.number, args.repeats)
-        if peer_ns is None:
-            print(f"{name:<26}{ours_ns:>9.1f}")
-            continue
-        ratio = ours_ns / peer_ns
-        print(f"{name:<26}{ours_ns:>9.1f}{peer_ns:>9.1f}{ratio:>8.2f}  {'ok' if ratio <= GOAL else 'over'}")
+    peer_table.print_table(ROWS, (names, names), args, GOAL, "peer")
 
 
 if __name__ == "__main__":

@@ -31,9 +31,7 @@ Run: PYTHONPATH=build/python /usr/bin/python3 bench/exchange_replay.py [--orders
 import argparse
 import hashlib
 import os
-import platform
 import random
-import statistics
 import sys
 import tempfile
 import time
@@ -45,7 +43,7 @@ from ecdsa.util import sigdecode_string, sigencode_strings_canonize
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from bench_deployment import CHAIN_ID, CONTRACT, point_context_at_own_deployment  # noqa: E402 (this folder's)
-from peer_table import cpu_model  # noqa: E402 (this folder's)
+import peer_table  # noqa: E402 (this folder's)
 from qzr_python.common.enums import OrderSide, OrderType, PositionSide  # noqa: E402
 from qzr_python.common.requests.intents import OrderIntent  # noqa: E402
 from qzr_python.common.state import BookOrder, Position, VelmarindSMT  # noqa: E402
@@ -169,18 +167,6 @@ def tree_alone(blocks):
     return tree.root().as_bytes()
 
 
-def median_cpu_seconds(calls, repeats):
-    """Median CPU seconds of each call; the calls' repeats interleaved, so that a change in the
-    machine's load during the run reaches every phase alike."""
-    runs = [[] for _ in calls]
-    for _ in range(repeats):
-        for call, times in zip(calls, runs):
-            start = time.process_time()
-            call()
-            times.append(time.process_time() - start)
-    return [statistics.median(times) for times in runs]
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--orders", type=int, default=5000, help="orders in the stream")
@@ -201,11 +187,14 @@ def main():
             sys.exit("the replay and the tree phase alone end at different roots: nothing to compare")
         setup = time.perf_counter() - started
 
-        total, recovery, tree = median_cpu_seconds(
-            [lambda: replay(stream), lambda: recovery_alone(stream), lambda: tree_alone(blocks)], args.repeats)
+        total, recovery, tree = peer_table.interleaved_medians(
+            args.repeats,
+            *(peer_table.timed_call(phase, clock=time.process_time)
+              for phase in (lambda: replay(stream), lambda: recovery_alone(stream), lambda: tree_alone(blocks))),
+        )
 
     rest = total - recovery - tree
-    print(f"Python {platform.python_version()}, {cpu_model()}, {os.cpu_count()} CPUs")
+    print(peer_table.machine_line())
     print(f"{args.orders} signed orders from {args.traders} traders, blocks of {BLOCK} "
           f"(2 tree writes per order, root() and merkle_proof per block); "
           f"signing and checks took {setup:.1f} s, untimed")

@@ -2,7 +2,7 @@
 bench_requests (the same order, domain and kind of signature) run in the same script.
 
 Python figures are the median over `--repeats` runs of `timeit` with `--number` calls each (timeit's
-loop included, a few ns). The C++ figures are bench_requests' medians over `--repeats` repetitions
+loop included, a few ns), the three calls' repeats interleaved. The C++ figures are bench_requests' medians over `--repeats` repetitions
 (Google Benchmark). Both sides are CPU time of the process (time.process_time; the benchmark's
 cpu_time), which a machine shared with other work disturbs less than wall time. The ratio is Python / C++: what the binding adds (argument parsing, borrowing,
 the application context's lock, result objects) on top of the work itself.
@@ -15,20 +15,17 @@ contract as bench_requests), so the digest matches the C++ benchmark's.
 import argparse
 import json
 import os
-import platform
-import statistics
 import subprocess
 import sys
 import tempfile
 import time
-import timeit
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "python"))
 
 import eip712_support as eip712  # noqa: E402 (the test's own signer and encoder)
 from bench_deployment import CHAIN_ID, CONTRACT, point_context_at_own_deployment  # noqa: E402 (this folder's)
-from peer_table import cpu_model  # noqa: E402 (this folder's)
+import peer_table  # noqa: E402 (this folder's)
 from qzr_python.common.enums import OrderSide, OrderType  # noqa: E402
 from qzr_python.common.requests.intents import OrderIntent  # noqa: E402
 
@@ -58,12 +55,11 @@ def python_medians(order, number, repeats):
         "recover_signer()": "order.recover_signer()",
     }
     names = {"order": order, "pair": (CHAIN_ID, CONTRACT)}
-    medians = {}
-    for name, statement in statements.items():
-        timer = timeit.Timer(statement, timer=time.process_time, globals=names)
-        runs = [timer.timeit(number) for _ in range(repeats)]
-        medians[name] = statistics.median(runs) / number * 1e9
-    return medians
+    medians = peer_table.interleaved_medians(
+        repeats,
+        *(peer_table.timed_statement(statement, names, number, time.process_time) for statement in statements.values()),
+    )
+    return {name: seconds * 1e9 for name, seconds in zip(statements, medians)}
 
 
 def cpp_medians(build, repeats):
@@ -103,7 +99,7 @@ def main():
         ours = python_medians(order, args.number, args.repeats)
     cpp = cpp_medians(args.build, args.repeats)
 
-    print(f"Python {platform.python_version()}, {cpu_model()}, {os.cpu_count()} CPUs")
+    print(peer_table.machine_line())
     print(f"medians of {args.repeats} repeats ({args.number} Python calls each), CPU ns per call\n")
     header = f"{'operation':<20}{'Python':>10}{'C++':>10}{'ratio':>8}  C++ benchmark"
     print(header)

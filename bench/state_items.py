@@ -1,33 +1,26 @@
 """Cost per call, from Python, of a Trader's item ABI value and leaf value hash, next to a peer.
 
-Run: PYTHONPATH=build/python /usr/bin/python3 bench/state_items.py
+Run: PYTHONPATH=build/python /usr/bin/python3 bench/state_items.py [--repeats 15] [--number 20000]
 The module exposes no value hash of its own, so the hash is the item ABI value hashed with
 pycryptodome's Keccak-256 on both sides. The peer encoder is the pure-Python head and tail ABI
 encoder of the tests (tests/python/abi_reference.py), given the trader's fields as they are read
-from the object. Prints the median over repeats of ns per call and the ratio peer / ours.
+from the object. Our call and the peer's are timed in the same run, their repeats interleaved;
+prints the median over repeats of ns per call and the ratio peer / ours.
 """
 
 import decimal
 import os
-import statistics
 import sys
-import timeit
 
 from Cryptodome.Hash import keccak
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "python"))
 
 import abi_reference as ref  # noqa: E402
+import peer_table  # noqa: E402 (this folder's)
 from qzr_python.common.state import Item, ItemKind, Trader  # noqa: E402
 
-REPEATS = 15
 NUMBER = 20_000
-
-
-def ns_per_call(statement, namespace):
-    timer = timeit.Timer(statement, globals=namespace)
-    runs = timer.repeat(repeat=REPEATS, number=NUMBER)
-    return statistics.median(runs) / NUMBER * 1e9
 
 
 def keccak256(data):
@@ -47,6 +40,7 @@ def peer_encode(trader):
 
 
 def main():
+    args = peer_table.arguments(__doc__.splitlines()[0], NUMBER)
     trader = Trader("1250.123456", "-3.5", "0x" + "ab" * 20, True)
     encoded = trader.abi_encoded_value()
     assert peer_encode(trader) == encoded, "the peer must produce the same bytes"
@@ -69,13 +63,20 @@ def main():
         ("Item.abi_decode_value_into_item", "Item.abi_decode_value_into_item(ItemKind.Trader, encoded)"),
         ("keccak256 of 160 bytes alone", "keccak256(encoded)"),
     ]
-    print(f"median of {REPEATS} repeats x {NUMBER} calls; peer: pure-Python ABI encoder")
+    print(peer_table.machine_line())
+    print(f"median of {args.repeats} repeats x {args.number} calls; peer: pure-Python ABI encoder")
     print(f"{'':32s} {'ours':>10s} {'peer':>10s} {'peer/ours':>10s}")
     for label, ours, peer in pairs:
-        ours_ns, peer_ns = ns_per_call(ours, namespace), ns_per_call(peer, namespace)
-        print(f"{label:32s} {ours_ns:8.1f}ns {peer_ns:8.1f}ns {peer_ns / ours_ns:9.1f}x")
+        ours_s, peer_s = peer_table.interleaved_medians(
+            args.repeats,
+            peer_table.timed_statement(ours, namespace, args.number),
+            peer_table.timed_statement(peer, namespace, args.number),
+        )
+        print(f"{label:32s} {ours_s * 1e9:8.1f}ns {peer_s * 1e9:8.1f}ns {peer_s / ours_s:9.1f}x")
     for label, statement in singles:
-        print(f"{label:32s} {ns_per_call(statement, namespace):8.1f}ns")
+        (alone_s,) = peer_table.interleaved_medians(
+            args.repeats, peer_table.timed_statement(statement, namespace, args.number))
+        print(f"{label:32s} {alone_s * 1e9:8.1f}ns")
 
 
 if __name__ == "__main__":

@@ -19,9 +19,9 @@ import random
 import statistics
 import subprocess
 import sys
-import time
 from pathlib import Path
 
+import peer_table
 from qzr_python.common.state import Price, Stats, Trader, VelmarindSMT
 from qzr_python.common.state.keys import PriceKey, StatsKey, TraderKey
 
@@ -57,12 +57,9 @@ KINDS = [
 
 
 def median_ns(run, calls):
-    times = []
-    for _ in range(REPEATS):
-        start = time.perf_counter_ns()
-        run()
-        times.append((time.perf_counter_ns() - start) / calls)
-    return statistics.median(times)
+    """The median over REPEATS runs of `run`, in ns per each of its `calls`."""
+    (seconds,) = peer_table.interleaved_medians(REPEATS, peer_table.timed_call(run, calls))
+    return seconds * 1e9
 
 
 def cpp_update_ns(build_dir, binary, benchmark, figure):
@@ -109,6 +106,7 @@ def main():
     cpp_ns = cpp_update_ns(build_dir, "bench_tree", "tree_update/100000", "update_ns")
     state_ns = cpp_update_ns(build_dir, "bench_state_tree", "state_tree_update/100000", "real_time")
     price_state_ns = cpp_update_ns(build_dir, "bench_state_tree", "state_tree_update_price/100000", "real_time")
+    print(peer_table.machine_line())
     print(f"trees of {LEAVES} leaves, median of {REPEATS} repeats")
     print(f"C++ engine update, Stats-sized toy value (bench_tree)  {cpp_ns / 1000:8.2f} us")
     print(f"C++ state tree update, Stats item (bench_state_tree)    {state_ns / 1000:8.2f} us")

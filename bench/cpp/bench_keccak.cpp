@@ -5,11 +5,11 @@
 #include <benchmark/benchmark.h>
 #include <cryptopp/keccak.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "bench_support.hpp"
 #include "values/keccak.hpp"
 
 namespace {
@@ -55,12 +55,9 @@ void keccak256_hasher_ours(benchmark::State& state) {
   }
 }
 
-// On a shared machine the minimum over repetitions is the steadiest figure besides the median.
-double minimum(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
-
-BENCHMARK(keccak256_ours)->Arg(64)->Arg(65)->ComputeStatistics("min", minimum);
-BENCHMARK(keccak256_cryptopp_direct)->Arg(64)->Arg(65)->ComputeStatistics("min", minimum);
-BENCHMARK(keccak256_hasher_ours)->Arg(64)->Arg(65)->ComputeStatistics("min", minimum);
+BENCHMARK(keccak256_ours)->Arg(64)->Arg(65)->ComputeStatistics("min", qzr::bench::minimum);
+BENCHMARK(keccak256_cryptopp_direct)->Arg(64)->Arg(65)->ComputeStatistics("min", qzr::bench::minimum);
+BENCHMARK(keccak256_hasher_ours)->Arg(64)->Arg(65)->ComputeStatistics("min", qzr::bench::minimum);
 
 }  // namespace
 

@@ -10,14 +10,11 @@
 #include <secp256k1.h>
 #include <secp256k1_recovery.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
+#include "bench_support.hpp"
 #include "requests/eip712.hpp"
 #include "requests/signer_recovery.hpp"
 #include "values/decimal.hpp"
@@ -117,48 +114,20 @@ void keccak256_one_block(benchmark::State& state) {
   }
 }
 
-// On a shared machine the minimum over repetitions is the steadiest figure besides the median.
-double minimum(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
-
-BENCHMARK(order_intent_digest)->ComputeStatistics("min", minimum);
-BENCHMARK(recover_signer_ours)->ComputeStatistics("min", minimum);
-BENCHMARK(secp256k1_recover_alone)->ComputeStatistics("min", minimum);
-BENCHMARK(keccak256_one_block)->ComputeStatistics("min", minimum);
-
-// The console report, then the ratio of our recovery to the library's alone (medians when
-// repetitions are asked for, else the single runs).
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (!single && !median) continue;
-      const std::string name = run.run_name.function_name;
-      if (name == "recover_signer_ours") m_ours = run.GetAdjustedCPUTime();
-      if (name == "secp256k1_recover_alone") m_library = run.GetAdjustedCPUTime();
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (m_ours > 0 && m_library > 0) {
-      std::printf("recover_signer_ours / secp256k1_recover_alone = %.3f\n", m_ours / m_library);
-    }
-  }
-
- private:
-  double m_ours = 0;
-  double m_library = 0;
-};
+BENCHMARK(order_intent_digest)->ComputeStatistics("min", qzr::bench::minimum);
+BENCHMARK(recover_signer_ours)->ComputeStatistics("min", qzr::bench::minimum);
+BENCHMARK(secp256k1_recover_alone)->ComputeStatistics("min", qzr::bench::minimum);
+BENCHMARK(keccak256_one_block)->ComputeStatistics("min", qzr::bench::minimum);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  // The console report, then the ratio of our recovery to the library's alone.
+  qzr::bench::RatioReporter reporter(qzr::bench::RatioReporter::Clock::Cpu);
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.print_ratio("recover_signer_ours", "secp256k1_recover_alone");
   benchmark::Shutdown();
   return 0;
 }

@@ -7,10 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench_support.hpp"
 #include "state/item_abi.hpp"
 #include "values/keccak.hpp"
 
@@ -82,34 +83,16 @@ void hash_only(benchmark::State& state, const Item& item) {
   }
 }
 
-// Prints as the console reporter does, and keeps each benchmark's time (the median when there
-// are repetitions) for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-      if (single || run.aggregate_name == "median")
-        m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
+// Encode + hash over hash alone, per kind, from the figures of one run.
+void print_ratios(const bench::RatioReporter& reporter, const std::vector<std::string>& kinds) {
+  std::printf("\n%-28s %14s %14s %8s\n", "kind", "encode+hash ns", "hash only ns", "ratio");
+  for (const std::string& kind : kinds) {
+    const std::optional<double> both = reporter.figure("encode_and_hash/" + kind);
+    const std::optional<double> hash = reporter.figure("hash_only/" + kind);
+    if (!both || !hash) continue;
+    std::printf("%-28s %14.1f %14.1f %8.2f\n", kind.c_str(), *both, *hash, *both / *hash);
   }
-
-  void print_ratios(const std::vector<std::string>& kinds) const {
-    std::printf("\n%-28s %14s %14s %8s\n", "kind", "encode+hash ns", "hash only ns", "ratio");
-    for (const std::string& kind : kinds) {
-      const auto both = m_times.find("encode_and_hash/" + kind);
-      const auto hash = m_times.find("hash_only/" + kind);
-      if (both == m_times.end() || hash == m_times.end()) continue;
-      std::printf("%-28s %14.1f %14.1f %8.2f\n", kind.c_str(), both->second, hash->second,
-                  both->second / hash->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> m_times;
-};
+}
 
 }  // namespace
 
@@ -124,9 +107,9 @@ int main(int argc, char** argv) {
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench::RatioReporter reporter(bench::RatioReporter::Clock::Real);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.print_ratios(kinds);
+  print_ratios(reporter, kinds);
   benchmark::Shutdown();
   return 0;
 }
