@@ -123,7 +123,7 @@ void RecordField<StrategyIdHash>::write_static(std::uint8_t* dest, const Strateg
   write_word(dest, abi::strategy_id_hash_to_word(hash));
 }
 void RecordField<OrderSide>::write_static(std::uint8_t* dest, OrderSide side) {
-  write_u64_word(dest, order_side_discriminant(side));
+  write_u64_word(dest, enum_number(side));
 }
 void RecordField<PositionSide>::write_static(std::uint8_t* dest, PositionSide side) {
   write_u64_word(dest, accounting_discriminant(side));

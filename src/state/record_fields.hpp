@@ -106,7 +106,7 @@ struct RecordField<OrderSide> {
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, OrderSide side);
   static Result<OrderSide> from_token(const abi::Token& token);
-  static std::string debug(OrderSide side) { return std::string(order_side_name(side)); }
+  static std::string debug(OrderSide side) { return std::string(enum_name(side)); }
 };
 
 // A one-element tuple of the side's number (0 Empty, 1 Long, 2 Short); "None", "Long", "Short".
