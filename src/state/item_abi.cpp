@@ -41,19 +41,19 @@ SchemaTable build_schema_table() {
     entry.envelopes.push_back(ParamType::tuple({u256, value}));
     entry.values.push_back(std::move(value));
   };
-  set(ItemKind::Trader, ParamType::tuple({u128, u128, ParamType::address(), ParamType::boolean()}));
-  set(ItemKind::Strategy, ParamType::tuple({bytes32, balance, balance, u64, ParamType::boolean()}));
-  set(ItemKind::Position, ParamType::tuple({side, u128, u128}));
-  set(ItemKind::BookOrder,
+  set(item_kind_of<Trader>, ParamType::tuple({u128, u128, ParamType::address(), ParamType::boolean()}));
+  set(item_kind_of<Strategy>, ParamType::tuple({bytes32, balance, balance, u64, ParamType::boolean()}));
+  set(item_kind_of<Position>, ParamType::tuple({side, u128, u128}));
+  set(item_kind_of<BookOrder>,
       ParamType::tuple({side, u128, u128, ParamType::fixed_bytes(21), bytes32, u64, u64}));
-  set(ItemKind::Price, ParamType::tuple({u128, u256, u64, u64}));
-  set(ItemKind::InsuranceFund, balance);
-  set(ItemKind::Stats, ParamType::tuple({u128, u128}));
-  set(ItemKind::Signer, bytes32);
-  set(ItemKind::Specs, ParamType::string());
-  set(ItemKind::InsuranceFundContribution, ParamType::tuple({balance, balance}));
-  set(ItemKind::FeePool, balance);
-  set(ItemKind::EpochMetadata,
+  set(item_kind_of<Price>, ParamType::tuple({u128, u256, u64, u64}));
+  set(item_kind_of<InsuranceFund>, balance);
+  set(item_kind_of<Stats>, ParamType::tuple({u128, u128}));
+  set(item_kind_of<Signer>, bytes32);
+  set(item_kind_of<Specs>, ParamType::string());
+  set(item_kind_of<InsuranceFundContribution>, ParamType::tuple({balance, balance}));
+  set(item_kind_of<FeePool>, balance);
+  set(item_kind_of<EpochMetadata>,
       ParamType::tuple({ParamType::tuple({ParamType::array(bytes32), ParamType::array(u64)})}));
   return table;
 }

@@ -27,6 +27,8 @@ struct FieldForm<TraderAddress> : HexFieldForm<TraderAddress, &trader_address_fr
 template <>
 struct FieldForm<StrategyIdHash> : HexFieldForm<StrategyIdHash, &strategy_id_hash_from_hex> {};
 
-template void add_record_members<BookOrder>(TypeBuilder& builder);
+void ClassDef<BookOrder>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<BookOrder>>::add_to<BookOrder>(builder);
+}
 
 }  // namespace qzr::py

@@ -1,5 +1,5 @@
 // The record protocol's members (record_protocol.hpp), built from a record's field list. Include
-// only in the .cpp file that instantiates add_record_members for a record class.
+// only in the .cpp file that defines a record class's add_members.
 #pragma once
 
 #include <cstddef>
@@ -75,7 +75,7 @@ inline constexpr auto field_name = [] {
 }();
 
 template <class R, std::size_t I>
-inline constexpr auto field_doc = RecordClass<R>::field_docs::template at<I>();
+inline constexpr auto field_doc = ClassDef<R>::field_docs::template at<I>();
 
 // Stores a converted value into `field` after the form's check.
 template <class T>
@@ -191,9 +191,11 @@ using CommonMembers =
 
 }  // namespace record_protocol
 
-template <PythonRecord R>
-void add_record_members(TypeBuilder& builder) {
-  using Class = RecordClass<R>;
+template <class R>
+template <class V>
+void RecordMembers<R>::add_to(TypeBuilder& builder) {
+  static_assert(std::is_same_v<V, R>);
+  using Class = ClassDef<R>;
   using Constructor = typename Class::constructor;
   if constexpr (std::is_same_v<Constructor, FieldsConstructor>) {
     record_protocol::FieldConstructor<R>::template add_to<R>(builder);
@@ -204,7 +206,6 @@ void add_record_members(TypeBuilder& builder) {
   record_protocol::CommonMembers<R>::template add_to<R>(builder);
   if constexpr (Class::has_default)
     ClassMethod<"default", &record_protocol::make_default<R>>::template add_to<R>(builder);
-  Class::own_members::template add_to<R>(builder);
 }
 
 }  // namespace qzr::py
