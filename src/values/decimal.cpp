@@ -54,7 +54,7 @@ void decimal_invalid_parts_fault(UInt128 mantissa, std::uint32_t scale) {
 
 DecimalResult<Decimal> Decimal::from_parts(UInt128 mantissa, std::uint32_t scale, bool negative) noexcept {
   if (mantissa > max_mantissa || scale > max_scale) return decimal_error(DecimalError::Kind::InvalidValue);
-  return from_parts_unchecked(mantissa, scale, negative);
+  return from_parts_or_fault(mantissa, scale, negative);
 }
 
 DecimalResult<Decimal> Decimal::from_i128(Int128 value) noexcept { return from_i128_with_scale(value, 0); }
@@ -94,7 +94,7 @@ Decimal Decimal::from_bytes(const Bytes& bytes) noexcept {
     if (remainder * 2 >= unit) ++mantissa;
     scale = max_scale;
   }
-  return from_parts_unchecked(mantissa, scale, negative);
+  return from_parts_or_fault(mantissa, scale, negative);
 }
 
 std::int64_t Decimal::hash() const noexcept {
@@ -147,12 +147,12 @@ Decimal Decimal::rounded_to_places(std::uint32_t places, RoundingStrategy strate
   const std::uint32_t current = scale();
   if (current <= places) return *this;
   const UInt128 m = mantissa();
-  if (m == 0) return from_parts_unchecked(0, places, is_sign_negative());
+  if (m == 0) return from_parts_or_fault(0, places, is_sign_negative());
   const UInt128 unit = pow10_u128_table[current - places];
   UInt128 kept = m / unit;
   const Tail tail = decimal_detail::tail_of_remainder(m % unit, unit);
   if (decimal_detail::rounds_up(tail, (kept & 1) != 0, strategy)) ++kept;
-  return from_parts_unchecked(kept, places, kept != 0 && is_sign_negative());
+  return from_parts_or_fault(kept, places, kept != 0 && is_sign_negative());
 }
 
 Decimal Decimal::normalized() const noexcept {
@@ -160,7 +160,7 @@ Decimal Decimal::normalized() const noexcept {
   if (m == 0) return Decimal();
   std::uint32_t s = scale();
   decimal_detail::strip_trailing_zeros(m, s);
-  return from_parts_unchecked(m, s, is_sign_negative());
+  return from_parts_or_fault(m, s, is_sign_negative());
 }
 
 Int128 Decimal::to_i128_truncated() const noexcept {

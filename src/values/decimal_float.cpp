@@ -58,11 +58,11 @@ constexpr auto four_digits_then_five = [] {
 // of two) the mantissa bound of the digit-dropping step.
 DecimalResult<Decimal> from_binary(std::uint64_t significand, int exponent, bool negative,
                                    std::uint64_t shorten_threshold) noexcept {
-  if (significand == 0) return Decimal::from_parts_unchecked(0, 0, negative);
+  if (significand == 0) return Decimal::from_parts_or_fault(0, 0, negative);
   const unsigned width = static_cast<unsigned>(std::bit_width(significand));
   if (exponent >= 0) {
     if (width + static_cast<unsigned>(exponent) > 96) return decimal_error(DecimalError::Kind::InvalidValue);
-    return Decimal::from_parts_unchecked(UInt128{significand} << exponent, 0, negative);
+    return Decimal::from_parts_or_fault(UInt128{significand} << exponent, 0, negative);
   }
   const unsigned shift = static_cast<unsigned>(-exponent);
   // The value is at least 2^(width - 1 - shift), so no scale above (97 - width + shift) * log10(2)
@@ -109,9 +109,9 @@ DecimalResult<Decimal> from_binary(std::uint64_t significand, int exponent, bool
     mantissa = mantissa / 10 + (up ? 1 : 0);
     --scale;
   }
-  if (mantissa == 0) return Decimal::from_parts_unchecked(0, 0, negative);
+  if (mantissa == 0) return Decimal::from_parts_or_fault(0, 0, negative);
   decimal_detail::strip_trailing_zeros(mantissa, scale);
-  return Decimal::from_parts_unchecked(mantissa, scale, negative);
+  return Decimal::from_parts_or_fault(mantissa, scale, negative);
 }
 
 constexpr double pow10_f64[29] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
