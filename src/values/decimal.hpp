@@ -237,11 +237,12 @@ inline bool operator==(const Decimal& a, const Decimal& b) noexcept { return (a 
 
 // The usual product, of two non-zero mantissas below 2^64 that fits the model as it is, is made
 // inline (so its result stays in registers); zeros, wider products and rounding are not.
+// A zero operand shows as a zero product, which one test of product - 1 sends out of line too.
 inline DecimalResult<Decimal> Decimal::checked_mul(const Decimal& other) const noexcept {
-  if (m_high == 0 && other.m_high == 0 && m_low != 0 && other.m_low != 0) {
+  if ((m_high | other.m_high) == 0) {
     const UInt128 product = UInt128{m_low} * other.m_low;
     const std::uint32_t product_scale = scale() + other.scale();
-    if (product <= max_mantissa && product_scale <= max_scale)
+    if (product - 1 < max_mantissa && product_scale <= max_scale)
       return from_parts_or_fault(product, product_scale, is_sign_negative() != other.is_sign_negative());
   }
   return checked_mul_out_of_line(other);
@@ -282,11 +283,13 @@ DecimalResult<Decimal> parse_decimal_text(std::string_view text) noexcept;
 
 // The binary operators of the Python class, one entry for all six.
 enum class DecimalOperator : std::uint8_t { Add, Subtract, Multiply, Divide, Remainder, Power };
-// left op right with the checked operation; any failure is MathOperation. Inline, so that a
-// caller with a constant operator calls the operation directly.
-inline DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op, const Decimal& left,
-                                                     const Decimal& right) noexcept {
-  DecimalResult<Decimal> result = [&] {
+// left op right with the checked operation; any failure is MathOperation. Always inline, so that
+// a caller with a constant operator calls the operation directly (left to itself the compiler
+// keeps one out-of-line copy with the whole switch).
+[[gnu::always_inline]] inline DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op,
+                                                                            const Decimal& left,
+                                                                            const Decimal& right) noexcept {
+  DecimalResult<Decimal> result = [&] [[gnu::always_inline]] () {
     switch (op) {
       case DecimalOperator::Add: return left.checked_add(right);
       case DecimalOperator::Subtract: return left.checked_sub(right);
