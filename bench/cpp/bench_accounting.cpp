@@ -93,10 +93,13 @@ BENCHMARK(BM_Increase);
 void BM_IncreaseOps(benchmark::State& state) {
   run(state, increase_rows(), [](const Position& p, const Decimal& price, const Decimal& amount) {
     const Decimal& balance = p.balance.value;
-    const Decimal q = (p.avg_entry_price.value * balance + price * amount) / (balance + amount);
-    return PositionUpdate{
-        {p.side, {qzr::round_recorded_decimal(balance + amount)}, {qzr::round_recorded_decimal(q)}},
-        Decimal()};
+    const Decimal q = qzr::div_or_fault(qzr::add_or_fault(qzr::mul_or_fault(p.avg_entry_price.value, balance),
+                                                          qzr::mul_or_fault(price, amount)),
+                                        qzr::add_or_fault(balance, amount));
+    return PositionUpdate{{p.side,
+                           {qzr::round_recorded_decimal(qzr::add_or_fault(balance, amount))},
+                           {qzr::round_recorded_decimal(q)}},
+                          Decimal()};
   });
 }
 BENCHMARK(BM_IncreaseOps);

@@ -58,6 +58,17 @@ void BM_AddAmounts(benchmark::State& state) {
 }
 BENCHMARK(BM_AddAmounts);
 
+// Sums whose aligned terms fit 128 bits but not 96 (scales at most 9 apart), rounded.
+void BM_AddRounded(benchmark::State& state) {
+  static const Operands data = operands({"812345678.9012345678901234567", "79228162514264337593543950334",
+                                         "9.999999999999999999999999999", "-0.5555555555555555555555555555"},
+                                        {"0.1234567890123456789012345678", "0.5",
+                                         "0.0000000005000000000000000001", "-0.4444444444444444444444444445"},
+                                        &Decimal::checked_add);
+  run_binary(state, data, &Decimal::checked_add);
+}
+BENCHMARK(BM_AddRounded);
+
 void BM_AddWideScaleGap(benchmark::State& state) {
   static const Operands data = operands(
       {"79228162514264.337593543950335", "1", "0.0000000000000000000000000001", "123456789012345"},
@@ -82,6 +93,16 @@ void BM_MulRounded(benchmark::State& state) {
   run_binary(state, data, &Decimal::checked_mul);
 }
 BENCHMARK(BM_MulRounded);
+
+// Products of two one-word mantissas with 18 places each: scale 36, rounded to at most 28.
+void BM_MulEighteenPlaces(benchmark::State& state) {
+  static const Operands data = operands(
+      {"2.718281828459045235", "1.234567890123456789", "0.000000000000000001", "9.999999999999999999"},
+      {"3.141592653589793238", "-9.876543210987654321", "0.500000000000000001", "9.999999999999999999"},
+      &Decimal::checked_mul);
+  run_binary(state, data, &Decimal::checked_mul);
+}
+BENCHMARK(BM_MulEighteenPlaces);
 
 void BM_DivExact(benchmark::State& state) {
   static const Operands data =
@@ -122,6 +143,27 @@ void BM_Parse(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Parse);
+
+// Doubles whose binary value is exact in decimal (2.5 shortens from 28 places to 1) and doubles
+// that are not (0.1 keeps its 17 digits).
+void BM_FromDouble(benchmark::State& state) {
+  static constexpr std::array<double, 4> values = {2.5, 0.1, 1500.25, -123.456789};
+  static const std::array<Decimal, 4> expected = {parsed("2.5"), parsed("0.1"), parsed("1500.25"),
+                                                  parsed("-123.456789")};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t k = i++ & 3;
+    double value = values[k];
+    benchmark::DoNotOptimize(value);
+    const DecimalResult<Decimal> result = Decimal::from_f64(value);
+    if (!result || !result->same_representation(expected[k])) {
+      state.SkipWithError("wrong result");
+      break;
+    }
+    benchmark::DoNotOptimize(result);
+  }
+}
+BENCHMARK(BM_FromDouble);
 
 void BM_Print(benchmark::State& state) {
   static const std::array<Decimal, 4> values = {parsed("123.456789"), parsed("-0.0015"), parsed("1500000"),

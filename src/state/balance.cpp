@@ -73,7 +73,7 @@ Result<void> Balance::try_assign(const TokenAddress& token, const Decimal& amoun
 
 Decimal Balance::total_value() const {
   Decimal total = Decimal::zero();
-  for (const BalanceEntry& entry : entries()) total = total + entry.amount.value;
+  for (const BalanceEntry& entry : entries()) total = add_or_fault(total, entry.amount.value);
   return total;
 }
 
@@ -85,13 +85,13 @@ bool Balance::all_amounts_zero() const noexcept {
 std::optional<std::vector<Decimal>> Balance::split(const TokenAddress& token,
                                                    std::span<const Decimal> weights) const {
   Decimal weight_sum = Decimal::zero();
-  for (const Decimal& weight : weights) weight_sum = weight_sum + weight;
+  for (const Decimal& weight : weights) weight_sum = add_or_fault(weight_sum, weight);
   const Decimal amount = amount_of(token);
   if (amount.is_zero() || weight_sum <= Decimal::zero()) return std::nullopt;
-  const Decimal factor = amount / weight_sum;
+  const Decimal factor = div_or_fault(amount, weight_sum);
   std::vector<Decimal> parts;
   parts.reserve(weights.size());
-  for (const Decimal& weight : weights) parts.push_back(weight * factor);
+  for (const Decimal& weight : weights) parts.push_back(mul_or_fault(weight, factor));
   return parts;
 }
 
@@ -118,7 +118,7 @@ bool operator==(const Balance& a, const Balance& b) noexcept {
 Balance add_balances(const Balance& left, const Balance& right) {
   Balance sum = left;
   for (const BalanceEntry& entry : right.entries()) {
-    sum.assign(entry.token, sum.amount_of(entry.token) + entry.amount.value);
+    sum.assign(entry.token, add_or_fault(sum.amount_of(entry.token), entry.amount.value));
   }
   return sum;
 }

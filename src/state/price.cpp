@@ -10,13 +10,13 @@ Decimal Price::mark_price() const {
   const Decimal& term = ema.value;
   Decimal t;
   if (!term.is_sign_negative()) {
-    const Decimal bound = MARK_PRICE_BOUND * index;
+    const Decimal bound = mul_or_fault(MARK_PRICE_BOUND, index);
     t = term.min(bound);
   } else {
-    const Decimal bound = MARK_PRICE_BOUND_NEGATIVE * index;
+    const Decimal bound = mul_or_fault(MARK_PRICE_BOUND_NEGATIVE, index);
     t = term.max(bound);
   }
-  return round_recorded_decimal(index + t);
+  return round_recorded_decimal(add_or_fault(index, t));
 }
 
 std::string Price::debug_text() const {

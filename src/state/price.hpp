@@ -11,8 +11,8 @@ namespace qzr {
 
 // The largest move of the mark price away from the index price, as a fraction of the index price:
 // 0.005 (mantissa 5, scale 3) and its negation.
-inline constexpr Decimal MARK_PRICE_BOUND = Decimal::from_parts_unchecked(5, 3, false);
-inline constexpr Decimal MARK_PRICE_BOUND_NEGATIVE = Decimal::from_parts_unchecked(5, 3, true);
+inline constexpr Decimal MARK_PRICE_BOUND = Decimal::from_parts_or_fault(5, 3, false);
+inline constexpr Decimal MARK_PRICE_BOUND_NEGATIVE = Decimal::from_parts_or_fault(5, 3, true);
 
 struct Price {
   // The index price from the price feed. A recorded amount.

@@ -4,8 +4,8 @@
 namespace qzr {
 
 Decimal trading_fee(TradeSide side, const Decimal& amount, const Decimal& price) {
-  const Decimal notional = amount * price;
-  return notional * trading_fee_rate(side);
+  const Decimal notional = mul_or_fault(amount, price);
+  return mul_or_fault(notional, trading_fee_rate(side));
 }
 
 }  // namespace qzr

@@ -9,7 +9,7 @@ namespace qzr {
 // Makers pay nothing: 0 (mantissa 0, scale 0).
 inline constexpr Decimal MAKER_FEE_RATE = Decimal::zero();
 // Takers pay 0.2 %: 0.002 (mantissa 2, scale 3), the value Decimal::from_f32(0.002f) gives.
-inline constexpr Decimal TAKER_FEE_RATE = Decimal::from_parts_unchecked(2, 3, false);
+inline constexpr Decimal TAKER_FEE_RATE = Decimal::from_parts_or_fault(2, 3, false);
 
 inline constexpr const Decimal& trading_fee_rate(TradeSide side) noexcept {
   return side == TradeSide::Taker ? TAKER_FEE_RATE : MAKER_FEE_RATE;

@@ -54,7 +54,7 @@ void decimal_invalid_parts_fault(UInt128 mantissa, std::uint32_t scale) {
 
 DecimalResult<Decimal> Decimal::from_parts(UInt128 mantissa, std::uint32_t scale, bool negative) noexcept {
   if (mantissa > max_mantissa || scale > max_scale) return decimal_error(DecimalError::Kind::InvalidValue);
-  return from_parts_unchecked(mantissa, scale, negative);
+  return from_parts_or_fault(mantissa, scale, negative);
 }
 
 DecimalResult<Decimal> Decimal::from_i128(Int128 value) noexcept { return from_i128_with_scale(value, 0); }
@@ -94,7 +94,7 @@ Decimal Decimal::from_bytes(const Bytes& bytes) noexcept {
     if (remainder * 2 >= unit) ++mantissa;
     scale = max_scale;
   }
-  return from_parts_unchecked(mantissa, scale, negative);
+  return from_parts_or_fault(mantissa, scale, negative);
 }
 
 std::int64_t Decimal::hash() const noexcept {
@@ -147,12 +147,12 @@ Decimal Decimal::rounded_to_places(std::uint32_t places, RoundingStrategy strate
   const std::uint32_t current = scale();
   if (current <= places) return *this;
   const UInt128 m = mantissa();
-  if (m == 0) return from_parts_unchecked(0, places, is_sign_negative());
+  if (m == 0) return from_parts_or_fault(0, places, is_sign_negative());
   const UInt128 unit = pow10_u128_table[current - places];
   UInt128 kept = m / unit;
   const Tail tail = decimal_detail::tail_of_remainder(m % unit, unit);
   if (decimal_detail::rounds_up(tail, (kept & 1) != 0, strategy)) ++kept;
-  return from_parts_unchecked(kept, places, kept != 0 && is_sign_negative());
+  return from_parts_or_fault(kept, places, kept != 0 && is_sign_negative());
 }
 
 Decimal Decimal::normalized() const noexcept {
@@ -160,7 +160,7 @@ Decimal Decimal::normalized() const noexcept {
   if (m == 0) return Decimal();
   std::uint32_t s = scale();
   decimal_detail::strip_trailing_zeros(m, s);
-  return from_parts_unchecked(m, s, is_sign_negative());
+  return from_parts_or_fault(m, s, is_sign_negative());
 }
 
 Int128 Decimal::to_i128_truncated() const noexcept {
@@ -175,40 +175,67 @@ DecimalResult<UInt128> Decimal::to_u128_truncated() const noexcept {
 
 namespace decimal_detail {
 
+namespace {
+
+// digit_count is exact at both ends of every bit width: 2^(w - 1) and 2^w - 1.
+constexpr bool digit_count_is_exact() {
+  const auto naive = [](UInt128 value) {
+    std::uint32_t digits = 0;
+    for (; value != 0; value /= 10) ++digits;
+    return digits;
+  };
+  for (unsigned width = 1; width <= 128; ++width) {
+    const UInt128 low = UInt128{1} << (width - 1);
+    const UInt128 high = low + (low - 1);
+    if (digit_count(low) != naive(low) || digit_count(high) != naive(high)) return false;
+  }
+  return digit_count(0) == 0;
+}
+static_assert(digit_count_is_exact());
+
+// value / 10^count in place (count 1 to 38), with the tail below the kept digits.
+Tail drop_digits(U192& value, std::uint32_t count, Tail below) noexcept {
+  if (count <= 19 && value.fits_u128()) {
+    UInt128 narrow = value.low_u128();
+    const std::uint64_t dropped = divide_by_pow10(narrow, count);
+    value = U192::from(narrow);
+    return tail_after_drop(dropped, pow10_u64[count], below);
+  }
+  if (count <= 19) {
+    const std::uint64_t unit = pow10_u64[count];
+    return tail_after_drop(divide_in_place(value, unit), unit, below);
+  }
+  const UInt128 unit = pow10_u128_table[count];
+  return tail_after_drop(divide_in_place(value, unit), unit, below);
+}
+
+}  // namespace
+
 std::optional<Fitted> fit_to_model(U192 value, std::uint32_t scale, Tail tail,
                                    RoundingStrategy strategy) noexcept {
-  const auto drop = [&](std::uint32_t count) {
-    while (count > 0) {
-      const std::uint32_t group = count < 19 ? count : 19;
-      const std::uint64_t unit = pow10_u64[group];
-      tail = tail_after_drop(divide_in_place(value, unit), unit, tail);
-      scale -= group;
-      count -= group;
-    }
-  };
-  if (scale > Decimal::max_scale) drop(scale - Decimal::max_scale);
-  for (;;) {
-    if (!value.fits_mantissa()) {
-      // value >= 2^(width - 1), so dropping floor((width - 97) * log10(2)) digits (77/256 is just
-      // below log10(2)) still leaves at least 2^96: all of them must go.
-      std::uint32_t needed = ((value.bit_width() - 97) * 77) >> 8;
-      if (needed == 0) needed = 1;
-      if (needed > scale) return std::nullopt;
-      drop(needed);
-      continue;
-    }
-    UInt128 mantissa = value.low_u128();
-    if (rounds_up(tail, (mantissa & 1) != 0, strategy)) {
-      ++mantissa;
-      if (mantissa > Decimal::max_mantissa) {
-        // The unrounded value is 2^96 - 1: one more digit has to go.
-        if (scale == 0) return std::nullopt;
-        drop(1);
-        continue;
-      }
-    }
-    return Fitted{mantissa, scale, tail == Tail::Zero};
+  // The fewest digits to drop, in one division (two when more than 38 must go).
+  const std::uint32_t count = digits_to_drop(value, scale);
+  if (count > scale) return std::nullopt;
+  for (std::uint32_t left = count; left > 0;) {
+    const std::uint32_t group = left < 38 ? left : 38;
+    tail = drop_digits(value, group, tail);
+    left -= group;
   }
+  scale -= count;
+  UInt128 mantissa = value.low_u128();
+  if (rounds_up(tail, (mantissa & 1) != 0, strategy)) {
+    ++mantissa;
+    if (mantissa > Decimal::max_mantissa) {
+      // The unrounded value is 2^96 - 1: one more digit has to go, and then no carry can reach
+      // 2^96 again.
+      if (scale == 0) return std::nullopt;
+      tail = drop_digits(value, 1, tail);
+      --scale;
+      mantissa = value.low_u128();
+      if (rounds_up(tail, (mantissa & 1) != 0, strategy)) ++mantissa;
+    }
+  }
+  return Fitted{mantissa, scale, tail == Tail::Zero};
 }
 
 void strip_trailing_zeros(UInt128& mantissa, std::uint32_t& scale, std::uint32_t min_scale) noexcept {

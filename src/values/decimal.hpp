@@ -82,10 +82,13 @@ class Decimal {
   constexpr Decimal() noexcept = default;
 
   static constexpr Decimal zero() noexcept { return Decimal(); }
-  static constexpr Decimal one() noexcept { return from_parts_unchecked(1, 0, false); }
+  static constexpr Decimal one() noexcept { return from_parts_or_fault(1, 0, false); }
 
-  // Precondition: mantissa <= max_mantissa and scale <= max_scale (a fault otherwise).
-  static constexpr Decimal from_parts_unchecked(UInt128 mantissa, std::uint32_t scale, bool negative);
+  // The value of the parts; a mantissa above max_mantissa or a scale above max_scale is a broken
+  // invariant, the fault "Decimal parts outside the model: ..." (in a constant expression, such
+  // as the named constants built with it, the compiler refuses it instead). from_parts is the
+  // form for parts that may be outside the model.
+  static constexpr Decimal from_parts_or_fault(UInt128 mantissa, std::uint32_t scale, bool negative);
   // InvalidValue when the mantissa or the scale is outside the model.
   static DecimalResult<Decimal> from_parts(UInt128 mantissa, std::uint32_t scale, bool negative) noexcept;
   static constexpr Decimal from_i64(std::int64_t value) noexcept;
@@ -211,7 +214,7 @@ class Decimal {
 
 [[noreturn]] void decimal_invalid_parts_fault(UInt128 mantissa, std::uint32_t scale);
 
-constexpr Decimal Decimal::from_parts_unchecked(UInt128 mantissa, std::uint32_t scale, bool negative) {
+constexpr Decimal Decimal::from_parts_or_fault(UInt128 mantissa, std::uint32_t scale, bool negative) {
   if (mantissa > max_mantissa || scale > max_scale) decimal_invalid_parts_fault(mantissa, scale);
   Decimal result;
   result.m_flags = (scale << 16) | (negative ? sign_bit : 0);
@@ -234,29 +237,36 @@ inline bool operator==(const Decimal& a, const Decimal& b) noexcept { return (a 
 
 // The usual product, of two non-zero mantissas below 2^64 that fits the model as it is, is made
 // inline (so its result stays in registers); zeros, wider products and rounding are not.
+// A zero operand shows as a zero product, which one test of product - 1 sends out of line too.
 inline DecimalResult<Decimal> Decimal::checked_mul(const Decimal& other) const noexcept {
-  if (m_high == 0 && other.m_high == 0 && m_low != 0 && other.m_low != 0) {
+  if ((m_high | other.m_high) == 0) {
     const UInt128 product = UInt128{m_low} * other.m_low;
     const std::uint32_t product_scale = scale() + other.scale();
-    if (product <= max_mantissa && product_scale <= max_scale)
-      return from_parts_unchecked(product, product_scale, is_sign_negative() != other.is_sign_negative());
+    if (product - 1 < max_mantissa && product_scale <= max_scale)
+      return from_parts_or_fault(product, product_scale, is_sign_negative() != other.is_sign_negative());
   }
   return checked_mul_out_of_line(other);
 }
 
 constexpr Decimal Decimal::from_i64(std::int64_t value) noexcept {
   const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : value;
-  return from_parts_unchecked(magnitude, 0, value < 0);
+  return from_parts_or_fault(magnitude, 0, value < 0);
 }
 
 // The faulting forms: the checked operation, or a fault with the error's text ("Addition
 // overflowed", "Subtraction overflowed", "Multiplication overflowed", "Division overflowed",
-// "Division by zero"). For computations whose overflow is a broken invariant.
-Decimal operator+(const Decimal& a, const Decimal& b);
-Decimal operator-(const Decimal& a, const Decimal& b);
-Decimal operator*(const Decimal& a, const Decimal& b);
-Decimal operator/(const Decimal& a, const Decimal& b);
-Decimal operator%(const Decimal& a, const Decimal& b);
+// "Division by zero"; those texts are part of the contract, since a fault reaches Python as
+// PanicException with that message). They are not for broken invariants only: the accounting
+// computations use them on values that come from Python (trading_fee, Position's pnl, increase,
+// decrease, cross_over and bankruptcy_price, Balance's total_value and split, add_balances,
+// Price::mark_price), so a Python argument reaches the fault:
+// TradeSide.Taker.trading_fee(Decimal("79228162514264337593543950335"), Decimal(2)) faults with
+// "Multiplication overflowed". Each of those computations states its faults in its contract.
+Decimal add_or_fault(const Decimal& a, const Decimal& b);
+Decimal sub_or_fault(const Decimal& a, const Decimal& b);
+Decimal mul_or_fault(const Decimal& a, const Decimal& b);
+Decimal div_or_fault(const Decimal& a, const Decimal& b);
+Decimal rem_or_fault(const Decimal& a, const Decimal& b);
 
 // Plain text: an optional "+" or "-" first, then digits with at most one "."; "_" may stand
 // anywhere after the first digit and is ignored. The scale is the number of digits after the
@@ -273,11 +283,13 @@ DecimalResult<Decimal> parse_decimal_text(std::string_view text) noexcept;
 
 // The binary operators of the Python class, one entry for all six.
 enum class DecimalOperator : std::uint8_t { Add, Subtract, Multiply, Divide, Remainder, Power };
-// left op right with the checked operation; any failure is MathOperation. Inline, so that a
-// caller with a constant operator calls the operation directly.
-inline DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op, const Decimal& left,
-                                                     const Decimal& right) noexcept {
-  DecimalResult<Decimal> result = [&] {
+// left op right with the checked operation; any failure is MathOperation. Always inline, so that
+// a caller with a constant operator calls the operation directly (left to itself the compiler
+// keeps one out-of-line copy with the whole switch).
+[[gnu::always_inline]] inline DecimalResult<Decimal> apply_decimal_operator(DecimalOperator op,
+                                                                            const Decimal& left,
+                                                                            const Decimal& right) noexcept {
+  DecimalResult<Decimal> result = [&] [[gnu::always_inline]] () {
     switch (op) {
       case DecimalOperator::Add: return left.checked_add(right);
       case DecimalOperator::Subtract: return left.checked_sub(right);

@@ -19,12 +19,22 @@ using Kind = DecimalError::Kind;
 
 namespace {
 
-// The rounding paths are kept out of line so that the common exact paths stay small.
-[[gnu::noinline]] DecimalResult<Decimal> fitted(const U192& magnitude, std::uint32_t scale, Tail tail,
-                                                bool negative, Kind overflow) noexcept {
-  const std::optional<Fitted> result = fit_to_model(magnitude, scale, tail, RoundingStrategy::HalfEven);
-  if (!result) return decimal_error(overflow);
-  return Decimal::from_parts_unchecked(result->mantissa, result->scale, negative);
+DecimalResult<Decimal> signed_result(const std::optional<Fitted>& magnitude, bool negative,
+                                     Kind overflow) noexcept {
+  if (!magnitude) return decimal_error(overflow);
+  return Decimal::from_parts_or_fault(magnitude->mantissa, magnitude->scale, negative);
+}
+
+// The rounding paths are kept out of line so that the common exact paths stay small: the exact
+// magnitude x 10^-scale brought into the model, or `overflow`.
+[[gnu::noinline]] DecimalResult<Decimal> fitted(const U192& magnitude, std::uint32_t scale, bool negative,
+                                                Kind overflow) noexcept {
+  return signed_result(fit_to_model(magnitude, scale, Tail::Zero, RoundingStrategy::HalfEven), negative,
+                       overflow);
+}
+[[gnu::noinline]] DecimalResult<Decimal> fitted(UInt128 magnitude, std::uint32_t scale, bool negative,
+                                                Kind overflow) noexcept {
+  return signed_result(decimal_detail::fit_u128_half_even(magnitude, scale), negative, overflow);
 }
 
 // a + b for scales more than 9 apart, through 192-bit aligned terms.
@@ -50,8 +60,8 @@ namespace {
     magnitude = decimal_detail::subtract(b_aligned, a_aligned);
     negative = b_negative;
   }
-  if (magnitude.fits_mantissa()) return Decimal::from_parts_unchecked(magnitude.low_u128(), scale, negative);
-  return fitted(magnitude, scale, Tail::Zero, negative, overflow);
+  if (magnitude.fits_mantissa()) return Decimal::from_parts_or_fault(magnitude.low_u128(), scale, negative);
+  return fitted(magnitude, scale, negative, overflow);
 }
 
 // a + b where b's sign is taken as `b_negative`; `overflow` on overflow.
@@ -78,8 +88,8 @@ DecimalResult<Decimal> add_signed(const Decimal& a, const Decimal& b, bool b_neg
     magnitude = b_mantissa - a_mantissa;
     negative = b_negative;
   }
-  if (magnitude <= Decimal::max_mantissa) return Decimal::from_parts_unchecked(magnitude, scale, negative);
-  return fitted(U192::from(magnitude), scale, Tail::Zero, negative, overflow);
+  if (magnitude <= Decimal::max_mantissa) return Decimal::from_parts_or_fault(magnitude, scale, negative);
+  return fitted(magnitude, scale, negative, overflow);
 }
 
 }  // namespace
@@ -97,15 +107,12 @@ DecimalResult<Decimal> Decimal::checked_mul_out_of_line(const Decimal& other) co
   if (a == 0 || b == 0) return Decimal();
   const bool negative = is_sign_negative() != other.is_sign_negative();
   const std::uint32_t scale = this->scale() + other.scale();
-  U192 product;
   if ((a >> 64) == 0 && (b >> 64) == 0) {
     const UInt128 small = UInt128{static_cast<std::uint64_t>(a)} * static_cast<std::uint64_t>(b);
-    if (small <= max_mantissa && scale <= max_scale) return from_parts_unchecked(small, scale, negative);
-    product = U192::from(small);
-  } else {
-    product = decimal_detail::multiply(a, b);
+    if (small <= max_mantissa && scale <= max_scale) return from_parts_or_fault(small, scale, negative);
+    return fitted(small, scale, negative, Kind::MultiplicationOverflow);
   }
-  return fitted(product, scale, Tail::Zero, negative, Kind::MultiplicationOverflow);
+  return fitted(decimal_detail::multiply(a, b), scale, negative, Kind::MultiplicationOverflow);
 }
 
 DecimalResult<Decimal> Decimal::checked_rem(const Decimal& other) const noexcept {
@@ -119,10 +126,10 @@ DecimalResult<Decimal> Decimal::checked_rem(const Decimal& other) const noexcept
     // |a| < 2^96, so a divisor scaled beyond 128 bits exceeds it and the remainder is a itself.
     UInt128 divisor;
     if (__builtin_mul_overflow(b, pow10_u128_table[a_scale - b_scale], &divisor)) return *this;
-    return from_parts_unchecked(a % divisor, result_scale, negative);
+    return from_parts_or_fault(a % divisor, result_scale, negative);
   }
   U192 dividend = decimal_detail::multiply(a, pow10_u128_table[b_scale - a_scale]);
-  return from_parts_unchecked(decimal_detail::divide_in_place(dividend, b), result_scale, negative);
+  return from_parts_or_fault(decimal_detail::divide_in_place(dividend, b), result_scale, negative);
 }
 
 DecimalResult<Decimal> Decimal::checked_powu(std::uint64_t exponent) const noexcept {
@@ -158,10 +165,10 @@ namespace {
 
 }  // namespace
 
-Decimal operator+(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_add(b)); }
-Decimal operator-(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_sub(b)); }
-Decimal operator*(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_mul(b)); }
-Decimal operator/(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_div(b)); }
-Decimal operator%(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_rem(b)); }
+Decimal add_or_fault(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_add(b)); }
+Decimal sub_or_fault(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_sub(b)); }
+Decimal mul_or_fault(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_mul(b)); }
+Decimal div_or_fault(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_div(b)); }
+Decimal rem_or_fault(const Decimal& a, const Decimal& b) { return value_or_fault(a.checked_rem(b)); }
 
 }  // namespace qzr

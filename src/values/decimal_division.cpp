@@ -101,7 +101,7 @@ std::uint32_t append_fraction_digits(UInt128& mantissa, Word& remainder, Word di
   UInt128 mantissa = result->mantissa;
   std::uint32_t result_scale = result->scale;
   if (strip && result->exact) decimal_detail::strip_trailing_zeros(mantissa, result_scale, min_scale);
-  return Decimal::from_parts_unchecked(mantissa, result_scale, negative);
+  return Decimal::from_parts_or_fault(mantissa, result_scale, negative);
 }
 
 }  // namespace
@@ -115,7 +115,7 @@ DecimalResult<Decimal> Decimal::checked_div(const Decimal& other) const noexcept
   const std::uint32_t preferred = dividend_scale > divisor_scale ? dividend_scale - divisor_scale : 0;
   const std::uint32_t lift = preferred + divisor_scale - dividend_scale;
   const UInt128 dividend = mantissa();
-  if (dividend == 0) return from_parts_unchecked(0, preferred, negative);
+  if (dividend == 0) return from_parts_or_fault(0, preferred, negative);
 
   // The integer quotient at the preferred scale.
   U192 quotient_wide;
@@ -134,7 +134,7 @@ DecimalResult<Decimal> Decimal::checked_div(const Decimal& other) const noexcept
                            false, preferred, negative);
   }
   const UInt128 quotient = quotient_wide.low_u128();
-  if (remainder == 0) return from_parts_unchecked(quotient, preferred, negative);
+  if (remainder == 0) return from_parts_or_fault(quotient, preferred, negative);
 
   // Not exact at the preferred scale: the most fraction digits `extra` for which the integer
   // quotient followed by that many zeros still fits (one more digit never fits).
@@ -165,14 +165,14 @@ DecimalResult<Decimal> Decimal::checked_div(const Decimal& other) const noexcept
   if (tail == Tail::Zero) {
     std::uint32_t stripped_scale = result_scale;
     decimal_detail::strip_trailing_zeros(mantissa, stripped_scale, preferred);
-    return from_parts_unchecked(mantissa, stripped_scale, negative);
+    return from_parts_or_fault(mantissa, stripped_scale, negative);
   }
   if (decimal_detail::rounds_up(tail, (mantissa & 1) != 0, RoundingStrategy::HalfEven)) {
     if (mantissa == max_mantissa)
       return fitted_quotient(U192::from(mantissa), result_scale, tail, true, preferred, negative);
     ++mantissa;
   }
-  return from_parts_unchecked(mantissa, result_scale, negative);
+  return from_parts_or_fault(mantissa, result_scale, negative);
 }
 
 }  // namespace qzr

@@ -1,4 +1,5 @@
 // Conversions between Decimal and binary floating point (double and float).
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -42,15 +43,26 @@ U192 shift_right(const U192& value, unsigned shift, Tail& tail) noexcept {
   return result;
 }
 
-// significand x 2^exponent as a decimal (see Decimal::from_f64), with `shorten_threshold` the
-// mantissa bound of the digit-dropping step.
+// Entry k (1 to 28) is 44...45, k digits: k - 1 fours and a five.
+constexpr auto four_digits_then_five = [] {
+  std::array<UInt128, Decimal::max_scale + 1> table{};
+  UInt128 fours = 0;
+  for (std::uint32_t k = 1; k <= Decimal::max_scale; ++k) {
+    table[k] = fours * 10 + 5;
+    fours = fours * 10 + 4;
+  }
+  return table;
+}();
+
+// significand x 2^exponent as a decimal (see Decimal::from_f64), with `shorten_threshold` (a power
+// of two) the mantissa bound of the digit-dropping step.
 DecimalResult<Decimal> from_binary(std::uint64_t significand, int exponent, bool negative,
                                    std::uint64_t shorten_threshold) noexcept {
-  if (significand == 0) return Decimal::from_parts_unchecked(0, 0, negative);
+  if (significand == 0) return Decimal::from_parts_or_fault(0, 0, negative);
   const unsigned width = static_cast<unsigned>(std::bit_width(significand));
   if (exponent >= 0) {
     if (width + static_cast<unsigned>(exponent) > 96) return decimal_error(DecimalError::Kind::InvalidValue);
-    return Decimal::from_parts_unchecked(UInt128{significand} << exponent, 0, negative);
+    return Decimal::from_parts_or_fault(UInt128{significand} << exponent, 0, negative);
   }
   const unsigned shift = static_cast<unsigned>(-exponent);
   // The value is at least 2^(width - 1 - shift), so no scale above (97 - width + shift) * log10(2)
@@ -70,15 +82,36 @@ DecimalResult<Decimal> from_binary(std::uint64_t significand, int exponent, bool
     }
     if (scale == 0) return decimal_error(DecimalError::Kind::InvalidValue);
   }
-  // Shorten to the binary value's own precision, one digit at a time, each rounded half up.
+  // Shorten to the binary value's own precision: while the mantissa is at or above the threshold
+  // and the scale above 0, its last digit is dropped, adding one when that digit was 5 or more.
+  // After i such steps the mantissa is floor(m / 10^i) plus a carry of 0 or 1, so the steps run on
+  // at least until floor(m / 10^i) is below the threshold: `count` steps, the digit count of
+  // floor(m / threshold). They are taken at once; their carry is 1 exactly when the `count` digits
+  // dropped are at least 44...45 (a step carries when its digit plus the carry it received is 5
+  // or more). The loop takes the one step more that a carry up to the threshold calls for.
+  const auto threshold_bits = static_cast<unsigned>(std::countr_zero(shorten_threshold));
+  std::uint32_t count = decimal_detail::digit_count(mantissa >> threshold_bits);
+  if (count > scale) count = scale;
+  if (count > 0) {
+    UInt128 dropped;
+    if (count <= 19) {
+      dropped = decimal_detail::divide_by_pow10(mantissa, count);
+    } else {
+      U192 kept = U192::from(mantissa);
+      dropped = decimal_detail::divide_in_place(kept, pow10_u128_table[count]);
+      mantissa = kept.low_u128();
+    }
+    if (dropped >= four_digits_then_five[count]) ++mantissa;
+    scale -= count;
+  }
   while (mantissa >= shorten_threshold && scale > 0) {
     const bool up = mantissa % 10 >= 5;
     mantissa = mantissa / 10 + (up ? 1 : 0);
     --scale;
   }
-  if (mantissa == 0) return Decimal::from_parts_unchecked(0, 0, negative);
+  if (mantissa == 0) return Decimal::from_parts_or_fault(0, 0, negative);
   decimal_detail::strip_trailing_zeros(mantissa, scale);
-  return Decimal::from_parts_unchecked(mantissa, scale, negative);
+  return Decimal::from_parts_or_fault(mantissa, scale, negative);
 }
 
 constexpr double pow10_f64[29] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,

@@ -87,7 +87,7 @@ DecimalResult<Decimal> fractional_power(const Decimal& base, const Decimal& expo
   const Quad t = to_quad(exponent) * natural_log(to_quad(base));
   // e^67 is beyond 2^96; e^-70 is far below half of 10^-28.
   if (t > 67) return decimal_error(Kind::MultiplicationOverflow);
-  if (t < -70) return Decimal::from_parts_unchecked(0, Decimal::max_scale, false);
+  if (t < -70) return Decimal::from_parts_or_fault(0, Decimal::max_scale, false);
   const Quad power = exponential(t);
   const Quad limit = power_of_two(96);
   // The largest scale at which the rounded mantissa fits, rounding half to even.
@@ -100,7 +100,7 @@ DecimalResult<Decimal> fractional_power(const Decimal& base, const Decimal& expo
       ++mantissa;
     }
     if (mantissa <= Decimal::max_mantissa) {
-      return Decimal::from_parts_unchecked(mantissa, static_cast<std::uint32_t>(scale), false);
+      return Decimal::from_parts_or_fault(mantissa, static_cast<std::uint32_t>(scale), false);
     }
   }
   return decimal_error(Kind::MultiplicationOverflow);

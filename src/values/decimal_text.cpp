@@ -122,7 +122,7 @@ DecimalResult<Decimal> parse_decimal_plain(std::string_view text) noexcept {
       ++mantissa;
     }
   }
-  return Decimal::from_parts_unchecked(mantissa, scale, negative);
+  return Decimal::from_parts_or_fault(mantissa, scale, negative);
 }
 
 DecimalResult<Decimal> parse_decimal_scientific(std::string_view text) noexcept {
@@ -150,13 +150,13 @@ DecimalResult<Decimal> parse_decimal_scientific(std::string_view text) noexcept 
   const std::uint32_t scale = base->scale();
   if (negative_exponent) {
     if (scale + exponent > Decimal::max_scale) return invalid;
-    return Decimal::from_parts_unchecked(base->mantissa(), scale + exponent, base->is_sign_negative());
+    return Decimal::from_parts_or_fault(base->mantissa(), scale + exponent, base->is_sign_negative());
   }
   if (exponent <= scale) {
-    return Decimal::from_parts_unchecked(base->mantissa(), scale - exponent, base->is_sign_negative());
+    return Decimal::from_parts_or_fault(base->mantissa(), scale - exponent, base->is_sign_negative());
   }
   if (exponent > Decimal::max_scale) return invalid;
-  const Decimal power = Decimal::from_parts_unchecked(decimal_detail::pow10_u128_table[exponent], 0, false);
+  const Decimal power = Decimal::from_parts_or_fault(decimal_detail::pow10_u128_table[exponent], 0, false);
   const DecimalResult<Decimal> product = base->checked_mul(power);
   if (!product) return invalid;
   return product->normalized();

@@ -20,7 +20,7 @@ Decimal round_recorded_decimal(const Decimal& value) noexcept {
 namespace {
 
 DecimalResult<UInt128> to_grains(const Decimal& value, std::uint32_t decimals) noexcept {
-  const Decimal factor = Decimal::from_parts_unchecked(decimal_detail::pow10_u128_table[decimals], 0, false);
+  const Decimal factor = Decimal::from_parts_or_fault(decimal_detail::pow10_u128_table[decimals], 0, false);
   const DecimalResult<Decimal> product = value.checked_mul(factor);
   if (!product) return decimal_error(Kind::MultiplicationOverflow);
   return product->to_u128_truncated();
@@ -28,7 +28,7 @@ DecimalResult<UInt128> to_grains(const Decimal& value, std::uint32_t decimals) n
 
 DecimalResult<Decimal> from_grains(UInt128 grains, std::uint32_t decimals) noexcept {
   if (grains > Decimal::max_mantissa) return decimal_error(Kind::IntegerOutOfRange);
-  return Decimal::from_parts_unchecked(grains, decimals, false);
+  return Decimal::from_parts_or_fault(grains, decimals, false);
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ UInt128 decimal_to_unscaled_u128(const Decimal& value) {
 
 Decimal decimal_from_unscaled(UInt128 unscaled) noexcept {
   if (unscaled > Decimal::max_mantissa) return RECORDED_MAX;
-  return round_recorded_decimal(Decimal::from_parts_unchecked(unscaled, RECORDED_SCALE, false));
+  return round_recorded_decimal(Decimal::from_parts_or_fault(unscaled, RECORDED_SCALE, false));
 }
 
 std::string UnscaledI128::debug_text() const { return "UnscaledI128(" + value.to_string() + ")"; }

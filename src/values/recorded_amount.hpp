@@ -17,7 +17,7 @@ inline constexpr std::uint32_t QZR_GRAIN_DECIMALS = 18;
 // The largest 6-place value of the model: mantissa 2^96 - 1 at scale 6,
 // 79228162514264337593543.950335.
 inline constexpr Decimal RECORDED_MAX =
-    Decimal::from_parts_unchecked(Decimal::max_mantissa, RECORDED_SCALE, false);
+    Decimal::from_parts_or_fault(Decimal::max_mantissa, RECORDED_SCALE, false);
 
 // The recorded form of an amount: the magnitude clamped to RECORDED_MAX (on both sides), then
 // rounded toward zero to 6 places, then trailing zeros stripped (any zero becomes positive zero

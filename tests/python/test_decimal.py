@@ -408,6 +408,26 @@ def test_float_conversion_follows_shortening_rule(value):
     assert str(Decimal(value)) == float_reference(value)
 
 
+# Doubles whose digits dropped by the shortening begin with two to six 4s (found by a search over
+# random doubles): each one-digit step's carry decides whether the next rounds up, so a single
+# rounding of all of them would differ from the rule (2631422.68114986, not 2631422.681149859).
+@pytest.mark.parametrize(
+    "value",
+    [
+        1816034837426.5544,
+        2631422.6811498594,
+        2.6641871930116444e-06,
+        -0.050268238975091944,
+        0.008626044576623144,
+        2878555539.7361774,
+        60748.537105228344,
+        70201170.94067664,
+    ],
+)
+def test_float_shortening_carries_digit_by_digit(value):
+    assert str(Decimal(value)) == float_reference(value)
+
+
 # ----------------------------------------------------------------------------------------------
 # Text, state bytes, hash, copies
 
@@ -810,6 +830,15 @@ def test_remainder_and_quotient_match_reference(a, b):
         assert str(x / y) == expected
 
 
+def assert_text_or_failure(compute, expected):
+    """compute() gives the text `expected`, or fails as an operator does when that is None."""
+    if expected is None:
+        with raises_decimal_error("Check math operation error"):
+            compute()
+    else:
+        assert str(compute()) == expected
+
+
 @PROPERTY
 @given(wide_texts, wide_texts)
 def test_wide_sums_and_products_round_half_even_or_fail(a, b):
@@ -822,11 +851,31 @@ def test_wide_sums_and_products_round_half_even_or_fail(a, b):
         (lambda: x * y, "0" if product_of_zero else fit_half_even(EXACT.multiply(sx, sy), min(scale_x + scale_y, MAX_SCALE))),
     ]
     for compute, expected in cases:
-        if expected is None:
-            with raises_decimal_error("Check math operation error"):
-                compute()
-        else:
-            assert str(compute()) == expected
+        assert_text_or_failure(compute, expected)
+
+
+@PROPERTY
+@given(
+    st.booleans(), st.integers(0, 1000), st.integers(0, 27), st.integers(1, 9), st.integers(0, 10**9 - 1), st.booleans()
+)
+def test_sums_next_to_the_mantissa_limit_round_half_even(negative, below_max, scale, gap, digits, to_limit):
+    # A term within 1000 of the largest mantissa and an addend up to 9 places finer: the aligned
+    # sum needs more than 96 bits. With `to_limit` the digits kept are exactly 2^96 - 1, so that
+    # rounding them up calls for one more digit to go.
+    gap = min(gap, MAX_SCALE - scale)
+    addend = (below_max * 10**gap if to_limit else 0) + digits % 10**gap
+    (x, sx), (y, sy) = both(text_of(negative, MAX_MANTISSA - below_max, scale)), both(text_of(negative, addend, scale + gap))
+    expected = fit_half_even(EXACT.add(sx, sy), scale + gap)
+    for compute in (lambda: x + y, lambda: x - -y, lambda: -(-x - y)):
+        assert_text_or_failure(compute, expected)
+
+
+@PROPERTY
+@given(st.booleans(), st.integers(1, 2**64 - 1), st.integers(0, MAX_SCALE), st.integers(1, 2**64 - 1), st.integers(0, MAX_SCALE))
+def test_products_of_one_word_mantissas_round_half_even_or_fail(negative, a, scale_a, b, scale_b):
+    # Products below 2^128 whose scale may reach 56: they drop up to 28 digits.
+    (x, sx), (y, sy) = both(text_of(negative, a, scale_a)), both(text_of(False, b, scale_b))
+    assert_text_or_failure(lambda: x * y, fit_half_even(EXACT.multiply(sx, sy), min(scale_a + scale_b, MAX_SCALE)))
 
 
 @PROPERTY

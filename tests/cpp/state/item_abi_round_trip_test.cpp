@@ -36,7 +36,7 @@ class RandomRecords {
     }
     const UInt128 mantissa = ((UInt128{m_engine()} << 64) | m_engine()) >> (32 + below(96));
     const Decimal value =
-        Decimal::from_parts_unchecked(mantissa, static_cast<std::uint32_t>(below(10)), flag());
+        Decimal::from_parts_or_fault(mantissa, static_cast<std::uint32_t>(below(10)), flag());
     return UnscaledI128{round_recorded_decimal(value)};
   }
 

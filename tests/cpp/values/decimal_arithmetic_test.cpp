@@ -165,19 +165,19 @@ TEST(DecimalArithmetic, FaultingFormsStopWithTheOperationsMessage) {
     const Decimal a = parsed(c.a), b = parsed(c.b);
     try {
       switch (c.op) {
-        case '+': (void)(a + b); break;
-        case '-': (void)(a - b); break;
-        case '*': (void)(a * b); break;
-        case '/': (void)(a / b); break;
-        case '%': (void)(a % b); break;
+        case '+': (void)add_or_fault(a, b); break;
+        case '-': (void)sub_or_fault(a, b); break;
+        case '*': (void)mul_or_fault(a, b); break;
+        case '/': (void)div_or_fault(a, b); break;
+        case '%': (void)rem_or_fault(a, b); break;
       }
       ADD_FAILURE() << "no fault";
     } catch (const Fault& fault) {
       EXPECT_EQ(fault.message, c.message);
     }
   }
-  EXPECT_EQ((parsed("2") * parsed("1500.5")).to_string(), "3001.0");
-  EXPECT_EQ((parsed("1") / parsed("4")).to_string(), "0.25");
+  EXPECT_EQ(mul_or_fault(parsed("2"), parsed("1500.5")).to_string(), "3001.0");
+  EXPECT_EQ(div_or_fault(parsed("1"), parsed("4")).to_string(), "0.25");
 }
 
 TEST(DecimalArithmetic, OperatorEntryReportsEveryFailureAsMathOperation) {

@@ -31,7 +31,7 @@ void strip_zeros_naively(UInt128& mantissa, std::uint32_t& scale, std::uint32_t 
 DecimalResult<Decimal> fitted_reference(const U192& value, std::uint32_t scale, Tail tail, bool negative) {
   const auto result = decimal_detail::fit_to_model(value, scale, tail, RoundingStrategy::HalfEven);
   if (!result) return decimal_error(DecimalError::Kind::DivisionOverflow);
-  return Decimal::from_parts_unchecked(result->mantissa, result->scale, negative);
+  return Decimal::from_parts_or_fault(result->mantissa, result->scale, negative);
 }
 
 // The quotient at the preferred scale; when inexact, continued to scale 28 and rounded once.
@@ -42,14 +42,14 @@ DecimalResult<Decimal> reference_div(const Decimal& a, const Decimal& b) {
   const std::uint32_t preferred = a.scale() > b.scale() ? a.scale() - b.scale() : 0;
   const std::uint32_t lift = preferred + b.scale() - a.scale();
   const UInt128 dividend = a.mantissa();
-  if (dividend == 0) return Decimal::from_parts_unchecked(0, preferred, negative);
+  if (dividend == 0) return Decimal::from_parts_or_fault(0, preferred, negative);
 
   U192 quotient = decimal_detail::multiply(dividend, pow10_u128_table[lift]);
   const UInt128 remainder = decimal_detail::divide_in_place(quotient, divisor);
   if (!quotient.fits_mantissa())
     return fitted_reference(quotient, preferred, decimal_detail::tail_of_remainder(remainder, divisor),
                             negative);
-  if (remainder == 0) return Decimal::from_parts_unchecked(quotient.low_u128(), preferred, negative);
+  if (remainder == 0) return Decimal::from_parts_or_fault(quotient.low_u128(), preferred, negative);
 
   const UInt128 unit = pow10_u128_table[Decimal::max_scale - preferred];
   U192 fraction = decimal_detail::multiply(remainder, unit);
@@ -62,7 +62,7 @@ DecimalResult<Decimal> reference_div(const Decimal& a, const Decimal& b) {
   UInt128 mantissa = result->mantissa;
   std::uint32_t scale = result->scale;
   if (result->exact) strip_zeros_naively(mantissa, scale, preferred);
-  return Decimal::from_parts_unchecked(mantissa, scale, negative);
+  return Decimal::from_parts_or_fault(mantissa, scale, negative);
 }
 
 // Operands drawn from a fixed seed: mantissas of uniformly chosen bit width, or near an edge
@@ -77,7 +77,7 @@ class OperandSource {
     std::uint32_t scale = static_cast<std::uint32_t>(m_random() % 34);
     if (scale == 29 || scale == 30) scale = 0;
     if (scale > 30) scale = Decimal::max_scale;
-    return Decimal::from_parts_unchecked(mantissa, scale, (m_random() & 1) != 0);
+    return Decimal::from_parts_or_fault(mantissa, scale, (m_random() & 1) != 0);
   }
 
  private:
@@ -146,9 +146,9 @@ TEST(DecimalDivision, MatchesTheReferenceWhereTheDigitsReachTheLargestMantissa) 
       for (UInt128 remainder = 1; remainder < divisor && mismatches < 10; ++remainder) {
         for (const std::uint32_t divisor_scale : {0u, Decimal::max_scale - e}) {
           for (const std::uint32_t preferred : {0u, Decimal::max_scale - e - divisor_scale}) {
-            const Decimal a = Decimal::from_parts_unchecked(quotient * divisor + remainder,
-                                                            divisor_scale + preferred, false);
-            const Decimal b = Decimal::from_parts_unchecked(divisor, divisor_scale, true);
+            const Decimal a = Decimal::from_parts_or_fault(quotient * divisor + remainder,
+                                                           divisor_scale + preferred, false);
+            const Decimal b = Decimal::from_parts_or_fault(divisor, divisor_scale, true);
             if (!matches_reference(a, b)) ++mismatches;
           }
         }
@@ -172,7 +172,7 @@ TEST(DecimalDivision, StrippingZerosMatchesTheDigitLoop) {
     strip_zeros_naively(expected, expected_scale, min_scale);
     decimal_detail::strip_trailing_zeros(actual, actual_scale, min_scale);
     if (actual != expected || actual_scale != expected_scale) {
-      FAIL() << Decimal::from_parts_unchecked(mantissa, scale, false).to_string() << " down to scale "
+      FAIL() << Decimal::from_parts_or_fault(mantissa, scale, false).to_string() << " down to scale "
              << min_scale << ": scale " << actual_scale << ", the digit loop " << expected_scale;
     }
   }

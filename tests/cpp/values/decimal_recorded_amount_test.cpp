@@ -78,9 +78,9 @@ TEST(RecordedAmount, MarkPriceExampleRoundsOnlyTheFinalSum) {
   // index 123.456789 and ema 10: bound 0.005 x index = 0.617283945, sum 124.074072945, recorded
   // 124.074072 (worked example).
   const Decimal index = parsed("123.456789");
-  const Decimal bound = parsed("0.005") * index;
+  const Decimal bound = mul_or_fault(parsed("0.005"), index);
   EXPECT_EQ(bound.to_string(), "0.617283945");
-  const Decimal sum = index + parsed("10").min(bound);
+  const Decimal sum = add_or_fault(index, parsed("10").min(bound));
   EXPECT_EQ(sum.to_string(), "124.074072945");
   EXPECT_EQ(round_recorded_decimal(sum).to_string(), "124.074072");
 }

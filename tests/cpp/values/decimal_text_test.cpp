@@ -138,7 +138,7 @@ TEST(DecimalText, PrintsMantissaAtItsScale) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
-    const Decimal value = Decimal::from_parts_unchecked(c.mantissa, c.scale, c.negative);
+    const Decimal value = Decimal::from_parts_or_fault(c.mantissa, c.scale, c.negative);
     EXPECT_EQ(value.text().view(), c.expected);
     EXPECT_EQ(value.to_string(), c.expected);
     // The text reads back as the same representation, sign, trailing zeros and all.

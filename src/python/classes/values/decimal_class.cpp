@@ -113,7 +113,7 @@ Bytes get_state(Decimal& self) {
 // A copy of a Decimal that an out-of-line operation has just returned, read field by field as
 // the operation stored it: a 16-byte read of fields stored one by one stalls store forwarding.
 [[gnu::always_inline]] inline Decimal copied_by_field(const Decimal& value) {
-  return Decimal::from_parts_unchecked(value.mantissa(), value.scale(), value.is_sign_negative());
+  return Decimal::from_parts_or_fault(value.mantissa(), value.scale(), value.is_sign_negative());
 }
 
 // The operand of an operator or comparison: read in place where that runs no Python code,
