@@ -1,7 +1,8 @@
 // The tree engine at 10^4, 10^5 and 10^6 leaves of a Stats-sized toy value:
 //   - update: a random stored key gets a new value; the Keccak calls that update makes (one value
 //     hash, one leaf hash, one merge per split on the key's path) are counted beforehand and timed
-//     again on their own right after the loop; the counters give both and their ratio;
+//     again on their own right after the loop (both in thread CPU time); the counters give both and their
+//     ratio, and at the largest size the growth of each since the smallest (run in the same process);
 //   - bytes of resident memory per leaf, measured while building the tree;
 //   - a compiled proof of 1,000 random stored keys.
 // Run e.g. bench_tree --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
@@ -9,9 +10,9 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -76,6 +77,14 @@ StatsSizedValue value_of(std::uint64_t seed) {
   return value;
 }
 
+// This thread's CPU time in nanoseconds: on a shared machine, time spent waiting for a core is not
+// counted against either side of a ratio.
+double thread_cpu_ns() {
+  timespec now;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e9 + double(now.tv_nsec);
+}
+
 std::size_t resident_bytes() {
   std::ifstream statm("/proc/self/statm");
   std::size_t size = 0, resident = 0;
@@ -125,7 +134,7 @@ void tree_update(benchmark::State& state) {
   static std::uint64_t next_value = 1;  // every run stores values not seen before
   std::size_t iterations = 0;
   H256 previous = tree.root();
-  const auto start = std::chrono::steady_clock::now();
+  const double start = thread_cpu_ns();
   for (auto _ : state) {
     const auto root = tree.update(keys[iterations % cycle], value_of(next_value++));
     if (!root || *root == previous) {
@@ -135,15 +144,13 @@ void tree_update(benchmark::State& state) {
     previous = *root;
     ++iterations;
   }
-  const double update_ns =
-      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
-      double(iterations);
+  const double update_ns = (thread_cpu_ns() - start) / double(iterations);
 
   // The same Keccak calls on their own: a 96-byte value hash and a 64-byte hash per leaf and merge.
   std::size_t keccak_calls = 0;
   std::array<std::uint8_t, 96> value_input{};
   std::array<std::uint8_t, 64> pair_input{};
-  const auto keccak_start = std::chrono::steady_clock::now();
+  const double keccak_start = thread_cpu_ns();
   for (std::size_t i = 0; i < iterations; ++i) {
     value_input[0] = static_cast<std::uint8_t>(i);
     Keccak256Digest digest = keccak256(value_input);
@@ -154,15 +161,29 @@ void tree_update(benchmark::State& state) {
     benchmark::DoNotOptimize(digest);
     keccak_calls += 2 + merges[i % cycle];
   }
-  const double keccak_ns =
-      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - keccak_start).count() /
-      double(iterations);
+  const double keccak_ns = (thread_cpu_ns() - keccak_start) / double(iterations);
 
   state.counters["keccak_calls"] = double(keccak_calls) / double(iterations);
   state.counters["keccak_ns"] = keccak_ns;
   state.counters["update_ns"] = update_ns;
   state.counters["update_per_keccak"] = update_ns / keccak_ns;
   state.counters["resident_bytes_per_leaf"] = bytes_per_leaf;
+
+  // The growth from the smallest size timed so far in this process to this one: update time,
+  // Keccak time and Keccak calls (which grow as log n), so that faster-than-log growth shows.
+  struct Timed {
+    std::size_t leaves = 0;
+    double update_ns = 0, keccak_ns = 0, keccak_calls = 0;
+  };
+  static Timed smallest;
+  if (smallest.leaves == 0 || leaves <= smallest.leaves) {
+    smallest = {leaves, update_ns, keccak_ns, double(keccak_calls) / double(iterations)};
+  } else {
+    state.counters["growth_leaves"] = double(leaves) / double(smallest.leaves);
+    state.counters["growth_update"] = update_ns / smallest.update_ns;
+    state.counters["growth_keccak"] = keccak_ns / smallest.keccak_ns;
+    state.counters["growth_keccak_calls"] = double(keccak_calls) / double(iterations) / smallest.keccak_calls;
+  }
 }
 
 std::vector<std::vector<H256>> random_key_sets(std::size_t leaves) {

@@ -10,7 +10,6 @@
 #include <map>
 #include <optional>
 
-#include "tree/hash_words.hpp"
 #include "values/debug_shapes.hpp"
 
 namespace qzr::tree {
@@ -21,14 +20,12 @@ struct WorkKey {
   H256 path;
 };
 
-bool same_work_key(const WorkKey& a, const WorkKey& b) {
-  return a.height == b.height && same_hash(a.path, b.path);
-}
+bool same_work_key(const WorkKey& a, const WorkKey& b) { return a.height == b.height && a.path == b.path; }
 
 // By height, then by path in the tree order.
 struct WorkKeyLess {
   bool operator()(const WorkKey& a, const WorkKey& b) const {
-    return a.height != b.height ? a.height < b.height : hash_less(a.path, b.path);
+    return a.height != b.height ? a.height < b.height : a.path < b.path;
   }
 };
 
@@ -124,7 +121,7 @@ class HeightBucketWorkQueue {
   bool empty() const { return m_count == 0; }
   bool next_is(const WorkKey& key) const {
     return m_started && key.height == m_height && m_next < m_buckets[m_height].size() &&
-           same_hash(m_buckets[m_height][m_next].path, key.path);
+           m_buckets[m_height][m_next].path == key.path;
   }
   // Precondition: not empty.
   std::pair<WorkKey, std::size_t> pop() {
@@ -150,12 +147,12 @@ class HeightBucketWorkQueue {
   // Sorts the current bucket by path and keeps the last put of each path.
   void sort_current() {
     std::vector<Item>& bucket = m_buckets[m_height];
-    const auto path_less = [](const Item& a, const Item& b) { return hash_less(a.path, b.path); };
+    const auto path_less = [](const Item& a, const Item& b) { return a.path < b.path; };
     if (!std::is_sorted(bucket.begin(), bucket.end(), path_less))
       std::stable_sort(bucket.begin(), bucket.end(), path_less);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < bucket.size(); ++i) {
-      if (i + 1 < bucket.size() && same_hash(bucket[i].path, bucket[i + 1].path)) continue;
+      if (i + 1 < bucket.size() && bucket[i].path == bucket[i + 1].path) continue;
       bucket[kept++] = bucket[i];
     }
     m_count -= bucket.size() - kept;
@@ -244,11 +241,10 @@ std::optional<std::expected<CompiledMerkleProof, SmtError>> compile_with(
 std::expected<CompiledMerkleProof, SmtError> compile(RawMerkleProof raw, std::vector<ProofLeaf> leaves) {
   if (leaves.empty()) return std::unexpected(SmtError::empty_keys());
   std::stable_sort(leaves.begin(), leaves.end(),
-                   [](const ProofLeaf& a, const ProofLeaf& b) { return hash_less(a.first, b.first); });
-  leaves.erase(
-      std::unique(leaves.begin(), leaves.end(),
-                  [](const ProofLeaf& a, const ProofLeaf& b) { return same_hash(a.first, b.first); }),
-      leaves.end());
+                   [](const ProofLeaf& a, const ProofLeaf& b) { return a.first < b.first; });
+  leaves.erase(std::unique(leaves.begin(), leaves.end(),
+                           [](const ProofLeaf& a, const ProofLeaf& b) { return a.first == b.first; }),
+               leaves.end());
   if (leaves.size() != raw.leaves_path.size()) {
     return std::unexpected(SmtError::incorrect_number_of_leaves(raw.leaves_path.size(), leaves.size()));
   }

@@ -1,8 +1,10 @@
 // The compiled Merkle proof: a stack program that, run over the proven leaves in ascending key
 // order, rebuilds the root. This is the byte form verifiers check, so it is a contract:
+// clang-format off
 //   0x4C L                      push the next leaf: (key, leaf hash)
-//   0x50 P height sibling[32]   pop (k, x); push (k, merge(s, x)) if bit height of k is 1, else (k, merge(x,
-//   s)) 0x48 H height               pop right (k2, x2), pop left (k1, x1); push (k1, merge(x1, x2))
+//   0x50 P height sibling[32]   pop (k, x); push (k, merge(s, x)) if bit height of k is 1, else (k, merge(x, s))
+//   0x48 H height               pop right (k2, x2), pop left (k1, x1); push (k1, merge(x1, x2))
+// clang-format on
 // No header, count or terminator. For n distinct keys: n codes L, n - 1 codes H, and never a P
 // with a zero sibling.
 #pragma once

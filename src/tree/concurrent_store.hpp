@@ -1,7 +1,7 @@
 // ConcurrentStore<V>: the tree's node store, two maps each behind its own poisonable reader-writer
 // lock: branches_map (node hash -> BranchNode; a leaf's record under its leaf hash) and leaves_map
-// (leaf hash -> LeafNode). The operations take the store by const reference and change the maps
-// through the locks. A poisoned lock makes every operation fail with SmtError::Store, except
+// (leaf hash -> LeafNode). Const operations only read; the changing ones take the store by
+// non-const reference. A poisoned lock makes every operation fail with SmtError::Store, except
 // deep_clone() and leaves(), for which it is a fault.
 //
 // Lock order: an operation that holds both locks takes branches_map first, then leaves_map.
@@ -49,6 +49,9 @@ std::string lock_debug_text(PoisonableRwLock<Map>& lock) {
   return "RwLock { data: " + data + ", poisoned: " + (lock.is_poisoned() ? "true" : "false") + ", .. }";
 }
 
+// Defined by the tests, which reach the locks themselves (to poison them or hold them).
+struct StoreTestAccess;
+
 template <TreeValue V>
 class ConcurrentStore {
  public:
@@ -67,12 +70,11 @@ class ConcurrentStore {
     return std::optional<BranchNode>(*node);
   }
   // Stores `node` under `node_hash`, replacing any record there.
-  [[nodiscard]] std::expected<void, SmtError> insert_branch(const H256& node_hash,
-                                                            const BranchNode& node) const {
+  [[nodiscard]] std::expected<void, SmtError> insert_branch(const H256& node_hash, const BranchNode& node) {
     return change(*m_branches, [&](BranchMap& map) { map.insert_or_assign(node_hash, node); });
   }
   // Removes the record under `node_hash`; an absent record is no error.
-  [[nodiscard]] std::expected<void, SmtError> remove_branch(const H256& node_hash) const {
+  [[nodiscard]] std::expected<void, SmtError> remove_branch(const H256& node_hash) {
     return change(*m_branches, [&](BranchMap& map) { map.erase(node_hash); });
   }
 
@@ -85,11 +87,11 @@ class ConcurrentStore {
     return leaf->value;
   }
   // Stores `leaf` under `leaf_hash`, replacing any entry there.
-  [[nodiscard]] std::expected<void, SmtError> insert_leaf(const H256& leaf_hash, LeafNode<V> leaf) const {
+  [[nodiscard]] std::expected<void, SmtError> insert_leaf(const H256& leaf_hash, LeafNode<V> leaf) {
     return change(*m_leaves, [&](LeafMap<V>& map) { map.insert_or_assign(leaf_hash, std::move(leaf)); });
   }
   // Removes the entry under `leaf_hash`; an absent entry is no error.
-  [[nodiscard]] std::expected<void, SmtError> remove_leaf(const H256& leaf_hash) const {
+  [[nodiscard]] std::expected<void, SmtError> remove_leaf(const H256& leaf_hash) {
     return change(*m_leaves, [&](LeafMap<V>& map) { map.erase(leaf_hash); });
   }
 
@@ -105,9 +107,20 @@ class ConcurrentStore {
   // the guard is dropped. A poisoned lock is a fault.
   typename Leaves::ReadGuard leaves() const { return m_leaves->read(); }
 
-  // The locks themselves, for the tree's own operations (which check poisoning) and for tests.
-  Branches& branches_lock() const { return *m_branches; }
-  Leaves& leaves_lock() const { return *m_leaves; }
+  // A map under its read lock; Store error when the lock is poisoned.
+  [[nodiscard]] std::expected<typename Branches::ReadGuard, SmtError> read_branches() const {
+    return unless_poisoned(m_branches->read_unless_poisoned());
+  }
+  [[nodiscard]] std::expected<typename Leaves::ReadGuard, SmtError> read_leaves() const {
+    return unless_poisoned(m_leaves->read_unless_poisoned());
+  }
+  // A map under its write lock; Store error when the lock is poisoned.
+  [[nodiscard]] std::expected<typename Branches::WriteGuard, SmtError> write_branches() {
+    return unless_poisoned(m_branches->write_unless_poisoned());
+  }
+  [[nodiscard]] std::expected<typename Leaves::WriteGuard, SmtError> write_leaves() {
+    return unless_poisoned(m_leaves->write_unless_poisoned());
+  }
 
   // "ConcurrentStore { branches_map: <lock text>, leaves_map: <lock text> }".
   std::string debug_text() const {
@@ -116,11 +129,20 @@ class ConcurrentStore {
   }
 
  private:
+  friend struct StoreTestAccess;
+
+  // A guard, or the Store error of a poisoned lock.
+  template <class Guard>
+  static std::expected<Guard, SmtError> unless_poisoned(std::expected<Guard, PoisonError>&& guard) {
+    if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
+    return std::move(*guard);
+  }
+
   // One change of one map under its write lock; Store error when the lock is poisoned.
   template <class Map, class Change>
   static std::expected<void, SmtError> change(PoisonableRwLock<Map>& lock, Change&& change) {
-    auto guard = lock.write_unless_poisoned();
-    if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
+    auto guard = unless_poisoned(lock.write_unless_poisoned());
+    if (!guard) return std::unexpected(guard.error());
     change(**guard);
     return {};
   }

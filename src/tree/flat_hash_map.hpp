@@ -1,7 +1,12 @@
 // FlatHashMap<V>: the node store's hash map from 32-byte hashes to records. Open addressing with
 // linear probing over a slot array that holds (entry index, 32 hash bits); the entries themselves
 // live in a dense array whose indexes never move, so a position found by a lookup stays valid
-// until that entry is erased. Erased entries go on a free list and are reused first.
+// until that entry is erased. Erased entries go on a free list and are reused first; which
+// entries are live is kept in a bit array beside them (so an entry has no padded flag of its own).
+//
+// An entry index remembered from an earlier insert or lookup is a hint that saves the slot
+// lookup: locate_hinted() takes the entry directly when it is live and holds the key, and looks
+// the key up otherwise, so a stale hint costs time, never a wrong result.
 //
 // Every map draws its own random seed (getentropy) at construction; a copy keeps the seed, the
 // slots and the entry order, so a copy iterates exactly like its source. Iteration order is entry
@@ -18,7 +23,6 @@
 #include <vector>
 
 #include "core/fault.hpp"
-#include "tree/hash_words.hpp"
 #include "tree/huge_page_allocator.hpp"
 #include "values/h256.hpp"
 
@@ -43,8 +47,7 @@ class FlatHashMap {
 
   // The hash bits of `key` under this map's seed: every key bit reaches them.
   std::uint32_t tag_of(const H256& key) const {
-    std::uint64_t words[4];
-    std::memcpy(words, key.bytes().data(), sizeof words);
+    const H256::Words& words = key.words();
     const std::uint64_t folded = fold_multiply(words[0] ^ m_seed[0], words[1] ^ m_seed[1]) ^
                                  fold_multiply(words[2] ^ m_seed[2], words[3] ^ m_seed[3]);
     return static_cast<std::uint32_t>(fold_multiply(folded ^ m_seed[0], 0x9E3779B97F4A7C15ull) >> 32);
@@ -56,8 +59,13 @@ class FlatHashMap {
     for (std::size_t slot = tag & mask();; slot = (slot + 1) & mask()) {
       const Slot& probe = m_slots[slot];
       if (probe.entry == empty_slot) return std::nullopt;
-      if (probe.tag == tag && same_hash(m_entries[probe.entry].key, key)) return Position{probe.entry, tag};
+      if (probe.tag == tag && m_entries[probe.entry].key == key) return Position{probe.entry, tag};
     }
+  }
+  // The same, trying entry `hint` first (any value; one not naming a live entry of `key` is ignored).
+  std::optional<Position> locate_hinted(const H256& key, std::uint32_t hint) const {
+    if (holds(hint, key)) return Position{hint, tag_of(key)};
+    return locate(key);
   }
 
   const V* find(const H256& key) const {
@@ -81,30 +89,40 @@ class FlatHashMap {
       const Slot& probe = m_slots.data()[slot];
       if (probe.entry == empty_slot) return;
       if (probe.tag != tag) continue;
-      // An entry spans several cache lines (a branch record's entry is 131 bytes): fetch them all.
-      const auto first = reinterpret_cast<std::uintptr_t>(m_entries.data() + probe.entry);
-      for (std::uintptr_t line = first & ~std::uintptr_t{63}; line < first + sizeof(Entry); line += 64)
-        __builtin_prefetch(reinterpret_cast<const void*>(line));
+      prefetch_entry_at(probe.entry);
       return;
     }
   }
+  // Loads entry `index` (if there is one) and its live bit ahead of locate_hinted().
+  void prefetch_entry_at(std::uint32_t index) const {
+    if (index >= m_entries.size()) return;
+    __builtin_prefetch(m_live.data() + index / 64);
+    // An entry spans several cache lines (a branch record's entry is 144 bytes): fetch them all.
+    const auto first = reinterpret_cast<std::uintptr_t>(m_entries.data() + index);
+    for (std::uintptr_t line = first & ~std::uintptr_t{63}; line < first + sizeof(Entry); line += 64)
+      __builtin_prefetch(reinterpret_cast<const void*>(line));
+  }
 
-  // Stores `value` under `key`, replacing the value of an existing entry.
-  void insert_or_assign(const H256& key, V value) { insert_or_assign(key, tag_of(key), std::move(value)); }
+  // Stores `value` under `key`, replacing the value of an existing entry; returns the entry's index.
+  std::uint32_t insert_or_assign(const H256& key, V value) {
+    return insert_or_assign(key, tag_of(key), std::move(value));
+  }
   // The same with the key's hash bits already computed (tag == tag_of(key)).
-  void insert_or_assign(const H256& key, std::uint32_t tag, V value) {
+  std::uint32_t insert_or_assign(const H256& key, std::uint32_t tag, V value) {
     if (2 * (m_size + 1) > m_slots.size()) grow();
     std::size_t slot = tag & mask();
     for (;; slot = (slot + 1) & mask()) {
       const Slot& probe = m_slots[slot];
       if (probe.entry == empty_slot) break;
-      if (probe.tag == tag && same_hash(m_entries[probe.entry].key, key)) {
+      if (probe.tag == tag && m_entries[probe.entry].key == key) {
         m_entries[probe.entry].value = std::move(value);
-        return;
+        return probe.entry;
       }
     }
-    m_slots[slot] = Slot{take_free_entry(key, std::move(value)), tag};
+    const std::uint32_t entry = take_free_entry(key, std::move(value));
+    m_slots[slot] = Slot{entry, tag};
     ++m_size;
+    return entry;
   }
 
   // Removes the entry of `key` if there is one; true when one was removed.
@@ -116,8 +134,7 @@ class FlatHashMap {
   }
   // Removes the entry at `position` when it still holds `key`, else the entry of `key` if any.
   bool erase(const H256& key, Position position) {
-    if (position.entry < m_entries.size() && m_entries[position.entry].live &&
-        same_hash(m_entries[position.entry].key, key)) {
+    if (holds(position.entry, key)) {
       erase_unchecked(position);
       return true;
     }
@@ -128,7 +145,7 @@ class FlatHashMap {
   template <class Visit>
   void for_each(Visit&& visit) const {
     for (std::size_t index = 0; index < m_entries.size(); ++index) {
-      if (m_entries[index].live) visit(m_entries[index].key, m_entries[index].value);
+      if (is_live(index)) visit(m_entries[index].key, m_entries[index].value);
     }
   }
 
@@ -142,7 +159,6 @@ class FlatHashMap {
   struct Entry {
     H256 key;
     V value;
-    bool live;  // false while on the free list
   };
 
   static std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
@@ -152,18 +168,32 @@ class FlatHashMap {
 
   std::size_t mask() const { return m_mask; }
 
+  // Whether entry `index` exists and is not on the free list.
+  bool is_live(std::size_t index) const { return (m_live[index / 64] >> (index % 64)) & 1; }
+  void set_live(std::size_t index, bool live) {
+    const std::uint64_t bit = std::uint64_t{1} << (index % 64);
+    m_live[index / 64] = live ? m_live[index / 64] | bit : m_live[index / 64] & ~bit;
+  }
+  // Whether entry `index` exists, is live and holds `key`.
+  bool holds(std::uint32_t index, const H256& key) const {
+    return index < m_entries.size() && is_live(index) && m_entries[index].key == key;
+  }
+
   std::uint32_t take_free_entry(const H256& key, V&& value) {
     if (!m_free.empty()) {
       const std::uint32_t index = m_free.back();
       m_free.pop_back();
       m_entries[index].key = key;
       m_entries[index].value = std::move(value);
-      m_entries[index].live = true;
+      set_live(index, true);
       return index;
     }
     if (m_entries.size() >= empty_slot) fault("node store map exceeds 2^32 - 1 entries");
-    m_entries.push_back(Entry{key, std::move(value), true});
-    return static_cast<std::uint32_t>(m_entries.size() - 1);
+    const std::size_t index = m_entries.size();
+    m_entries.push_back(Entry{key, std::move(value)});
+    if (index % 64 == 0) m_live.push_back(0);
+    set_live(index, true);
+    return static_cast<std::uint32_t>(index);
   }
 
   // Removes the slot of `position` by shifting the rest of its probe run back (no tombstones).
@@ -184,12 +214,13 @@ class FlatHashMap {
     if (m_size == 0) {
       // Empty again: drop every entry; the seed and the slot array stay.
       m_entries.clear();
+      m_live.clear();
       m_free.clear();
       return;
     }
     // Release what the value owns now; a trivial value is just overwritten on reuse.
     if constexpr (!std::is_trivially_destructible_v<V>) m_entries[position.entry].value = V();
-    m_entries[position.entry].live = false;
+    set_live(position.entry, false);
     m_free.push_back(position.entry);
   }
 
@@ -209,6 +240,7 @@ class FlatHashMap {
   std::array<std::uint64_t, 4> m_seed;
   std::vector<Slot, HugePageAllocator<Slot>> m_slots;
   std::vector<Entry, HugePageAllocator<Entry>> m_entries;
+  std::vector<std::uint64_t> m_live;  // bit i % 64 of word i / 64: entry i is live
   std::vector<std::uint32_t> m_free;
   std::size_t m_size = 0;
   std::size_t m_mask = 0;  // slot count - 1; 0 while there are no slots

@@ -10,7 +10,8 @@
 namespace qzr::tree {
 
 // Maps `bytes` (at least huge_page_size) rounded up to whole huge pages, aligned to a huge page,
-// with the huge-page hint given; memory exhaustion aborts. free_huge_block takes the same size.
+// with the huge-page hint given; throws std::bad_alloc when the mapping fails, like any allocation.
+// free_huge_block takes the same size.
 void* allocate_huge_block(std::size_t bytes);
 void free_huge_block(void* block, std::size_t bytes) noexcept;
 

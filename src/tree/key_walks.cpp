@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <array>
 
-#include "tree/hash_words.hpp"
-
 namespace qzr::tree {
 namespace {
 
@@ -22,6 +20,7 @@ struct WalkWrite {
 
 struct KeyWalk {
   H256 node;
+  std::uint32_t hint = BranchNode::unknown_entry;  // the entry hint of node's record
   bool proof_done = false;
   WalkState state = WalkState::Walking;
   int splits = 0;
@@ -33,9 +32,9 @@ struct KeyWalk {
 void step(const BranchNode& record, const H256& key, KeyWalk& walk, std::optional<H256>* leaf_hash) {
   const H256 node = walk.node;
   if (!walk.proof_done) {
-    const std::uint8_t height = std::max(fork_height_of(key, record.key), record.fork_height);
-    if (!record.node_type.is_pair()) {
-      if (!same_hash(record.key, key)) walk.writes.push_back({height, true, record.node_type.first()});
+    const std::uint8_t height = std::max(key.fork_height(record.key), record.fork_height);
+    if (!record.is_pair()) {
+      if (record.key != key) walk.writes.push_back({height, true, record.first()});
       walk.proof_done = true;
     } else if (height > record.fork_height) {
       walk.writes.push_back({height, false, node});
@@ -44,7 +43,7 @@ void step(const BranchNode& record, const H256& key, KeyWalk& walk, std::optiona
       const Children children = record.children_at(height);
       const bool right = key.get_bit(height);
       const H256& next = right ? children.right : children.left;
-      if (same_hash(next, node)) {
+      if (next == node) {
         walk.proof_done = true;  // a record naming itself
       } else {
         walk.writes.push_back({height, true, right ? children.left : children.right});
@@ -56,13 +55,16 @@ void step(const BranchNode& record, const H256& key, KeyWalk& walk, std::optiona
       walk.state = WalkState::Done;
       return;
     }
-  } else if (!record.node_type.is_pair()) {
-    if (same_hash(record.key, key)) *leaf_hash = record.node_type.first();
+  } else if (!record.is_pair()) {
+    if (record.key == key) *leaf_hash = record.first();
     walk.state = WalkState::Done;
     return;
   }
   const Children children = record.children_at(record.fork_height);
-  walk.node = key.get_bit(record.fork_height) ? children.right : children.left;
+  const BranchNode::ChildEntries entries = record.child_entries_at(record.fork_height);
+  const bool right = key.get_bit(record.fork_height);
+  walk.node = right ? children.right : children.left;
+  walk.hint = right ? entries.right : entries.left;
   if (++walk.splits > 256) walk.state = WalkState::Cyclic;
 }
 
@@ -83,6 +85,7 @@ std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H
     const std::size_t count = std::min(group_size, sorted_keys.size() - first);
     for (std::size_t i = 0; i < count; ++i) {
       walks[i].node = root;
+      walks[i].hint = BranchNode::unknown_entry;
       walks[i].proof_done = false;
       walks[i].state = WalkState::Walking;
       walks[i].splits = 0;
@@ -92,13 +95,21 @@ std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H
       for (std::size_t i = 0; i < count; ++i) {
         if (walks[i].state != WalkState::Walking) continue;
         at_previous_node[i] =
-            i > 0 && walks[i - 1].state == WalkState::Walking && same_hash(walks[i - 1].node, walks[i].node);
+            i > 0 && walks[i - 1].state == WalkState::Walking && walks[i - 1].node == walks[i].node;
         if (at_previous_node[i]) continue;
-        tags[i] = branches.tag_of(walks[i].node);
-        branches.prefetch(tags[i]);
+        // A walk with its record's entry hint fetches the entry at once; one without, the slot
+        // first and then (in the next pass) the entry it names.
+        if (walks[i].hint != BranchNode::unknown_entry) {
+          branches.prefetch_entry_at(walks[i].hint);
+        } else {
+          tags[i] = branches.tag_of(walks[i].node);
+          branches.prefetch(tags[i]);
+        }
       }
       for (std::size_t i = 0; i < count; ++i) {
-        if (walks[i].state == WalkState::Walking && !at_previous_node[i]) branches.prefetch_entry(tags[i]);
+        if (walks[i].state == WalkState::Walking && !at_previous_node[i] &&
+            walks[i].hint == BranchNode::unknown_entry)
+          branches.prefetch_entry(tags[i]);
       }
       for (std::size_t i = 0; i < count; ++i) {
         KeyWalk& walk = walks[i];
@@ -106,7 +117,7 @@ std::expected<void, KeyWalkFailure> walk_keys(const BranchMap& branches, const H
         if (at_previous_node[i]) {
           records[i] = records[i - 1];
         } else {
-          const auto position = branches.locate(walk.node, tags[i]);
+          const auto position = branches.locate_hinted(walk.node, walk.hint);
           records[i] = position ? &branches.at(*position) : nullptr;
         }
         if (!records[i]) {

@@ -15,13 +15,11 @@
 
 #include <algorithm>
 
-#include "tree/hash_words.hpp"
-
 namespace qzr::tree {
 
 void sort_distinct(std::vector<H256>& keys) {
-  std::sort(keys.begin(), keys.end(), HashLess());
-  keys.erase(std::unique(keys.begin(), keys.end(), same_hash), keys.end());
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
 }
 
 SiblingMap::SiblingMap(std::span<const H256> sorted_keys) : m_keys(sorted_keys) {
@@ -37,7 +35,7 @@ void SiblingMap::write(std::size_t key_index, std::uint8_t height, const H256& h
   if (last != no_place) {
     Place& place = m_places[last];
     if (place.first_writer == key_index ||
-        fork_height_of(m_keys[place.first_writer], m_keys[key_index]) < height) {
+        m_keys[place.first_writer].fork_height(m_keys[key_index]) < height) {
       if (replace) place.hash = hash;
       return;
     }
@@ -51,7 +49,7 @@ RawMerkleProof assemble_raw_proof(const SiblingMap& siblings) {
   const std::vector<SiblingMap::Place>& places = siblings.places();
   // fork[j]: the fork height of keys j - 1 and j, the lowest height at which their runs differ.
   std::vector<std::uint8_t> fork(keys.size());
-  for (std::size_t j = 1; j < keys.size(); ++j) fork[j] = fork_height_of(keys[j - 1], keys[j]);
+  for (std::size_t j = 1; j < keys.size(); ++j) fork[j] = keys[j - 1].fork_height(keys[j]);
 
   RawMerkleProof raw;
   raw.leaves_path.resize(keys.size());

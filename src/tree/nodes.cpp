@@ -11,7 +11,7 @@ std::string debug_text(const NodeType& node_type) {
 std::string debug_text(const BranchNode& node) {
   return debug_struct("BranchNode", {{"fork_height", std::to_string(node.fork_height)},
                                      {"key", debug_text(node.key)},
-                                     {"node_type", debug_text(node.node_type)}});
+                                     {"node_type", debug_text(node.node_type())}});
 }
 
 }  // namespace qzr::tree

@@ -1,11 +1,10 @@
 // Keccak-256 of two concatenated 32-byte values, hashed from a stack buffer.
 #include "tree/smt_hash.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
-#include "tree/hash_words.hpp"
 #include "values/keccak.hpp"
 
 namespace qzr::tree {
@@ -13,21 +12,21 @@ namespace {
 
 H256 keccak_of_pair(const H256& first, const H256& second) noexcept {
   std::array<std::uint8_t, 2 * H256::size> buffer;
-  std::copy(first.bytes().begin(), first.bytes().end(), buffer.begin());
-  std::copy(second.bytes().begin(), second.bytes().end(), buffer.begin() + H256::size);
+  std::memcpy(buffer.data(), first.words().data(), H256::size);
+  std::memcpy(buffer.data() + H256::size, second.words().data(), H256::size);
   return H256(keccak256(buffer));
 }
 
 }  // namespace
 
 H256 smt_merge(const H256& left, const H256& right) noexcept {
-  if (is_zero_hash(left)) return right;
-  if (is_zero_hash(right)) return left;
+  if (left.is_zero()) return right;
+  if (right.is_zero()) return left;
   return keccak_of_pair(left, right);
 }
 
 H256 smt_hash_leaf(const H256& key, const H256& value_hash) noexcept {
-  if (is_zero_hash(value_hash)) return H256();
+  if (value_hash.is_zero()) return H256();
   return keccak_of_pair(key, value_hash);
 }
 

@@ -20,7 +20,6 @@
 #include "core/fault.hpp"
 #include "tree/compiled_proof.hpp"
 #include "tree/concurrent_store.hpp"
-#include "tree/hash_words.hpp"
 #include "tree/key_walks.hpp"
 #include "tree/merkle_proof.hpp"
 #include "tree/smt_hash.hpp"
@@ -67,8 +66,8 @@ class SparseMerkleTree {
     const auto leaf_hash = find_leaf_hash(key);
     if (!leaf_hash) return std::unexpected(leaf_hash.error());
     if (!*leaf_hash) return ProofLeaf{key, H256()};
-    auto guard = m_store.leaves_lock().read_unless_poisoned();
-    if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
+    auto guard = m_store.read_leaves();
+    if (!guard) return std::unexpected(guard.error());
     const LeafNode<V>* leaf = (**guard).find(**leaf_hash);
     if (!leaf) return std::unexpected(SmtError::missing_leaf(**leaf_hash));
     return ProofLeaf{key, Traits::value_hash(leaf->value)};
@@ -117,24 +116,31 @@ class SparseMerkleTree {
   std::optional<CompiledMerkleProof> compiled_merkle_proof_of_consistent_store(
       std::span<const H256> keys) const;
 
+  friend struct StoreTestAccess;
+
   SparseMerkleTree(ConcurrentStore<V> store, const H256& root) : m_store(std::move(store)), m_root(root) {}
 
   // The leaf hash of `key`'s leaf record, nothing when the key has no leaf.
   std::expected<std::optional<H256>, SmtError> find_leaf_hash(const H256& key) const {
     if (m_root.is_zero()) return std::optional<H256>();
-    auto guard = m_store.branches_lock().read_unless_poisoned();
-    if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
+    auto guard = m_store.read_branches();
+    if (!guard) return std::unexpected(guard.error());
     const BranchMap& branches = **guard;
     H256 node = m_root;
+    std::uint32_t hint = BranchNode::unknown_entry;
     for (int splits = 0; splits <= 256; ++splits) {
-      const BranchNode* record = branches.find(node);
-      if (!record) return std::unexpected(SmtError::missing_branch(node));
-      if (!record->node_type.is_pair()) {
-        if (record->key != key) return std::optional<H256>();
-        return std::optional<H256>(record->node_type.first());
+      const auto position = branches.locate_hinted(node, hint);
+      if (!position) return std::unexpected(SmtError::missing_branch(node));
+      const BranchNode& record = branches.at(*position);
+      if (!record.is_pair()) {
+        if (record.key != key) return std::optional<H256>();
+        return std::optional<H256>(record.first());
       }
-      const Children children = record->children_at(record->fork_height);
-      node = key.get_bit(record->fork_height) ? children.right : children.left;
+      const bool right = key.get_bit(record.fork_height);
+      const Children children = record.children_at(record.fork_height);
+      const BranchNode::ChildEntries entries = record.child_entries_at(record.fork_height);
+      node = right ? children.right : children.left;
+      hint = right ? entries.right : entries.left;
     }
     fault_cyclic_store();
   }
@@ -145,14 +151,16 @@ class SparseMerkleTree {
 
 template <TreeValue V>
 std::expected<H256, SmtError> SparseMerkleTree<V>::update(const H256& key, V value) {
-  // The path from the root down as (height, sibling) pairs, and the records the walk passes and
-  // removes. Uninitialised on purpose: only the first path_length / removed_count are used.
+  // The path from the root down as (height, sibling, the sibling record's entry hint) triples, and
+  // the records the walk passes and removes. Uninitialised on purpose: only the first path_length
+  // / removed_count are used.
   struct PathEntry {
     std::uint8_t height;
-    H256::Bytes sibling;
+    H256 sibling;
+    std::uint32_t sibling_entry;
   };
   struct Removal {
-    H256::Bytes hash;
+    H256 hash;
     BranchMap::Position position;
   };
   std::array<PathEntry, 256> path;
@@ -162,8 +170,7 @@ std::expected<H256, SmtError> SparseMerkleTree<V>::update(const H256& key, V val
   std::optional<std::pair<H256, BranchMap::Position>> removed_leaf;
 
   struct Rebuilt {
-    H256::Bytes key_side_child;
-    H256::Bytes merged;
+    H256 merged;
     std::uint32_t tag;
   };
   std::array<Rebuilt, 256> rebuilt;
@@ -172,21 +179,26 @@ std::expected<H256, SmtError> SparseMerkleTree<V>::update(const H256& key, V val
 
   // Walk and hash under read locks (both held: branches first, then leaves).
   {
-    auto branches_guard = m_store.branches_lock().read_unless_poisoned();
-    if (!branches_guard) return std::unexpected(poisoned_store_error(branches_guard.error()));
+    auto branches_guard = m_store.read_branches();
+    if (!branches_guard) return std::unexpected(branches_guard.error());
     const BranchMap& branches = **branches_guard;
-    // Walk: read only.
-    if (!is_zero_hash(m_root)) {
+    // Walk: read only. Below the root each record is taken through its parent's entry hint, so a
+    // level costs one memory access, not a slot's and then an entry's.
+    if (!m_root.is_zero()) {
       H256 node = m_root;
+      std::uint32_t hint = BranchNode::unknown_entry;
       for (;;) {
-        const auto position = branches.locate(node);
+        const auto position = branches.locate_hinted(node, hint);
         if (!position) return std::unexpected(SmtError::missing_branch(node));
         const BranchNode& record = branches.at(*position);
-        const std::uint8_t height = std::max(fork_height_of(key, record.key), record.fork_height);
+        const std::uint8_t height = std::max(key.fork_height(record.key), record.fork_height);
         if (path_length == path.size()) fault_cyclic_store();
-        if (!record.node_type.is_pair()) {
-          if (!same_hash(record.key, key)) {
-            path[path_length++] = {height, record.node_type.first().bytes()};
+        if (!record.is_pair()) {
+          if (record.key != key) {
+            // The other leaf's record becomes the sibling; it is this very entry when it is stored
+            // under its leaf hash, as a consistent store's leaf records are.
+            const std::uint32_t entry = record.first() == node ? position->entry : BranchNode::unknown_entry;
+            path[path_length++] = {height, record.first(), entry};
           } else {
             removed_leaf.emplace(node, *position);
           }
@@ -194,26 +206,32 @@ std::expected<H256, SmtError> SparseMerkleTree<V>::update(const H256& key, V val
         }
         if (height > record.fork_height) {
           // The key leaves this subtree above its split: the whole subtree becomes the sibling.
-          path[path_length++] = {height, node.bytes()};
+          path[path_length++] = {height, node, position->entry};
           break;
         }
-        removed_splits[removed_count++] = {node.bytes(), *position};
+        removed_splits[removed_count++] = {node, *position};
         const Children children = record.children_at(height);
+        const BranchNode::ChildEntries entries = record.child_entries_at(height);
         const bool right = key.get_bit(height);
-        path[path_length++] = {height, (right ? children.left : children.right).bytes()};
+        path[path_length++] = {height, right ? children.left : children.right,
+                               right ? entries.left : entries.right};
         const H256 next = right ? children.right : children.left;
         // A record naming itself would be gone by the time it is fetched again.
-        if (same_hash(next, node)) return std::unexpected(SmtError::missing_branch(node));
+        if (next == node) return std::unexpected(SmtError::missing_branch(node));
         node = next;
+        hint = right ? entries.right : entries.left;
       }
     }
 
     // Hash: the new leaf and every split on the path, bottom up. The slots (and the old leaf's
-    // entry) that the changes will touch are fetched into the cache meanwhile. A poisoned leaf
-    // map only loses its prefetches here; whether the update needs it is decided below.
-    auto leaves_guard = m_store.leaves_lock().read_unless_poisoned();
+    // entry) that the changes will touch are fetched into the cache meanwhile, about two per hash
+    // so that they do not queue up behind each other: the removed records' slots (the hinted walk
+    // did not read them) and the new records' home slots. A poisoned leaf map only loses its
+    // prefetches here; whether the update needs it is decided below.
+    auto leaves_guard = m_store.read_leaves();
     const LeafMap<V>* leaves = leaves_guard ? &**leaves_guard : nullptr;
     if (leaves && removed_leaf) leaves->prefetch(leaves->tag_of(removed_leaf->first));
+    if (removed_leaf) branches.prefetch(removed_leaf->second.tag);
     const H256 value_hash = Traits::value_hash(value);
     if (leaves && removed_leaf) leaves->prefetch_entry(leaves->tag_of(removed_leaf->first));
     leaf_hash = smt_hash_leaf(key, value_hash);
@@ -222,44 +240,55 @@ std::expected<H256, SmtError> SparseMerkleTree<V>::update(const H256& key, V val
     if (leaves) leaves->prefetch(leaves->tag_of(leaf_hash));
     H256 node = leaf_hash;
     for (std::size_t i = path_length; i-- > 0;) {
-      const H256 sibling(path[i].sibling);
+      const H256& sibling = path[i].sibling;
       const H256 merged = key.get_bit(path[i].height) ? smt_merge(sibling, node) : smt_merge(node, sibling);
-      rebuilt[i] = {node.bytes(), merged.bytes(), branches.tag_of(merged)};
-      if (!is_zero_hash(node)) branches.prefetch(rebuilt[i].tag);
+      rebuilt[i] = {merged, branches.tag_of(merged)};
+      if (!node.is_zero()) branches.prefetch(rebuilt[i].tag);
+      if (i < removed_count) branches.prefetch(removed_splits[i].position.tag);
       node = merged;
     }
     new_root = node;
   }
 
   // Apply: take every lock needed before changing anything.
-  auto branches_guard = m_store.branches_lock().write_unless_poisoned();
-  if (!branches_guard) return std::unexpected(poisoned_store_error(branches_guard.error()));
+  auto branches_guard = m_store.write_branches();
+  if (!branches_guard) return std::unexpected(branches_guard.error());
   BranchMap& branches = **branches_guard;
   std::optional<typename ConcurrentStore<V>::Leaves::WriteGuard> leaves_guard;
-  if (removed_leaf || !is_zero_hash(leaf_hash)) {
-    auto guard = m_store.leaves_lock().write_unless_poisoned();
-    if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
+  if (removed_leaf || !leaf_hash.is_zero()) {
+    auto guard = m_store.write_leaves();
+    if (!guard) return std::unexpected(guard.error());
     leaves_guard.emplace(std::move(*guard));
   }
 
   for (std::size_t i = 0; i < removed_count; ++i) {
-    branches.erase(H256(removed_splits[i].hash), removed_splits[i].position);
+    branches.erase(removed_splits[i].hash, removed_splits[i].position);
   }
   if (removed_leaf) {
     (**leaves_guard).erase(removed_leaf->first);
     branches.erase(removed_leaf->first, removed_leaf->second);
   }
-  if (!is_zero_hash(leaf_hash)) {
+  // Bottom up, each new record names the entries of its children: the one just inserted on the
+  // key's side, the sibling's from the walk.
+  H256 node = leaf_hash;
+  std::uint32_t node_entry = BranchNode::unknown_entry;
+  if (!leaf_hash.is_zero()) {
     (**leaves_guard).insert_or_assign(leaf_hash, LeafNode<V>{key, std::move(value)});
-    branches.insert_or_assign(leaf_hash, leaf_record_tag, BranchNode{0, key, NodeType::single(leaf_hash)});
+    node_entry = branches.insert_or_assign(leaf_hash, leaf_record_tag,
+                                           BranchNode{0, key, NodeType::single(leaf_hash)});
   }
   for (std::size_t i = path_length; i-- > 0;) {
-    const H256 key_side_child(rebuilt[i].key_side_child);
-    // Below a deleted leaf the key side stays empty: the split dissolves into its other child.
-    if (is_zero_hash(key_side_child)) continue;
-    branches.insert_or_assign(
-        H256(rebuilt[i].merged), rebuilt[i].tag,
-        BranchNode{path[i].height, key, NodeType::pair(key_side_child, H256(path[i].sibling))});
+    const PathEntry& level = path[i];
+    if (node.is_zero()) {
+      // Below a deleted leaf the key side stays empty: the split dissolves into its other child.
+      node = level.sibling;
+      node_entry = level.sibling_entry;
+      continue;
+    }
+    node_entry = branches.insert_or_assign(
+        rebuilt[i].merged, rebuilt[i].tag,
+        BranchNode{level.height, key, NodeType::pair(node, level.sibling), node_entry, level.sibling_entry});
+    node = rebuilt[i].merged;
   }
   m_root = new_root;
   return m_root;
@@ -270,9 +299,9 @@ std::expected<RawMerkleProof, SmtError> SparseMerkleTree<V>::merkle_proof(std::v
   if (keys.empty()) return std::unexpected(SmtError::empty_keys());
   sort_distinct(keys);
   SiblingMap siblings(keys);
-  if (!is_zero_hash(m_root)) {
-    auto guard = m_store.branches_lock().read_unless_poisoned();
-    if (!guard) return std::unexpected(poisoned_store_error(guard.error()));
+  if (!m_root.is_zero()) {
+    auto guard = m_store.read_branches();
+    if (!guard) return std::unexpected(guard.error());
     const auto walked = walk_keys(**guard, m_root, siblings, nullptr);
     if (!walked) {
       if (!walked.error().error) fault_cyclic_store();
@@ -291,13 +320,13 @@ std::optional<CompiledMerkleProof> SparseMerkleTree<V>::compiled_merkle_proof_of
   leaves.reserve(sorted.size());
   for (const H256& key : sorted) leaves.emplace_back(key, H256());
   SiblingMap siblings(sorted);
-  if (!is_zero_hash(m_root)) {
+  if (!m_root.is_zero()) {
     std::vector<std::optional<H256>> leaf_hashes;
     {
-      auto guard = m_store.branches_lock().read_unless_poisoned();
+      auto guard = m_store.read_branches();
       if (!guard || !walk_keys(**guard, m_root, siblings, &leaf_hashes)) return std::nullopt;
     }
-    auto guard = m_store.leaves_lock().read_unless_poisoned();
+    auto guard = m_store.read_leaves();
     if (!guard) return std::nullopt;
     const LeafMap<V>& leaf_map = **guard;
     // Leaves in groups: fetch the slots, then the entries, then hash the values in place.

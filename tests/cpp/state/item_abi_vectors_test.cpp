@@ -188,7 +188,8 @@ TEST(ItemAbiValue, LeafValueHashes) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const H256 digest = item_value_hash(row.item);
-    EXPECT_EQ(to_hex({digest.bytes().begin(), digest.bytes().end()}), row.digest);
+    const H256::Bytes bytes = digest.bytes();
+    EXPECT_EQ(to_hex({bytes.begin(), bytes.end()}), row.digest);
   }
 }
 

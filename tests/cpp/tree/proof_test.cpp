@@ -18,7 +18,10 @@ std::vector<std::uint8_t> bytes_of(std::initializer_list<std::vector<std::uint8_
   for (const auto& part : parts) bytes.insert(bytes.end(), part.begin(), part.end());
   return bytes;
 }
-std::vector<std::uint8_t> hash_bytes(const H256& hash) { return {hash.bytes().begin(), hash.bytes().end()}; }
+std::vector<std::uint8_t> hash_bytes(const H256& hash) {
+  const H256::Bytes bytes = hash.bytes();
+  return {bytes.begin(), bytes.end()};
+}
 
 // The raw proof built step by step as the procedure describes it: walks filling an ordered
 // sibling map, then subtrees climbing one height per pass through a first-in first-out queue.
@@ -38,8 +41,8 @@ RawMerkleProof literal_raw_proof(const ToyTree& tree, std::vector<H256> keys) {
         const BranchNode record = tree.store().get_branch(node).value().value();
         const std::uint8_t height = std::max(key.fork_height(record.key), record.fork_height);
         const auto at = std::make_pair(height, other_side(key, height));
-        if (!record.node_type.is_pair()) {
-          if (record.key != key) siblings[at] = record.node_type.first();
+        if (!record.node_type().is_pair()) {
+          if (record.key != key) siblings[at] = record.node_type().first();
           break;
         }
         if (height > record.fork_height) {
@@ -308,8 +311,8 @@ TEST(MerkleProof, TamperedStoresMatchTheLiteralAssembly) {
     for (std::size_t i = 0; i < stored.size(); ++i) ASSERT_TRUE(tree.update(stored[i], toy({1, 2})));
     std::vector<std::pair<H256, BranchNode>> splits;
     std::vector<H256> leaf_records;
-    tree.store().branches_lock().read()->for_each([&](const H256& hash, const BranchNode& node) {
-      if (node.node_type.is_pair()) {
+    tree.store().read_branches().value()->for_each([&](const H256& hash, const BranchNode& node) {
+      if (node.is_pair()) {
         splits.emplace_back(hash, node);
       } else {
         leaf_records.push_back(hash);
@@ -323,12 +326,11 @@ TEST(MerkleProof, TamperedStoresMatchTheLiteralAssembly) {
         case 0: node.fork_height = static_cast<std::uint8_t>(random() % 256); break;
         case 1: node.key = random_key(random); break;
         case 2:
-          node.node_type =
-              NodeType::pair(node.node_type.first(), leaf_records[random() % leaf_records.size()]);
+          node.set_node_type(NodeType::pair(node.first(), leaf_records[random() % leaf_records.size()]));
           break;
-        default: node.node_type = NodeType::pair(node.node_type.first(), hash); self_named = true;
+        default: node.set_node_type(NodeType::pair(node.first(), hash)); self_named = true;
       }
-      ASSERT_TRUE(tree.store().insert_branch(hash, node));
+      ASSERT_TRUE(StoreTestAccess::store(tree).insert_branch(hash, node));
     }
     for (const std::size_t count : {1u, 30u, 400u}) {
       const std::vector<H256> keys = requested_keys(random, stored, count);
@@ -359,8 +361,8 @@ TEST(MerkleProof, StoreErrorsEndTheProofWithTheFirstErrorInTheCallersOrder) {
   const H256 first = key_with_bits({2}), second = key_with_bits({2, 9}), third = key_with_bits({2, 9, 100});
   ToyTree tree = tree_of({first, second, third}, &model);
   const H256 second_leaf = leaf_hash_in(model, second), third_leaf = leaf_hash_in(model, third);
-  ASSERT_TRUE(tree.store().remove_branch(second_leaf));
-  ASSERT_TRUE(tree.store().remove_leaf(third_leaf));
+  ASSERT_TRUE(StoreTestAccess::store(tree).remove_branch(second_leaf));
+  ASSERT_TRUE(StoreTestAccess::store(tree).remove_leaf(third_leaf));
   struct Case {
     std::vector<H256> keys;
     SmtError error;
@@ -377,7 +379,7 @@ TEST(MerkleProof, StoreErrorsEndTheProofWithTheFirstErrorInTheCallersOrder) {
   EXPECT_EQ(tree.merkle_proof({third, second}).error(), SmtError::missing_branch(second_leaf));
   EXPECT_TRUE(tree.compiled_merkle_proof(std::vector<H256>{first}));
   try {
-    auto guard = tree.store().branches_lock().write();
+    auto guard = StoreTestAccess::branches_lock(tree.store()).write();
     fault("planted");
   } catch (const Fault&) {
   }

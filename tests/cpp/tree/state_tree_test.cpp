@@ -54,8 +54,8 @@ TEST(Genesis, TwoLeavesForkAtHeight166WithTheFeePoolOnTheLeft) {
   EXPECT_EQ(fund_key.fork_height(pool_key), 166);
   EXPECT_EQ(tree->root(),
             smt_merge(leaf_hash(pool_key, Item(FeePool{})), leaf_hash(fund_key, Item(InsuranceFund{cap}))));
-  EXPECT_EQ(tree->store().leaves_lock().read()->size(), 2u);
-  EXPECT_EQ(tree->store().branches_lock().read()->size(), 3u);
+  EXPECT_EQ(tree->store().read_leaves().value()->size(), 2u);
+  EXPECT_EQ(tree->store().read_branches().value()->size(), 3u);
   // An empty fee pool is stored all the same, and an epoch's fee pool key holds nothing.
   EXPECT_EQ(get_record<FeePool>(*tree, FeePoolKey{}).value(), FeePool{});
   EXPECT_EQ(get_record<FeePool>(*tree, FeePoolKey{7}).value(), std::nullopt);
@@ -69,7 +69,7 @@ TEST(Genesis, SpecsOrderDoesNotChangeTheRoot) {
   EXPECT_EQ(forward->root(), backward->root());
   // An empty expression is stored too: genesis applies no void rule.
   EXPECT_EQ(collect_records<Specs>(*forward).size(), 2u);
-  EXPECT_EQ(forward->store().branches_lock().read()->size(), 7u);
+  EXPECT_EQ(forward->store().read_branches().value()->size(), 7u);
 }
 
 TEST(StoreItemByKey, RefusesKeysOfAnotherKindOrThatDoNotDecode) {

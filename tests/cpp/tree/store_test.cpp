@@ -18,7 +18,7 @@ std::string zeros_list() {
 }
 
 TEST(ConcurrentStore, OperationsOnAbsentAndPresentRecords) {
-  const ConcurrentStore<ToyValue> store;
+  ConcurrentStore<ToyValue> store;
   const H256 hash = key_with_bits({5});
   EXPECT_EQ(store.get_branch(hash).value(), std::nullopt);
   EXPECT_TRUE(store.remove_branch(hash));
@@ -28,7 +28,7 @@ TEST(ConcurrentStore, OperationsOnAbsentAndPresentRecords) {
   ASSERT_TRUE(store.insert_branch(hash, first));
   ASSERT_TRUE(store.insert_branch(hash, second));
   EXPECT_EQ(store.get_branch(hash).value(), second);
-  EXPECT_EQ(store.branches_lock().read()->size(), 1u);
+  EXPECT_EQ(store.read_branches().value()->size(), 1u);
   ASSERT_TRUE(store.insert_leaf(hash, LeafNode<ToyValue>{hash, toy({1})}));
   EXPECT_EQ(store.get_leaf(hash), toy({1}));
 }
@@ -60,7 +60,7 @@ TEST(ConcurrentStore, DebugTextOfOneLeafAndOfALockedMap) {
                              ", value: ToyValue([7]) }}, poisoned: false, .. }";
   EXPECT_EQ(tree.store().debug_text(),
             "ConcurrentStore { branches_map: " + branches + ", leaves_map: " + leaves + " }");
-  auto writer = tree.store().leaves_lock().write();
+  auto writer = StoreTestAccess::leaves_lock(tree.store()).write();
   EXPECT_EQ(tree.store().debug_text(), "ConcurrentStore { branches_map: " + branches +
                                            ", leaves_map: RwLock { data: <locked>, poisoned: false, .. } }");
 }
@@ -88,7 +88,7 @@ TEST(ConcurrentStore, DeepCopiesAreEqualAndIndependent) {
 TEST(ConcurrentStore, DeepCopyOfAPoisonedMapFaults) {
   ToyTree tree;
   try {
-    auto guard = tree.store().branches_lock().write();
+    auto guard = StoreTestAccess::branches_lock(tree.store()).write();
     fault("planted");
   } catch (const Fault&) {
   }

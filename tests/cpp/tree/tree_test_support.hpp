@@ -41,6 +41,23 @@ struct TreeValueTraits<ToyValue> {
 
 using ToyTree = SparseMerkleTree<ToyValue>;
 
+// The tests' way to the store's insides: its locks (to poison or hold them) and a tree's store
+// for changes that no update would make.
+struct StoreTestAccess {
+  template <TreeValue V>
+  static typename ConcurrentStore<V>::Branches& branches_lock(const ConcurrentStore<V>& store) {
+    return *store.m_branches;
+  }
+  template <TreeValue V>
+  static typename ConcurrentStore<V>::Leaves& leaves_lock(const ConcurrentStore<V>& store) {
+    return *store.m_leaves;
+  }
+  template <TreeValue V>
+  static ConcurrentStore<V>& store(SparseMerkleTree<V>& tree) {
+    return tree.m_store;
+  }
+};
+
 namespace testing_support {
 
 inline ToyValue toy(std::initializer_list<std::uint8_t> bytes) { return ToyValue{bytes}; }
@@ -59,8 +76,9 @@ inline H256 random_key(std::mt19937_64& random) {
 
 // Keccak-256 of two 32-byte values, computed here from the plain digest function.
 inline H256 keccak_pair(const H256& a, const H256& b) {
-  std::vector<std::uint8_t> data(a.bytes().begin(), a.bytes().end());
-  data.insert(data.end(), b.bytes().begin(), b.bytes().end());
+  const H256::Bytes first = a.bytes(), second = b.bytes();
+  std::vector<std::uint8_t> data(first.begin(), first.end());
+  data.insert(data.end(), second.begin(), second.end());
   return H256(keccak256(data));
 }
 inline H256 naive_merge(const H256& left, const H256& right) {
@@ -91,10 +109,10 @@ inline H256 naive_root(const Model& model) { return naive_subtree(model.begin(),
 // keys agree with their subtrees above the split.
 inline void expect_consistent_store(const ToyTree& tree, const Model& model) {
   std::map<H256, BranchNode> branches;
-  tree.store().branches_lock().read()->for_each(
+  tree.store().read_branches().value()->for_each(
       [&](const H256& hash, const BranchNode& node) { EXPECT_TRUE(branches.emplace(hash, node).second); });
   std::map<H256, LeafNode<ToyValue>> leaves;
-  tree.store().leaves_lock().read()->for_each([&](const H256& hash, const LeafNode<ToyValue>& leaf) {
+  tree.store().read_leaves().value()->for_each([&](const H256& hash, const LeafNode<ToyValue>& leaf) {
     EXPECT_TRUE(leaves.emplace(hash, leaf).second);
   });
   const std::size_t n = model.size();
@@ -112,9 +130,9 @@ inline void expect_consistent_store(const ToyTree& tree, const Model& model) {
     const auto found = branches.find(hash);
     ASSERT_NE(found, branches.end()) << "missing record";
     const BranchNode& node = found->second;
-    if (!node.node_type.is_pair()) {
+    if (!node.is_pair()) {
       EXPECT_EQ(node.fork_height, 0);
-      EXPECT_EQ(node.node_type.first(), hash);
+      EXPECT_EQ(node.first(), hash);
       const auto leaf = leaves.find(hash);
       ASSERT_NE(leaf, leaves.end());
       EXPECT_EQ(leaf->second.key, node.key);
@@ -125,8 +143,8 @@ inline void expect_consistent_store(const ToyTree& tree, const Model& model) {
       keys.push_back(node.key);
       return;
     }
-    EXPECT_FALSE(node.node_type.first().is_zero());
-    EXPECT_FALSE(node.node_type.second().is_zero());
+    EXPECT_FALSE(node.node_type().first().is_zero());
+    EXPECT_FALSE(node.node_type().second().is_zero());
     const Children children = node.children_at(node.fork_height);
     EXPECT_EQ(keccak_pair(children.left, children.right), hash);
     std::vector<H256> left_keys, right_keys;

@@ -81,7 +81,7 @@ TEST(TreeUpdate, RandomSequencesMatchTheNaiveRootAfterEveryStep) {
     // Down to empty.
     for (const H256& key : keys) update_and_check(tree, model, key, ToyValue{});
     EXPECT_TRUE(tree.root().is_zero());
-    EXPECT_EQ(tree.store().branches_lock().read()->size(), 0u);
+    EXPECT_EQ(tree.store().read_branches().value()->size(), 0u);
   }
 }
 
@@ -117,8 +117,8 @@ TEST(TreeUpdate, WorkedExample) {
   EXPECT_EQ(**split, (BranchNode{9, b, NodeType::pair(lb, la)}));
   EXPECT_EQ(**tree.store().get_branch(la), (BranchNode{0, a, NodeType::single(la)}));
   ASSERT_EQ(tree.update(a, ToyValue{}), lb);
-  EXPECT_EQ(tree.store().branches_lock().read()->size(), 1u);
-  EXPECT_EQ(tree.store().leaves_lock().read()->size(), 1u);
+  EXPECT_EQ(tree.store().read_branches().value()->size(), 1u);
+  EXPECT_EQ(tree.store().read_leaves().value()->size(), 1u);
   EXPECT_EQ(tree.get(b), y);
   EXPECT_EQ(tree.get(a), ToyValue{});
 }
@@ -137,7 +137,7 @@ TEST(TreeUpdate, DeletingAnAbsentKeyKeepsTheRootAndRewritesTheSplitKeys) {
   const H256 below = key_with_bits({3, 40, 7});
   ASSERT_EQ(tree.update(below, ToyValue{}), *root);
   EXPECT_EQ(tree.store().get_branch(*root).value()->key, below);
-  EXPECT_EQ(tree.store().branches_lock().read()->size(), 3u);
+  EXPECT_EQ(tree.store().read_branches().value()->size(), 3u);
 }
 
 TEST(TreeGet, ReadsCopiesAndAbsentKeys) {
@@ -180,7 +180,7 @@ class FailedUpdate : public ::testing::Test {
 TEST_F(FailedUpdate, PoisonedBranchMap) {
   const std::string text = tree.debug_text();
   const H256 root = tree.root();
-  poison(tree.store().branches_lock());
+  poison(StoreTestAccess::branches_lock(tree.store()));
   const std::string poisoned_text = tree.debug_text();
   for (const ToyValue& value : {toy({1}), ToyValue{}}) {
     const auto result = tree.update(key_with_bits({9, 3}), value);
@@ -194,7 +194,7 @@ TEST_F(FailedUpdate, PoisonedBranchMap) {
 
 TEST_F(FailedUpdate, PoisonedLeafMap) {
   const H256 root = tree.root();
-  poison(tree.store().leaves_lock());
+  poison(StoreTestAccess::leaves_lock(tree.store()));
   const std::string text = tree.debug_text();
   EXPECT_NE(text.find("poisoned: true"), std::string::npos);
   struct Case {
@@ -222,7 +222,7 @@ TEST_F(FailedUpdate, MissingRecordOnThePath) {
   // Remove the leaf record of one key: walks through it fail, and change nothing.
   const H256 key = key_with_bits({0, 3});
   const H256 leaf = naive_leaf_hash(key, model.at(key));
-  ASSERT_TRUE(tree.store().remove_branch(leaf));
+  ASSERT_TRUE(StoreTestAccess::store(tree).remove_branch(leaf));
   const std::string text = tree.debug_text();
   const H256 root = tree.root();
   for (const ToyValue& value : {toy({8}), ToyValue{}}) {
@@ -239,7 +239,7 @@ TEST_F(FailedUpdate, MissingRecordOnThePath) {
 TEST_F(FailedUpdate, MissingLeafEntryFailsOnlyTheRead) {
   const H256 key = key_with_bits({77, 3});
   const H256 leaf = naive_leaf_hash(key, model.at(key));
-  ASSERT_TRUE(tree.store().remove_leaf(leaf));
+  ASSERT_TRUE(StoreTestAccess::store(tree).remove_leaf(leaf));
   EXPECT_EQ(tree.get(key).error(), SmtError::missing_leaf(leaf));
   EXPECT_EQ(tree.proof_leaf_of_key(key).error(), SmtError::missing_leaf(leaf));
   // Overwriting repairs the key (its missing entry is simply not there to remove).

@@ -17,7 +17,10 @@ PyResult<H256> from_bytes(BytesView bytes) {
   return *value;
 }
 
-Bytes as_bytes(const H256& self) { return Bytes{{self.bytes().begin(), self.bytes().end()}}; }
+Bytes as_bytes(const H256& self) {
+  const H256::Bytes bytes = self.bytes();
+  return Bytes{{bytes.begin(), bytes.end()}};
+}
 H256 zero() { return H256::zero(); }
 bool is_zero(const H256& self) { return self.is_zero(); }
 bool get_bit(const H256& self, std::uint8_t i) { return self.get_bit(i); }
