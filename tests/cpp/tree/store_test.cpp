@@ -106,14 +106,27 @@ TEST(FlatHashMap, MatchesStdMapThroughInsertsAndErases) {
   std::map<H256, ToyValue> model;
   std::vector<H256> keys;
   for (int i = 0; i < 400; ++i) keys.push_back(random_key(random));
+  // The entry index each key last got, kept across its erases: hints that are right, stale (the
+  // entry freed or reused by another key) or out of range after the map emptied.
+  std::map<H256, std::uint32_t> hints;
   for (int step = 0; step < 20000; ++step) {
     const H256& key = keys[random() % keys.size()];
     if (random() % 3 == 0) {
       EXPECT_EQ(map.erase(key), model.erase(key) == 1);
     } else {
       const ToyValue value = toy({static_cast<std::uint8_t>(step)});
-      map.insert_or_assign(key, value);
+      hints[key] = map.insert_or_assign(key, value);
       model[key] = value;
+    }
+    const H256& probe = keys[random() % keys.size()];
+    const std::uint32_t hint =
+        hints.contains(probe) ? hints[probe] : static_cast<std::uint32_t>(random() % 512);
+    const auto hinted = map.locate_hinted(probe, hint);
+    ASSERT_EQ(hinted.has_value(), model.contains(probe));
+    if (hinted) {
+      EXPECT_EQ(map.key_at(*hinted), probe);
+      EXPECT_EQ(map.at(*hinted), model.at(probe));
+      EXPECT_EQ(hinted->tag, map.tag_of(probe));
     }
   }
   ASSERT_EQ(map.size(), model.size());
