@@ -5,19 +5,12 @@
 #include "python/frame/frame.hpp"
 #include "state/item_kind.hpp"
 
-namespace qzr::py {
+namespace qzr {
 
-// ItemKind(value): `value` an integer 0 to 255 (else the integer conversion's OverflowError or
-// TypeError); 13 to 255 are ValueError "<value> is not a valid ItemKind". Operands of == and !=
-// are compared as unsigned bytes first, so ItemKind.Trader == 1 and ItemKind.Trader != 257.
 template <>
-struct EnumDef<ItemKind> : SimpleEnum {
-  static constexpr const char* name = "ItemKind";
-  static constexpr bool frozen = true;
-  using compared_as = std::uint8_t;
-  using constructor = NumberConstructor<"value">;
-  using own_members = Members<NumbersByName<"discriminants">>;
-  static constexpr EnumMember<ItemKind> table[] = {
+struct EnumTable<ItemKind> {
+  static constexpr std::string_view name = "ItemKind";
+  static constexpr EnumMember<ItemKind> members[] = {
       {"Empty", ItemKind::Empty},
       {"Trader", ItemKind::Trader},
       {"Strategy", ItemKind::Strategy},
@@ -32,6 +25,21 @@ struct EnumDef<ItemKind> : SimpleEnum {
       {"FeePool", ItemKind::FeePool},
       {"EpochMetadata", ItemKind::EpochMetadata},
   };
+};
+
+}  // namespace qzr
+
+namespace qzr::py {
+
+// ItemKind(value): `value` an integer 0 to 255 (else the integer conversion's OverflowError or
+// TypeError); 13 to 255 are ValueError "<value> is not a valid ItemKind". Operands of == and !=
+// are compared as unsigned bytes first, so ItemKind.Trader == 1 and ItemKind.Trader != 257.
+template <>
+struct ClassDef<ItemKind> {
+  static constexpr const char* name = enum_class_name<ItemKind>;
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = true;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py
