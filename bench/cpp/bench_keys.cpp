@@ -17,7 +17,7 @@ namespace {
 const std::string address_text = "0x00" + std::string(40, '1');
 
 qzr::PositionKey position_key() {
-  return qzr::PositionKey{qzr::trader_address_from_hex(address_text).value(),
+  return qzr::PositionKey{qzr::parse_trader_address(address_text).value(),
                           qzr::strategy_id_hash_from_hex("0xdeadbeef").value(),
                           qzr::product_symbol_from_text("ETHP").value()};
 }
@@ -45,10 +45,10 @@ void position_key_decode(benchmark::State& state) {
 }
 
 void trader_address_hex(benchmark::State& state) {
-  const qzr::TraderAddress expected = qzr::trader_address_from_hex(address_text).value();
+  const qzr::TraderAddress expected = qzr::parse_trader_address(address_text).value();
   for (auto _ : state) {
     benchmark::DoNotOptimize(address_text.data());
-    const qzr::Result<qzr::TraderAddress> address = qzr::trader_address_from_hex(address_text);
+    const qzr::Result<qzr::TraderAddress> address = qzr::parse_trader_address(address_text);
     benchmark::DoNotOptimize(&address);
     if (!address || *address != expected) state.SkipWithError("wrong address");
   }

@@ -36,7 +36,7 @@ qzr::OrderIntent sample_order() {
           {}};
 }
 
-const qzr::Eip712Domain domain{1337, *qzr::h160_from_hex("0xabcdef0123456789abcdef0123456789abcdef01")};
+const qzr::Eip712Domain domain{1337, *qzr::parse_h160("0xabcdef0123456789abcdef0123456789abcdef01")};
 
 secp256k1_context* library_context() {
   static secp256k1_context* context = secp256k1_context_create(SECP256K1_CONTEXT_NONE);

@@ -3,25 +3,16 @@
 
 #include <string>
 
-#include "core/fault.hpp"
 #include "values/hex.hpp"
 
 namespace qzr {
-
-std::string_view token_symbol_name(TokenSymbol symbol) {
-  switch (symbol) {
-    case TokenSymbol::USDC: return "USDC";
-    case TokenSymbol::QZR: return "QZR";
-  }
-  fault("TokenSymbol holds an undeclared discriminant " + std::to_string(static_cast<int>(symbol)));
-}
 
 TokenAddress token_address_in(const OperatorContext& context, TokenSymbol symbol) {
   switch (symbol) {
     case TokenSymbol::USDC: return context.usdc_token_address;
     case TokenSymbol::QZR: return context.qzr_token_address;
   }
-  fault("TokenSymbol holds an undeclared discriminant " + std::to_string(static_cast<int>(symbol)));
+  fault_undeclared(symbol);
 }
 
 std::optional<TokenSymbol> token_symbol_in(const OperatorContext& context,

@@ -8,18 +8,19 @@
 
 #include "context/app_context.hpp"
 #include "core/common_error.hpp"
+#include "core/enum_table.hpp"
 #include "values/fixed_bytes.hpp"
 
 namespace qzr {
 
 enum class TokenSymbol : std::uint8_t { USDC = 0, QZR = 1 };
 
-// "USDC" or "QZR": the member name.
-std::string_view token_symbol_name(TokenSymbol symbol);
-
-constexpr std::uint8_t token_symbol_discriminant(TokenSymbol symbol) noexcept {
-  return static_cast<std::uint8_t>(symbol);
-}
+template <>
+struct EnumTable<TokenSymbol> {
+  static constexpr std::string_view name = "TokenSymbol";
+  static constexpr EnumMember<TokenSymbol> members[] = {{"USDC", TokenSymbol::USDC},
+                                                        {"QZR", TokenSymbol::QZR}};
+};
 
 // The token address of `symbol` in a given context record.
 TokenAddress token_address_in(const OperatorContext& context, TokenSymbol symbol);

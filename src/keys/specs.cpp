@@ -5,22 +5,10 @@
 
 namespace qzr {
 
-std::optional<SpecsKind> specs_kind_from_number(std::uint8_t number) noexcept {
-  switch (number) {
-    case 0: return SpecsKind::SingleNamePerpetual;
-    case 1: return SpecsKind::MarketGateway;
-    default: return std::nullopt;
-  }
-}
-
-std::string_view specs_kind_name(SpecsKind kind) noexcept {
-  return kind == SpecsKind::MarketGateway ? "MarketGateway" : "SingleNamePerpetual";
-}
-
 Result<SpecsKind> parse_specs_kind(std::string_view text) {
-  if (text == "SINGLENAMEPERP") return SpecsKind::SingleNamePerpetual;
-  if (text == "GATEWAY") return SpecsKind::MarketGateway;
-  return fail(CommonError::parse("Unable to parse " + std::string(text) + " as SpecsKind"));
+  if (const std::optional<SpecsKind> kind = enum_from_external_name<SpecsKind>(text)) return *kind;
+  return fail(CommonError::parse("Unable to parse " + std::string(text) + " as " +
+                                 std::string(EnumTable<SpecsKind>::name)));
 }
 
 Result<SpecsExpr> parse_specs_expr(const abi::Token& token) {

@@ -11,6 +11,7 @@
 
 #include "abi/token.hpp"
 #include "core/common_error.hpp"
+#include "core/enum_table.hpp"
 
 namespace qzr {
 
@@ -20,15 +21,17 @@ enum class SpecsKind : std::uint8_t {
   MarketGateway = 1,
 };
 
-inline constexpr std::uint8_t specs_kind_number(SpecsKind kind) noexcept {
-  return static_cast<std::uint8_t>(kind);
-}
-
-// The kind of a number, nullopt for any number but 0 and 1.
-std::optional<SpecsKind> specs_kind_from_number(std::uint8_t number) noexcept;
-
-// "SingleNamePerpetual" or "MarketGateway": the member's name, which is also its debug text.
-std::string_view specs_kind_name(SpecsKind kind) noexcept;
+// The member name is also the debug text; the external name is what parse_specs_kind reads.
+template <>
+struct EnumTable<SpecsKind> {
+  static constexpr std::string_view name = "SpecsKind";
+  static constexpr EnumMember<SpecsKind> members[] = {
+      {.name = "SingleNamePerpetual",
+       .value = SpecsKind::SingleNamePerpetual,
+       .external_name = "SINGLENAMEPERP"},
+      {.name = "MarketGateway", .value = SpecsKind::MarketGateway, .external_name = "GATEWAY"},
+  };
+};
 
 // Reads a kind from its external name, untrusted: exactly "SINGLENAMEPERP" or "GATEWAY"
 // (case-sensitive); any other text fails with Parse "Unable to parse <text> as SpecsKind".

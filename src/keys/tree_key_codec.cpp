@@ -166,7 +166,7 @@ SpecsKeyBody specs_key_body(const SpecsKey& key) noexcept {
   SpecsKeyBody body{};
   // The name fits: SpecsKey's invariant bounds it by specs_name_max_bytes = body size - 2.
   const std::string& name = key.name();
-  body[0] = specs_kind_number(key.kind());
+  body[0] = enum_number(key.kind());
   body[1] = static_cast<std::uint8_t>(name.size());
   std::ranges::copy(name, body.begin() + 2);
   return body;
@@ -260,7 +260,7 @@ Result<InsuranceFundKey> parse_insurance_fund_key(const H256& key) {
 }
 
 Result<SpecsKey> parse_specs_key_body(std::span<const std::uint8_t, 30> body) {
-  const auto kind = specs_kind_from_number(body[0]);
+  const auto kind = enum_from_number<SpecsKind>(body[0]);
   if (!kind) return fail(CommonError::other("Unexpected specs kind discriminant " + std::to_string(body[0])));
   const std::size_t length = body[1];
   if (length > specs_name_max_bytes) {

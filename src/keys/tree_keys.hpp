@@ -39,10 +39,8 @@ struct KeyField<InsuranceFundName> {
 // By number; the member's name.
 template <>
 struct KeyField<SpecsKind> {
-  static void hash(SipHasher13& hasher, SpecsKind kind) noexcept {
-    hasher.write_u64(specs_kind_number(kind));
-  }
-  static std::string debug(SpecsKind kind) { return std::string(specs_kind_name(kind)); }
+  static void hash(SipHasher13& hasher, SpecsKind kind) noexcept { hasher.write_u64(enum_number(kind)); }
+  static std::string debug(SpecsKind kind) { return std::string(enum_name(kind)); }
 };
 
 struct alignas(8) TraderKey {

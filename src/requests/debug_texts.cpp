@@ -20,9 +20,9 @@ std::string field_debug(const TokenAddress& value) { return debug_text(value); }
 std::string field_debug(const Signature& value) { return debug_text(value); }
 std::string field_debug(const UnscaledI128& value) { return value.debug_text(); }
 std::string field_debug(OrderSide value) { return std::string(enum_name(value)); }
-std::string field_debug(OrderType value) { return std::string(request_enum_name(value)); }
-std::string field_debug(PriceMetadata value) { return std::string(price_metadata_name(value)); }
-std::string field_debug(SettlementAction value) { return std::string(request_enum_name(value)); }
+std::string field_debug(OrderType value) { return std::string(enum_name(value)); }
+std::string field_debug(PriceMetadata value) { return std::string(enum_name(value)); }
+std::string field_debug(SettlementAction value) { return std::string(enum_name(value)); }
 std::string field_debug(bool value) { return value ? "true" : "false"; }
 std::string field_debug(std::uint64_t value) { return std::to_string(value); }
 std::string field_debug(std::int64_t value) { return std::to_string(value); }

@@ -52,7 +52,7 @@ struct StructType<OrderIntent> {
     return {symbol_word(intent.symbol),
             intent.strategy.bytes,
             uint_word(enum_number(intent.side)),
-            uint_word(request_enum_discriminant(intent.order_type)),
+            uint_word(enum_number(intent.order_type)),
             intent.nonce.bytes,
             amount_word_unchecked(intent.amount),
             amount_word_unchecked(intent.price),

@@ -10,7 +10,7 @@
 namespace qzr {
 
 Result<Eip712Domain> eip712_domain_from_metadata(std::uint64_t chain_id, std::string_view contract_text) {
-  Result<AccountAddress> contract = h160_from_hex(contract_text);
+  Result<AccountAddress> contract = parse_h160(contract_text);
   if (!contract) return fail(std::move(contract.error()));
   return Eip712Domain{chain_id, *contract};
 }

@@ -42,8 +42,8 @@ Written write_value(const TokenAddress& value) { return DictValue(to_hex(value))
 Written write_value(const Signature& value) { return DictValue(to_hex(value)); }
 Written write_value(const UnscaledI128& value) { return DictValue(value.value.to_string()); }
 Written write_value(OrderSide value) { return DictValue(enum_name(value)); }
-Written write_value(OrderType value) { return DictValue(request_enum_name(value)); }
-Written write_value(SettlementAction value) { return DictValue(settlement_action_dict_name(value)); }
+Written write_value(OrderType value) { return DictValue(enum_name(value)); }
+Written write_value(SettlementAction value) { return DictValue(enum_external_name(value)); }
 Written write_value(PriceMetadata value) { return price_metadata_dict(value); }
 Written write_value(bool value) { return DictValue(value); }
 Written write_value(std::uint64_t value) { return DictValue(value); }
@@ -120,7 +120,7 @@ Written write_family(const Family& family, const std::array<std::string_view, N>
 }  // namespace
 
 DictValue price_metadata_dict(PriceMetadata metadata) {
-  return DictValue(DictValue::Dict{{"t", DictValue(price_metadata_name(metadata))}});
+  return DictValue(DictValue::Dict{{"t", DictValue(enum_name(metadata))}});
 }
 
 std::string DictWriterError::debug() const { return "Message(" + debug_quote(message) + ")"; }

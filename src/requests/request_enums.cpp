@@ -1,54 +1,27 @@
-// Names, name readings and the SettlementAction hash of the request enumerations.
+// The reading of update kind names, the SettlementAction hash and the texts of reading a
+// PriceMetadata.
 #include "requests/request_enums.hpp"
 
 #include <string>
 
-#include "core/fault.hpp"
 #include "values/siphash.hpp"
 
 namespace qzr {
 
-template <class E>
-std::string_view request_enum_name(E value) {
-  const std::size_t index = request_enum_discriminant(value);
-  if (index >= RequestEnum<E>::names.size()) {
-    fault(std::string(RequestEnum<E>::class_name) + " holds an undeclared discriminant " +
-          std::to_string(index));
-  }
-  return RequestEnum<E>::names[index];
+template <UpdateKind E>
+Result<E> parse_update_kind(std::string_view name) {
+  if (const std::optional<E> kind = enum_from_name<E>(name); kind && enum_number(*kind) != 0) return *kind;
+  return fail(
+      CommonError::other("Invalid " + std::string(EnumTable<E>::name) + " value " + std::string(name)));
 }
 
-template std::string_view request_enum_name(OrderType);
-template std::string_view request_enum_name(SettlementAction);
-template std::string_view request_enum_name(StrategyUpdateKind);
-template std::string_view request_enum_name(TraderUpdateKind);
-template std::string_view request_enum_name(InsuranceFundUpdateKind);
-
-template <class E>
-requires(std::is_same_v<E, StrategyUpdateKind> || std::is_same_v<E, TraderUpdateKind> ||
-         std::is_same_v<E, InsuranceFundUpdateKind>) Result<E> update_kind_from_name(std::string_view name) {
-  // Index 0 is Unassigned, which no name builds.
-  for (std::size_t index = 1; index < RequestEnum<E>::names.size(); ++index) {
-    if (name == RequestEnum<E>::names[index]) return static_cast<E>(index);
-  }
-  return fail(CommonError::other("Invalid " + std::string(RequestEnum<E>::class_name) + " value " +
-                                 std::string(name)));
-}
-
-template Result<StrategyUpdateKind> update_kind_from_name(std::string_view);
-template Result<TraderUpdateKind> update_kind_from_name(std::string_view);
-template Result<InsuranceFundUpdateKind> update_kind_from_name(std::string_view);
-
-std::string_view settlement_action_dict_name(SettlementAction action) {
-  static constexpr std::array<std::string_view, 3> dict_names = {"tradeMining", "pnlRealization",
-                                                                 "fundingDistribution"};
-  request_enum_name(action);  // faults on an undeclared discriminant
-  return dict_names[request_enum_discriminant(action)];
-}
+template Result<StrategyUpdateKind> parse_update_kind(std::string_view);
+template Result<TraderUpdateKind> parse_update_kind(std::string_view);
+template Result<InsuranceFundUpdateKind> parse_update_kind(std::string_view);
 
 std::int64_t settlement_action_hash(SettlementAction action) noexcept {
   SipHasher13 hasher;
-  hasher.write_u64(request_enum_discriminant(action));
+  hasher.write_u64(enum_number(action));
   return signed_hash_value(hasher.finish());
 }
 
@@ -60,8 +33,9 @@ CommonError price_metadata_not_a_mapping(std::string_view type_name) {
 }
 
 CommonError price_metadata_unexpected_content(PriceMetadata variant, std::string_view what) {
-  return CommonError::other("invalid type: " + std::string(what) + ", expected unit variant PriceMetadata::" +
-                            std::string(price_metadata_name(variant)));
+  return CommonError::other("invalid type: " + std::string(what) + ", expected unit variant " +
+                            std::string(EnumTable<PriceMetadata>::name) +
+                            "::" + std::string(enum_name(variant)));
 }
 
 CommonError price_metadata_tag_not_text(std::string_view what) {

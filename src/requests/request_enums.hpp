@@ -1,16 +1,15 @@
 // The small closed sets of the request model: OrderType, SettlementAction and the three update
-// kinds, and the texts of reading an index price's PriceMetadata (state/accounting_enums.hpp). Discriminants
-// are fixed: they are what Python's int() gives, what EIP-712 words and ABI words carry. Names come from one
-// table per enumeration.
+// kinds, each one enum table (core/enum_table.hpp), and the texts of reading an index price's
+// PriceMetadata (state/accounting_enums.hpp). The numbers are fixed: they are what Python's int()
+// gives, what EIP-712 words and ABI words carry.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <type_traits>
 
 #include "core/common_error.hpp"
+#include "core/enum_table.hpp"
 #include "state/accounting_enums.hpp"
 
 namespace qzr {
@@ -35,69 +34,77 @@ enum class TraderUpdateKind : std::uint8_t {
 };
 enum class InsuranceFundUpdateKind : std::uint8_t { Unassigned = 0, Deposit = 1, Withdraw = 2 };
 
-// The table of one enumeration: its class name and its member names in discriminant order. The
-// member name is the Python attribute, the text after "<class>." in the repr, the name in debug
-// texts and (for OrderType) the request dict form.
-template <class E>
-struct RequestEnum;
-
+// The member name is also the debug text and the request dict form.
 template <>
-struct RequestEnum<OrderType> {
-  static constexpr std::string_view class_name = "OrderType";
-  static constexpr std::array<std::string_view, 3> names = {"Limit", "Market", "StopLimit"};
-};
-template <>
-struct RequestEnum<SettlementAction> {
-  static constexpr std::string_view class_name = "SettlementAction";
-  static constexpr std::array<std::string_view, 3> names = {"TradeMining", "PnlRealization",
-                                                            "FundingDistribution"};
-};
-template <>
-struct RequestEnum<StrategyUpdateKind> {
-  static constexpr std::string_view class_name = "StrategyUpdateKind";
-  static constexpr std::array<std::string_view, 6> names = {
-      "Unassigned", "Deposit", "Withdraw", "WithdrawIntent", "FundingPayment", "RealizedPnl"};
-};
-template <>
-struct RequestEnum<TraderUpdateKind> {
-  static constexpr std::string_view class_name = "TraderUpdateKind";
-  static constexpr std::array<std::string_view, 6> names = {
-      "Unassigned", "Deposit", "Withdraw", "WithdrawQZRIntent", "TradeMiningReward", "Profile"};
-};
-template <>
-struct RequestEnum<InsuranceFundUpdateKind> {
-  static constexpr std::string_view class_name = "InsuranceFundUpdateKind";
-  static constexpr std::array<std::string_view, 3> names = {"Unassigned", "Deposit", "Withdraw"};
+struct EnumTable<OrderType> {
+  static constexpr std::string_view name = "OrderType";
+  static constexpr EnumMember<OrderType> members[] = {
+      {"Limit", OrderType::Limit}, {"Market", OrderType::Market}, {"StopLimit", OrderType::StopLimit}};
 };
 
+// The external name is the request dict form.
+template <>
+struct EnumTable<SettlementAction> {
+  static constexpr std::string_view name = "SettlementAction";
+  static constexpr EnumMember<SettlementAction> members[] = {
+      {.name = "TradeMining", .value = SettlementAction::TradeMining, .external_name = "tradeMining"},
+      {.name = "PnlRealization",
+       .value = SettlementAction::PnlRealization,
+       .external_name = "pnlRealization"},
+      {.name = "FundingDistribution",
+       .value = SettlementAction::FundingDistribution,
+       .external_name = "fundingDistribution"},
+  };
+};
+
+template <>
+struct EnumTable<StrategyUpdateKind> {
+  static constexpr std::string_view name = "StrategyUpdateKind";
+  static constexpr EnumMember<StrategyUpdateKind> members[] = {
+      {"Unassigned", StrategyUpdateKind::Unassigned},
+      {"Deposit", StrategyUpdateKind::Deposit},
+      {"Withdraw", StrategyUpdateKind::Withdraw},
+      {"WithdrawIntent", StrategyUpdateKind::WithdrawIntent},
+      {"FundingPayment", StrategyUpdateKind::FundingPayment},
+      {"RealizedPnl", StrategyUpdateKind::RealizedPnl},
+  };
+};
+
+template <>
+struct EnumTable<TraderUpdateKind> {
+  static constexpr std::string_view name = "TraderUpdateKind";
+  static constexpr EnumMember<TraderUpdateKind> members[] = {
+      {"Unassigned", TraderUpdateKind::Unassigned},
+      {"Deposit", TraderUpdateKind::Deposit},
+      {"Withdraw", TraderUpdateKind::Withdraw},
+      {"WithdrawQZRIntent", TraderUpdateKind::WithdrawQZRIntent},
+      {"TradeMiningReward", TraderUpdateKind::TradeMiningReward},
+      {"Profile", TraderUpdateKind::Profile},
+  };
+};
+
+template <>
+struct EnumTable<InsuranceFundUpdateKind> {
+  static constexpr std::string_view name = "InsuranceFundUpdateKind";
+  static constexpr EnumMember<InsuranceFundUpdateKind> members[] = {
+      {"Unassigned", InsuranceFundUpdateKind::Unassigned},
+      {"Deposit", InsuranceFundUpdateKind::Deposit},
+      {"Withdraw", InsuranceFundUpdateKind::Withdraw},
+  };
+};
+
 template <class E>
-constexpr std::uint8_t request_enum_discriminant(E value) noexcept {
-  return static_cast<std::uint8_t>(value);
-}
+concept UpdateKind = std::is_same_v<E, StrategyUpdateKind> || std::is_same_v<E, TraderUpdateKind> ||
+    std::is_same_v<E, InsuranceFundUpdateKind>;
 
-// The member name of a value; a value outside the table (never built by this layer) is a fault.
-template <class E>
-std::string_view request_enum_name(E value);
+// The update kinds' constructor, untrusted: `name` compared byte for byte (exact case, nothing
+// trimmed) with the member names other than Unassigned's (number 0). No match fails with Other
+// "Invalid <enum> value " followed by the name as given.
+template <UpdateKind E>
+Result<E> parse_update_kind(std::string_view name);
 
-// The member of a discriminant, or nullopt outside the table.
-template <class E>
-constexpr std::optional<E> request_enum_from_discriminant(std::uint64_t discriminant) noexcept {
-  if (discriminant >= RequestEnum<E>::names.size()) return std::nullopt;
-  return static_cast<E>(discriminant);
-}
-
-// The update kinds' constructor: `name` compared byte for byte (exact case, nothing trimmed) with
-// the member names other than "Unassigned". No match fails with Other "Invalid <class> value "
-// followed by the name as given.
-template <class E>
-requires(std::is_same_v<E, StrategyUpdateKind> || std::is_same_v<E, TraderUpdateKind> ||
-         std::is_same_v<E, InsuranceFundUpdateKind>) Result<E> update_kind_from_name(std::string_view name);
-
-// "tradeMining", "pnlRealization", "fundingDistribution": the request dict form.
-std::string_view settlement_action_dict_name(SettlementAction action);
-
-// The fixed Python hash of a member: SipHash-1-3 with zero keys of the discriminant as 8 bytes,
-// least significant first, as a signed hash value (TradeMining -4800647303603446203).
+// The fixed Python hash of a member: SipHash-1-3 with zero keys of the number as 8 bytes, least
+// significant first, as a signed hash value (TradeMining -4800647303603446203).
 std::int64_t settlement_action_hash(SettlementAction action) noexcept;
 
 // Reading PriceMetadata from a Python mapping: a "t" value is read by parse_price_metadata_tag;

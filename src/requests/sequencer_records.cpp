@@ -14,7 +14,7 @@ std::array<std::uint8_t, 160> index_price_hash_preimage(const IndexPrice& price)
       product_symbol_to_bytes32(price.symbol).bytes,
       abi::signed_decimal_word_of(price.price.value).to_word(),
       abi::signed_decimal_word_of(price.prev_price.value).to_word(),
-      abi::U256::from_u64(accounting_discriminant(price.metadata)).be_bytes(),
+      abi::U256::from_u64(enum_number(price.metadata)).be_bytes(),
       abi::U256::from_u64(price.timestamp).be_bytes(),
   };
   std::array<std::uint8_t, 160> preimage{};

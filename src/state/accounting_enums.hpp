@@ -1,13 +1,13 @@
 // The small closed sets of the accounting model: PositionSide, TradeSide, PriceDirection and the
-// index-price tag PriceMetadata. The discriminants are fixed: they are what Python's int() gives
-// and what ABI values carry.
+// index-price tag PriceMetadata, each one enum table (core/enum_table.hpp). The numbers are
+// fixed: they are what Python's int() gives and what ABI values carry.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "core/common_error.hpp"
+#include "core/enum_table.hpp"
 
 namespace qzr {
 
@@ -20,31 +20,48 @@ enum class PriceDirection : std::uint8_t { Up = 0, Down = 1, Flat = 2, Unknown =
 // The metadata the price feed needs to initialise an instrument (one byte of an index price).
 enum class PriceMetadata : std::uint8_t { Empty = 0, SingleNamePerpetual = 1 };
 
-// Member names: the Python attribute, and the representation after "<Class>.". For PriceMetadata
-// the name is also the variant tag of its dict form ("t").
-std::string_view position_side_name(PositionSide side);           // "Empty", "Long", "Short"
-std::string_view trade_side_name(TradeSide side);                 // "Maker", "Taker"
-std::string_view price_direction_name(PriceDirection direction);  // "Up", "Down", "Flat", "Unknown"
-std::string_view price_metadata_name(PriceMetadata metadata);     // "Empty", "SingleNamePerpetual"
+// The empty side's debug text, as a record shows it, is "None".
+template <>
+struct EnumTable<PositionSide> {
+  static constexpr std::string_view name = "PositionSide";
+  static constexpr EnumMember<PositionSide> members[] = {
+      {.name = "Empty", .value = PositionSide::Empty, .debug_text = "None"},
+      {"Long", PositionSide::Long},
+      {"Short", PositionSide::Short},
+  };
+};
 
-// Debug texts, as a record or a diagnostic shows the value. The empty position side prints "None".
-std::string_view position_side_text(PositionSide side);  // "None", "Long", "Short"
-std::string_view trade_side_text(TradeSide side);        // "Maker", "Taker"
+template <>
+struct EnumTable<TradeSide> {
+  static constexpr std::string_view name = "TradeSide";
+  static constexpr EnumMember<TradeSide> members[] = {{"Maker", TradeSide::Maker},
+                                                      {"Taker", TradeSide::Taker}};
+};
 
-// The member of a discriminant, or nullopt for a number outside the set.
-std::optional<PositionSide> position_side_from_discriminant(std::uint64_t discriminant) noexcept;
-std::optional<TradeSide> trade_side_from_discriminant(std::uint64_t discriminant) noexcept;
-std::optional<PriceDirection> price_direction_from_discriminant(std::uint64_t discriminant) noexcept;
-std::optional<PriceMetadata> price_metadata_from_discriminant(std::uint64_t discriminant) noexcept;
+template <>
+struct EnumTable<PriceDirection> {
+  static constexpr std::string_view name = "PriceDirection";
+  static constexpr EnumMember<PriceDirection> members[] = {
+      {"Up", PriceDirection::Up},
+      {"Down", PriceDirection::Down},
+      {"Flat", PriceDirection::Flat},
+      {"Unknown", PriceDirection::Unknown},
+  };
+};
 
-// The tag ("t") of PriceMetadata's dict form: exactly "Empty" or "SingleNamePerpetual" (case and
-// length must match). Any other text fails with Other "unknown variant `<name>`, expected `Empty`
-// or `SingleNamePerpetual`" (the name as given, unescaped).
+// The member name is also the variant tag of the dict form ("t").
+template <>
+struct EnumTable<PriceMetadata> {
+  static constexpr std::string_view name = "PriceMetadata";
+  static constexpr EnumMember<PriceMetadata> members[] = {
+      {"Empty", PriceMetadata::Empty},
+      {"SingleNamePerpetual", PriceMetadata::SingleNamePerpetual},
+  };
+};
+
+// The tag ("t") of PriceMetadata's dict form: exactly a member name (case and length must match).
+// Any other text fails with Other "unknown variant `<name>`, expected `Empty` or
+// `SingleNamePerpetual`" (the name as given, unescaped; the two member names).
 Result<PriceMetadata> parse_price_metadata_tag(std::string_view name);
-
-template <class E>
-constexpr std::uint8_t accounting_discriminant(E value) noexcept {
-  return static_cast<std::uint8_t>(value);
-}
 
 }  // namespace qzr

@@ -6,7 +6,7 @@
 namespace qzr {
 
 std::string Position::debug_text() const {
-  return debug_struct("Position", {{"side", position_side_text(side)},
+  return debug_struct("Position", {{"side", enum_debug_text(side)},
                                    {"balance", balance.debug_text()},
                                    {"avg_entry_price", avg_entry_price.debug_text()}});
 }

@@ -12,7 +12,7 @@ Decimal Position::avg_pnl(const Decimal& ref_price) const {
     case PositionSide::Long: return sub_or_fault(ref_price, avg_entry_price.value);
     case PositionSide::Short: return sub_or_fault(avg_entry_price.value, ref_price);
   }
-  fault("PositionSide holds an undeclared discriminant " + std::to_string(accounting_discriminant(side)));
+  fault_undeclared(side);
 }
 
 Decimal Position::unrealized_pnl(const Decimal& ref_price) const {

@@ -51,7 +51,7 @@ Result<OrderSide> RecordField<OrderSide>::from_token(const abi::Token& token) {
 }
 
 Result<PositionSide> RecordField<PositionSide>::from_token(const abi::Token& token) {
-  return abi::discriminant_tuple_member(token, &position_side_from_discriminant);
+  return abi::discriminant_tuple_member(token, &enum_from_number<PositionSide>);
 }
 
 Result<Balance> RecordField<Balance>::from_token(const abi::Token& token) {
@@ -126,7 +126,7 @@ void RecordField<OrderSide>::write_static(std::uint8_t* dest, OrderSide side) {
   write_u64_word(dest, enum_number(side));
 }
 void RecordField<PositionSide>::write_static(std::uint8_t* dest, PositionSide side) {
-  write_u64_word(dest, accounting_discriminant(side));
+  write_u64_word(dest, enum_number(side));
 }
 void RecordField<ReleaseHash>::write_static(std::uint8_t* dest, const ReleaseHash& hash) {
   write_left_aligned(dest, hash.bytes);

@@ -116,7 +116,7 @@ struct RecordField<PositionSide> {
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, PositionSide side);
   static Result<PositionSide> from_token(const abi::Token& token);
-  static std::string debug(PositionSide side) { return std::string(position_side_text(side)); }
+  static std::string debug(PositionSide side) { return std::string(enum_debug_text(side)); }
 };
 
 // The balance tuple: the map tuple (map_tuple_token.hpp) of the token addresses and their amount

@@ -48,7 +48,7 @@ std::string trader_address_short_display(const TraderAddress& address) {
   return "0x" + digits.substr(2, 3) + ".." + digits.substr(digits.size() - 2);
 }
 
-Result<TraderAddress> trader_address_from_hex(std::string_view text) {
+Result<TraderAddress> parse_trader_address(std::string_view text) {
   return from_strip_hex<TraderAddress>(text);
 }
 Result<Bytes25> bytes25_from_hex(std::string_view text) { return from_strip_hex<Bytes25>(text); }
@@ -57,7 +57,7 @@ Result<StrategyIdHash> strategy_id_hash_from_hex(std::string_view text) {
 }
 Result<Signature> signature_from_hex(std::string_view text) { return from_strip_hex<Signature>(text); }
 
-Result<AccountAddress> h160_from_hex(std::string_view text) { return from_fixed_hex<AccountAddress>(text); }
+Result<AccountAddress> parse_h160(std::string_view text) { return from_fixed_hex<AccountAddress>(text); }
 Result<Hash> bytes32_from_hex(std::string_view text) { return from_fixed_hex<Hash>(text); }
 
 TraderAddress trader_address_from_h160(const AccountAddress& address) noexcept {

@@ -74,14 +74,14 @@ std::string trader_address_short_display(const TraderAddress& address);
 
 // Readers of untrusted text through the strip reading (values/hex.hpp): its Parse errors, then
 // Other "Expected exactly <N> bytes" for a wrong byte count.
-Result<TraderAddress> trader_address_from_hex(std::string_view text);
+Result<TraderAddress> parse_trader_address(std::string_view text);
 Result<Bytes25> bytes25_from_hex(std::string_view text);
 Result<StrategyIdHash> strategy_id_hash_from_hex(std::string_view text);
 Result<Signature> signature_from_hex(std::string_view text);
 
 // Readers of untrusted text through the fixed reading (values/hex.hpp): Other errors whose
 // display text is the bare hexadecimal error text.
-Result<AccountAddress> h160_from_hex(std::string_view text);
+Result<AccountAddress> parse_h160(std::string_view text);
 Result<Hash> bytes32_from_hex(std::string_view text);
 
 // The TraderAddress of an Ethereum account: chain byte 0, then the 20 address bytes.

@@ -354,27 +354,19 @@ struct ClassDef<frametest::BadAttributeValue> {
 };
 
 template <>
-struct EnumDef<frametest::ShadeValue> : SimpleEnum {
-  static constexpr const char* name = "Shade";
-  static constexpr EnumMember<frametest::ShadeValue> table[] = {
-      {"Light", frametest::ShadeValue::Light},
-      {"Dark", frametest::ShadeValue::Dark},
-      {"Dim", frametest::ShadeValue::Dim},
-  };
+struct ClassDef<frametest::ShadeValue> {
+  static constexpr const char* name = enum_class_name<frametest::ShadeValue>;
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = false;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
-struct EnumDef<frametest::LevelValue> : SimpleEnum {
-  static constexpr const char* name = "Level";
+struct ClassDef<frametest::LevelValue> {
+  static constexpr const char* name = enum_class_name<frametest::LevelValue>;
+  static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using compared_as = std::uint8_t;
-  using constructor = NumberConstructor<"value">;
-  using own_members = Members<NumbersByName<"discriminants">>;
-  static constexpr EnumMember<frametest::LevelValue> table[] = {
-      {"Low", frametest::LevelValue::Low},
-      {"Mid", frametest::LevelValue::Mid},
-      {"High", frametest::LevelValue::High},
-  };
+  static void add_members(TypeBuilder& builder);
 };
 
 // The same name as a property and as a method.

@@ -105,6 +105,19 @@ using BrokenTestmod =
 
 }  // namespace qzr::frametest
 
+namespace qzr::py {
+
+void ClassDef<frametest::ShadeValue>::add_members(TypeBuilder& builder) {
+  Members<EnumMembers<frametest::ShadeValue>>::add_to<frametest::ShadeValue>(builder);
+}
+
+void ClassDef<frametest::LevelValue>::add_members(TypeBuilder& builder) {
+  Members<NumberConstructor<"value">, EnumMembers<frametest::LevelValue, std::uint8_t>,
+          NumbersByName<"discriminants">>::add_to<frametest::LevelValue>(builder);
+}
+
+}  // namespace qzr::py
+
 extern "C" __attribute__((visibility("default"))) PyObject* PyInit_qzr_frame_testmod() {
   return qzr::frametest::Testmod::entry(qzr::frametest::functions);
 }

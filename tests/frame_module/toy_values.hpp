@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/enum_table.hpp"
+
 namespace qzr::frametest {
 
 // Live ToyValue objects: constructed (in any way) minus destroyed.
@@ -47,10 +49,38 @@ struct PointValue {
 
 enum class ColorValue { Red, Green, Blue };
 
-// Toy enumerations declared as tables (frame/enum_class.hpp): Shade of the simple-enum family,
-// Level compared and constructed through an unsigned byte, frozen.
+// Toy enumerations declared as tables (core/enum_table.hpp, below): Shade of the simple-enum
+// family, Level compared and constructed through an unsigned byte, frozen.
 enum class ShadeValue : std::uint8_t { Light = 0, Dark = 1, Dim = 2 };
 enum class LevelValue : std::uint8_t { Low = 0, Mid = 1, High = 2 };
+
+}  // namespace qzr::frametest
+
+namespace qzr {
+
+template <>
+struct EnumTable<frametest::ShadeValue> {
+  static constexpr std::string_view name = "Shade";
+  static constexpr EnumMember<frametest::ShadeValue> members[] = {
+      {"Light", frametest::ShadeValue::Light},
+      {"Dark", frametest::ShadeValue::Dark},
+      {"Dim", frametest::ShadeValue::Dim},
+  };
+};
+
+template <>
+struct EnumTable<frametest::LevelValue> {
+  static constexpr std::string_view name = "Level";
+  static constexpr EnumMember<frametest::LevelValue> members[] = {
+      {"Low", frametest::LevelValue::Low},
+      {"Mid", frametest::LevelValue::Mid},
+      {"High", frametest::LevelValue::High},
+  };
+};
+
+}  // namespace qzr
+
+namespace qzr::frametest {
 
 struct ToyError {
   std::string text;

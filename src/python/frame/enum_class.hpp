@@ -1,29 +1,27 @@
-// Enumeration classes: a C++ enum V becomes a Python class from one declaration, EnumDef<V>,
-// which holds a table of (member name, member) and the class's traits. From the table come one
-// class attribute per member (in table order, each an instance made once), __int__ (the
-// member's number), the repr "Class.Member" and the equality of the comparison family.
+// Enumeration classes: a domain enum V with a table (core/enum_table.hpp) becomes a Python class
+// whose members come from that table. V's class is declared as every class is, and its
+// add_members lists EnumMembers<V> with what is the class's own:
 //
 //   template <>
-//   struct EnumDef<Shade> : SimpleEnum {
-//     static constexpr const char* name = "Shade";
-//     static constexpr EnumMember<Shade> table[] = {{"Light", Shade::Light}, {"Dark", Shade::Dark}};
+//   struct ClassDef<Shade> {
+//     static constexpr const char* name = enum_class_name<Shade>;
+//     static constexpr const char* doc = "";
+//     static constexpr bool frozen = false;
+//     static void add_members(TypeBuilder& builder);
 //   };
+//   // in the class's .cpp file:
+//   void ClassDef<Shade>::add_members(TypeBuilder& builder) {
+//     Members<EnumMembers<Shade>>::add_to<Shade>(builder);
+//   }
 //
-// Declare EnumDef<V> in the class's header and include that header wherever the class is used
-// from Python code (arguments, results), so every file sees the same class description.
-//
-// Traits, each with the simple-enum default of SimpleEnum, overridden by redeclaring it:
-//   doc          the class docstring ("")
-//   frozen       instances carry no borrow flag (false)
-//   compared_as  the integer an operand is read as before a member of the same class (int64_t)
-//   constructor  a member kind for __new__, or void for none (void): a name constructor is the
-//                class's own Constructor<...>; NumberConstructor<"value"> reads the number
-//   hash         a body `std::uint64_t (const V&)`, or nullptr for unhashable (nullptr)
-//   own_members  Members<...> with what is truly the class's own (Members<>), for example
-//                NumbersByName<"discriminants"> (a dict of the table) or methods
+// EnumMembers<V, N> brings one class attribute per member (in number order, each an instance
+// made once), __int__ (the member's number), the repr "Class.Member" and == and != of the
+// simple-enum family (operands read as the integer N, int64_t by default). Without more, a class
+// has no constructor, no __index__, no truth value of its own (every member is true) and no
+// hash; it may add a Constructor<...> (or NumberConstructor<"value">), Hash<&body>,
+// NumbersByName<"name"> and methods.
 #pragma once
 
-#include <array>
 #include <concepts>
 #include <cstdint>
 #include <optional>
@@ -35,58 +33,9 @@
 
 namespace qzr::py {
 
-template <class V>
-struct EnumMember {
-  const char* name;
-  V value;
-};
-
-// The frame's member table of a domain enumeration, made from its table (core/enum_table.hpp).
-template <DeclaredEnum E>
-constexpr auto enum_class_table() {
-  std::array<EnumMember<E>, enum_members<E>().size()> table{};
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    // The table's names are whole string literals, so their data is NUL-terminated.
-    table[i] = {enum_members<E>()[i].name.data(), enum_members<E>()[i].value};
-  }
-  return table;
-}
-
-// Specialised once per enumeration class.
-template <class V>
-struct EnumDef;
-
-template <class V>
-concept EnumClass = std::is_enum_v<V> && requires {
-  EnumDef<V>::name;
-  EnumDef<V>::table;
-};
-
-// The simple-enum family: numbers compared as 64-bit signed integers through the index
-// protocol, then members of the same class; orderings NotImplemented; no __index__, no truth
-// value of its own (every member is true); unhashable; not frozen; no constructor.
-struct SimpleEnum {
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = false;
-  using compared_as = std::int64_t;
-  using constructor = void;
-  static constexpr std::nullptr_t hash = nullptr;
-  using own_members = Members<>;
-};
-
-template <EnumClass V>
-constexpr std::int64_t enum_int64(V member) noexcept {
-  return static_cast<std::int64_t>(member);
-}
-
-// The table row of `member`; a value outside the table is a broken invariant.
-template <EnumClass V>
-const EnumMember<V>& enum_row(V member) {
-  for (const auto& row : EnumDef<V>::table)
-    if (row.value == member) return row;
-  fault(std::string("no member of ") + EnumDef<V>::name + " has the number " +
-        std::to_string(enum_int64(member)));
-}
+// The class name of an enumeration: the name of its table (a string literal, so NUL-terminated).
+template <DeclaredEnum V>
+inline constexpr const char* enum_class_name = EnumTable<V>::name.data();
 
 // The integer an operand stands for through the index protocol (int, bool, any __index__), or
 // nullopt when it has none or it does not fit N; an ordinary failure is dropped, any other
@@ -107,15 +56,14 @@ PyResult<std::optional<N>> index_value_as(PyObject* object) {
 // == and != (op Py_EQ, Py_NE): an operand read as a number N is compared with the member's
 // number first, then a member of the same class; anything else, and every ordering, is
 // NotImplemented (Python then tries the reflected comparison and finally compares identities).
-template <EnumClass V>
+template <DeclaredEnum V, std::integral N>
 PyResult<Ref> compare_enum_member(const V& self, Object other, int op) {
-  using N = typename EnumDef<V>::compared_as;
   if (op != Py_EQ && op != Py_NE) return Ref::borrow(Py_NotImplemented);
   auto number = index_value_as<N>(other.ptr);
   if (!number) return fail(std::move(number.error()));
   bool equal = false;
   if (*number) {
-    equal = static_cast<std::int64_t>(**number) == enum_int64(self);
+    equal = static_cast<std::int64_t>(**number) == static_cast<std::int64_t>(enum_number(self));
   } else if (auto member = SharedBorrow<V>::take(other.ptr)) {
     equal = member->get() == self;
   } else {
@@ -124,18 +72,17 @@ PyResult<Ref> compare_enum_member(const V& self, Object other, int op) {
   return Ref::borrow(equal == (op == Py_EQ) ? Py_True : Py_False);
 }
 
-template <EnumClass V>
+template <DeclaredEnum V>
 std::string enum_repr(const V& self) {
-  return std::string(EnumDef<V>::name) + "." + enum_row(self).name;
+  return std::string(ClassDef<V>::name) + "." + std::string(enum_name(self));
 }
 
-// The member of the table with this number: ValueError "<number> is not a valid <Class>"
-// for a number that names none.
-template <EnumClass V>
+// The member with this number: ValueError "<number> is not a valid <Class>" for a number that
+// names none.
+template <DeclaredEnum V>
 PyResult<V> enum_from_python_number(std::underlying_type_t<V> number) {
-  for (const auto& row : EnumDef<V>::table)
-    if (enum_int64(row.value) == static_cast<std::int64_t>(number)) return row.value;
-  return fail(PyErr::value_error(std::to_string(+number) + " is not a valid " + EnumDef<V>::name));
+  if (const std::optional<V> member = enum_from_number<V>(number)) return *member;
+  return fail(PyErr::value_error(std::to_string(+number) + " is not a valid " + ClassDef<V>::name));
 }
 
 // The constructor from a number, read as the enum's underlying integer (so out of its range is
@@ -148,16 +95,17 @@ struct NumberConstructor {
   }
 };
 
-// A class attribute `Name` holding a dict of member name to number, in table order, made once.
+// A class attribute `Name` holding a dict of member name to number, in number order, made once.
 template <FixedString Name>
 struct NumbersByName {
   template <class V>
   static PyResult<Ref> make() {
     Ref numbers = Ref::steal(PyDict_New());
     if (!numbers) return fail(PyErr::fetch());
-    for (const auto& row : EnumDef<V>::table) {
-      Ref number = Ref::steal(PyLong_FromLongLong(enum_int64(row.value)));
-      if (!number || PyDict_SetItemString(numbers.get(), row.name, number.get()) < 0)
+    for (const EnumMember<V>& member : enum_members<V>()) {
+      Ref number = Ref::steal(PyLong_FromLongLong(enum_number(member.value)));
+      // The names are whole string literals (core/enum_table.hpp), so NUL-terminated.
+      if (!number || PyDict_SetItemString(numbers.get(), member.name.data(), number.get()) < 0)
         return fail(PyErr::fetch());
     }
     return numbers;
@@ -168,44 +116,30 @@ struct NumbersByName {
   }
 };
 
-// The members that come from the table and the traits.
-template <EnumClass V>
+// The members every enumeration class has, from V's table.
+template <DeclaredEnum V, std::integral N = std::int64_t>
 struct EnumMembers {
-  using Def = EnumDef<V>;
-
-  // Class attribute I: a new instance of table row I, made once when the type is built.
+  // Class attribute I: a new instance of member I, made once when the type is built.
   template <std::size_t I>
   static PyResult<Ref> make_member() {
-    return call_into_py([] { return Def::table[I].value; });
+    return call_into_py([] { return enum_members<V>()[I].value; });
   }
 
   template <std::size_t... I>
   static void add_attributes(TypeBuilder& builder, std::index_sequence<I...>) {
-    (builder.add_class_attribute(Def::table[I].name, &make_member<I>), ...);
+    // The names are whole string literals (core/enum_table.hpp), so NUL-terminated.
+    (builder.add_class_attribute(enum_members<V>()[I].name.data(), &make_member<I>), ...);
   }
 
-  static std::int64_t number(const V& self) { return enum_int64(self); }
+  static std::int64_t number(const V& self) { return enum_number(self); }
 
   template <class W>
   static void add_to(TypeBuilder& builder) {
     static_assert(std::same_as<W, V>);
-    if constexpr (!std::is_void_v<typename Def::constructor>) Def::constructor::template add_to<V>(builder);
-    add_attributes(builder, std::make_index_sequence<std::size(Def::table)>{});
-    Members<Repr<&enum_repr<V>>, Int<&number>, RichCompare<&compare_enum_member<V>>>::template add_to<V>(
+    add_attributes(builder, std::make_index_sequence<enum_members<V>().size()>{});
+    Members<Repr<&enum_repr<V>>, Int<&number>, RichCompare<&compare_enum_member<V, N>>>::template add_to<V>(
         builder);
-    if constexpr (!std::is_null_pointer_v<std::remove_cvref_t<decltype(Def::hash)>>)
-      Hash<Def::hash>::template add_to<V>(builder);
-    Def::own_members::template add_to<V>(builder);
   }
-};
-
-// An enumeration's class description comes from its EnumDef.
-template <EnumClass V>
-struct ClassDef<V> {
-  static constexpr const char* name = EnumDef<V>::name;
-  static constexpr const char* doc = EnumDef<V>::doc;
-  static constexpr bool frozen = EnumDef<V>::frozen;
-  using members = EnumMembers<V>;
 };
 
 }  // namespace qzr::py

@@ -26,7 +26,8 @@ namespace qzr::py {
 //   static constexpr std::size_t free_cells = N;  keep up to N cells of the class's own type
 //   static constexpr bool caches_hash = true;     keep the hash in the instance
 // The constructor's text signature comes from its Constructor member's parameter list. A family
-// of classes may share one partial specialisation (enumerations: frame/enum_class.hpp).
+// of classes shares its members through one member pack (enumerations: EnumMembers<V> in
+// frame/enum_class.hpp).
 template <class V>
 struct ClassDef;
 

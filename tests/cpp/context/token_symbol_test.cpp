@@ -28,10 +28,10 @@ OperatorContext sample_context() {
 }
 
 TEST(TokenSymbol, NamesAndDiscriminants) {
-  EXPECT_EQ(token_symbol_name(TokenSymbol::USDC), "USDC");
-  EXPECT_EQ(token_symbol_name(TokenSymbol::QZR), "QZR");
-  EXPECT_EQ(token_symbol_discriminant(TokenSymbol::USDC), 0);
-  EXPECT_EQ(token_symbol_discriminant(TokenSymbol::QZR), 1);
+  EXPECT_EQ(enum_name(TokenSymbol::USDC), "USDC");
+  EXPECT_EQ(enum_name(TokenSymbol::QZR), "QZR");
+  EXPECT_EQ(enum_number(TokenSymbol::USDC), 0);
+  EXPECT_EQ(enum_number(TokenSymbol::QZR), 1);
 }
 
 TEST(TokenSymbol, LookupsInAContext) {

@@ -40,13 +40,13 @@ TEST(Specs, ParseSpecsKind) {
 }
 
 TEST(Specs, KindNumbersAndNames) {
-  EXPECT_EQ(specs_kind_number(SpecsKind::SingleNamePerpetual), 0);
-  EXPECT_EQ(specs_kind_number(SpecsKind::MarketGateway), 1);
-  EXPECT_EQ(specs_kind_from_number(0), SpecsKind::SingleNamePerpetual);
-  EXPECT_EQ(specs_kind_from_number(1), SpecsKind::MarketGateway);
-  EXPECT_EQ(specs_kind_from_number(2), std::nullopt);
-  EXPECT_EQ(specs_kind_name(SpecsKind::SingleNamePerpetual), "SingleNamePerpetual");
-  EXPECT_EQ(specs_kind_name(SpecsKind::MarketGateway), "MarketGateway");
+  EXPECT_EQ(enum_number(SpecsKind::SingleNamePerpetual), 0);
+  EXPECT_EQ(enum_number(SpecsKind::MarketGateway), 1);
+  EXPECT_EQ(enum_from_number<SpecsKind>(0), SpecsKind::SingleNamePerpetual);
+  EXPECT_EQ(enum_from_number<SpecsKind>(1), SpecsKind::MarketGateway);
+  EXPECT_EQ(enum_from_number<SpecsKind>(2), std::nullopt);
+  EXPECT_EQ(enum_name(SpecsKind::SingleNamePerpetual), "SingleNamePerpetual");
+  EXPECT_EQ(enum_name(SpecsKind::MarketGateway), "MarketGateway");
 }
 
 // The limit counts UTF-8 bytes, not characters.

@@ -23,13 +23,13 @@ using test::token;
 
 std::string hex(const Keccak256Digest& digest) { return to_hex_text(digest); }
 
-const Eip712Domain context_domain{test::context_chain_id, test::must(h160_from_hex(test::context_contract))};
+const Eip712Domain context_domain{test::context_chain_id, test::must(parse_h160(test::context_contract))};
 
 // The example of the EIP-712 document: domain "Ether Mail", version "1", chain 1, contract
 // 0xCcCC..cccC; the message Mail(from Cow, to Bob, "Hello, Bob!"), whose struct hash (nested
 // structs, which the intents do not have) is taken from the document.
 TEST(Eip712, PublicMailExample) {
-  const AccountAddress contract = test::must(h160_from_hex("0xCcCCccccCCCCcCCCCCCcCcCccCcCCCcCcccccccC"));
+  const AccountAddress contract = test::must(parse_h160("0xCcCCccccCCCCcCCCCCCcCcCccCcCCCcCcccccccC"));
   const Keccak256Digest separator = eip712_domain_separator("Ether Mail", "1", 1, contract);
   EXPECT_EQ(hex(separator), "0xf2cee375fa42b42143804025fc449deafd50cc031ca257e0b194a650a912090f");
 
@@ -47,8 +47,8 @@ TEST(Eip712, DomainSeparatorOfTheExchange) {
   EXPECT_EQ(hex(eip712_domain_separator(context_domain)),
             "0x99c296367edbd59ea65c8159cbe3409f63b5d91c4a883ad15c3e3ca8f7994a5d");
   // The largest chain id: 24 zero bytes and eight 0xff bytes.
-  const Eip712Domain largest{UINT64_MAX, test::must(h160_from_hex("00000000000000000000000000000000000000"
-                                                                  "01"))};
+  const Eip712Domain largest{UINT64_MAX, test::must(parse_h160("00000000000000000000000000000000000000"
+                                                               "01"))};
   EXPECT_EQ(hex(eip712_domain_separator(largest)),
             "0x81b8971e43420f6e3be1e73bc79ef2a0b08dea2ff514a268411df3fccc5e6b5c");
   // The named form with the exchange's texts is the same function.

@@ -11,15 +11,15 @@ namespace qzr {
 namespace {
 
 TEST(RequestEnums, NamesAndDiscriminants) {
-  EXPECT_EQ(request_enum_name(OrderType::StopLimit), "StopLimit");
-  EXPECT_EQ(request_enum_discriminant(OrderType::StopLimit), 2);
-  EXPECT_EQ(request_enum_name(SettlementAction::PnlRealization), "PnlRealization");
-  EXPECT_EQ(settlement_action_dict_name(SettlementAction::FundingDistribution), "fundingDistribution");
-  EXPECT_EQ(request_enum_name(TraderUpdateKind::WithdrawQZRIntent), "WithdrawQZRIntent");
-  EXPECT_EQ(request_enum_discriminant(StrategyUpdateKind::RealizedPnl), 5);
-  EXPECT_EQ(request_enum_from_discriminant<OrderType>(1), OrderType::Market);
-  EXPECT_EQ(request_enum_from_discriminant<OrderType>(3), std::nullopt);
-  EXPECT_EQ(request_enum_from_discriminant<InsuranceFundUpdateKind>(2), InsuranceFundUpdateKind::Withdraw);
+  EXPECT_EQ(enum_name(OrderType::StopLimit), "StopLimit");
+  EXPECT_EQ(enum_number(OrderType::StopLimit), 2);
+  EXPECT_EQ(enum_name(SettlementAction::PnlRealization), "PnlRealization");
+  EXPECT_EQ(enum_external_name(SettlementAction::FundingDistribution), "fundingDistribution");
+  EXPECT_EQ(enum_name(TraderUpdateKind::WithdrawQZRIntent), "WithdrawQZRIntent");
+  EXPECT_EQ(enum_number(StrategyUpdateKind::RealizedPnl), 5);
+  EXPECT_EQ(enum_from_number<OrderType>(1), OrderType::Market);
+  EXPECT_EQ(enum_from_number<OrderType>(3), std::nullopt);
+  EXPECT_EQ(enum_from_number<InsuranceFundUpdateKind>(2), InsuranceFundUpdateKind::Withdraw);
 }
 
 TEST(RequestEnums, UpdateKindNames) {
@@ -30,16 +30,16 @@ TEST(RequestEnums, UpdateKindNames) {
   };
   const auto outcome = [](const auto& result) -> std::string {
     if (!result) return "error: " + result.error().display();
-    return std::to_string(request_enum_discriminant(*result));
+    return std::to_string(enum_number(*result));
   };
   const auto strategy = [&](std::string_view name) {
-    return [=] { return outcome(update_kind_from_name<StrategyUpdateKind>(name)); };
+    return [=] { return outcome(parse_update_kind<StrategyUpdateKind>(name)); };
   };
   const auto trader = [&](std::string_view name) {
-    return [=] { return outcome(update_kind_from_name<TraderUpdateKind>(name)); };
+    return [=] { return outcome(parse_update_kind<TraderUpdateKind>(name)); };
   };
   const auto fund = [&](std::string_view name) {
-    return [=] { return outcome(update_kind_from_name<InsuranceFundUpdateKind>(name)); };
+    return [=] { return outcome(parse_update_kind<InsuranceFundUpdateKind>(name)); };
   };
   const Case cases[] = {
       {"strategy Deposit", strategy("Deposit"), "1"},
@@ -68,14 +68,6 @@ TEST(RequestEnums, SettlementActionHashes) {
   EXPECT_EQ(settlement_action_hash(SettlementAction::TradeMining), -4800647303603446203);
   EXPECT_EQ(settlement_action_hash(SettlementAction::PnlRealization), 2206609067086327257);
   EXPECT_EQ(settlement_action_hash(SettlementAction::FundingDistribution), -6569889354672326634);
-}
-
-TEST(RequestEnums, PriceMetadataReadingTexts) {
-  EXPECT_EQ(price_metadata_missing_tag().display(), "missing field `t`");
-  EXPECT_EQ(price_metadata_not_a_mapping("str").display(),
-            "unexpected type: 'str' object cannot be converted to 'Mapping'");
-  EXPECT_EQ(price_metadata_unexpected_content(PriceMetadata::Empty, "integer `5`").display(),
-            "invalid type: integer `5`, expected unit variant PriceMetadata::Empty");
 }
 
 }  // namespace

@@ -25,23 +25,13 @@ TEST(AccountingEnums, PositionSideNamesAndTexts) {
                                    {PositionSide::Short, 2, "Short", "Short"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(accounting_discriminant(c.side), c.discriminant);
-    EXPECT_EQ(position_side_name(c.side), c.name);
-    EXPECT_EQ(position_side_text(c.side), c.text);
-    EXPECT_EQ(position_side_from_discriminant(c.discriminant), c.side);
+    EXPECT_EQ(enum_number(c.side), c.discriminant);
+    EXPECT_EQ(enum_name(c.side), c.name);
+    EXPECT_EQ(enum_debug_text(c.side), c.text);
+    EXPECT_EQ(enum_from_number<PositionSide>(c.discriminant), c.side);
   }
-  EXPECT_EQ(position_side_from_discriminant(3), std::nullopt);
-  EXPECT_EQ(position_side_from_discriminant(UINT64_MAX), std::nullopt);
-}
-
-TEST(AccountingEnums, TradeSideNamesAndTexts) {
-  EXPECT_EQ(trade_side_name(TradeSide::Maker), "Maker");
-  EXPECT_EQ(trade_side_name(TradeSide::Taker), "Taker");
-  EXPECT_EQ(trade_side_text(TradeSide::Maker), "Maker");
-  EXPECT_EQ(trade_side_text(TradeSide::Taker), "Taker");
-  EXPECT_EQ(trade_side_from_discriminant(0), TradeSide::Maker);
-  EXPECT_EQ(trade_side_from_discriminant(1), TradeSide::Taker);
-  EXPECT_EQ(trade_side_from_discriminant(2), std::nullopt);
+  EXPECT_EQ(enum_from_number<PositionSide>(3), std::nullopt);
+  EXPECT_EQ(enum_from_number<PositionSide>(UINT64_MAX), std::nullopt);
 }
 
 TEST(AccountingEnums, PriceDirectionNames) {
@@ -56,11 +46,11 @@ TEST(AccountingEnums, PriceDirectionNames) {
                                    {PriceDirection::Unknown, 3, "Unknown"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(accounting_discriminant(c.direction), c.discriminant);
-    EXPECT_EQ(price_direction_name(c.direction), c.name);
-    EXPECT_EQ(price_direction_from_discriminant(c.discriminant), c.direction);
+    EXPECT_EQ(enum_number(c.direction), c.discriminant);
+    EXPECT_EQ(enum_name(c.direction), c.name);
+    EXPECT_EQ(enum_from_number<PriceDirection>(c.discriminant), c.direction);
   }
-  EXPECT_EQ(price_direction_from_discriminant(4), std::nullopt);
+  EXPECT_EQ(enum_from_number<PriceDirection>(4), std::nullopt);
 }
 
 TEST(AccountingEnums, PriceMetadataTags) {
@@ -85,7 +75,7 @@ TEST(AccountingEnums, PriceMetadataTags) {
     if (c.metadata) {
       ASSERT_TRUE(metadata.has_value());
       EXPECT_EQ(*metadata, *c.metadata);
-      EXPECT_EQ(price_metadata_name(*metadata), c.tag);
+      EXPECT_EQ(enum_name(*metadata), c.tag);
     } else {
       ASSERT_FALSE(metadata.has_value());
       EXPECT_EQ(metadata.error().kind(), CommonError::Kind::Other);
@@ -93,9 +83,9 @@ TEST(AccountingEnums, PriceMetadataTags) {
                 "unknown variant `" + std::string(c.tag) + "`, expected `Empty` or `SingleNamePerpetual`");
     }
   }
-  EXPECT_EQ(price_metadata_from_discriminant(0), PriceMetadata::Empty);
-  EXPECT_EQ(price_metadata_from_discriminant(1), PriceMetadata::SingleNamePerpetual);
-  EXPECT_EQ(price_metadata_from_discriminant(2), std::nullopt);
+  EXPECT_EQ(enum_from_number<PriceMetadata>(0), PriceMetadata::Empty);
+  EXPECT_EQ(enum_from_number<PriceMetadata>(1), PriceMetadata::SingleNamePerpetual);
+  EXPECT_EQ(enum_from_number<PriceMetadata>(2), std::nullopt);
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ std::vector<Case> cases() {
               w(2), w(2), w(1)})},
       {"BookOrder: the exchange's worked example, 256 bytes",
        Item(BookOrder{OrderSide::Bid, amount("1.5"), amount("2000"),
-                      trader_address_from_hex("0x001111111111111111111111111111111111111111").value(),
+                      parse_trader_address("0x001111111111111111111111111111111111111111").value(),
                       strategy_id_hash_from_hex("0x01020304").value(), 7, 9}),
        words({w(4), w(0), w(1500000), w(2000000000), left("00" + std::string(40, '1')), left("01020304"),
               w(7), w(9)})},
@@ -181,7 +181,7 @@ TEST(ItemAbiValue, LeafValueHashes) {
        "a1482dfadfc8f330a04440bf5e4491cce4e980213d758314e601514a3ff7c737"},
       {"book order example",
        Item(BookOrder{OrderSide::Bid, amount("1.5"), amount("2000"),
-                      trader_address_from_hex("0x001111111111111111111111111111111111111111").value(),
+                      parse_trader_address("0x001111111111111111111111111111111111111111").value(),
                       strategy_id_hash_from_hex("0x01020304").value(), 7, 9}),
        "ebd87b8b5d12bba2d23056b60f78f9894f61b57917b823635016a58968c5a774"},
   };

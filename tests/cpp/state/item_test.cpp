@@ -73,7 +73,7 @@ TEST(Item, DebugTexts) {
        "Position(Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) })"},
       {"book order: the exchange's worked example",
        BookOrder{OrderSide::Bid, amount("1.5"), amount("2000"),
-                 trader_address_from_hex("0x001111111111111111111111111111111111111111").value(),
+                 parse_trader_address("0x001111111111111111111111111111111111111111").value(),
                  strategy_id_hash_from_hex("0x01020304").value(), 7, 9}
            .debug_text(),
        Item(BookOrder{}),

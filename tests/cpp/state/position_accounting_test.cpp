@@ -93,8 +93,8 @@ TEST(PositionAccounting, StepsMatchTheRecomputation) {
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message()
-                 << static_cast<int>(c.step) << " on " << position_side_name(c.side) << " " << c.balance
-                 << " @ " << c.avg_entry_price << " with " << c.amount << " @ " << c.price);
+                 << static_cast<int>(c.step) << " on " << enum_name(c.side) << " " << c.balance << " @ "
+                 << c.avg_entry_price << " with " << c.amount << " @ " << c.price);
     const Position position = Position::recorded(c.side, parsed(c.balance), parsed(c.avg_entry_price));
     const Decimal price = parsed(c.price), amount = parsed(c.amount);
     PositionUpdate update;
@@ -147,8 +147,8 @@ TEST(PositionAccounting, ValuesMatchTheRecomputation) {
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message()
-                 << static_cast<int>(c.value) << " on " << position_side_name(c.side) << " " << c.balance
-                 << " @ " << c.avg_entry_price << " at " << c.x << ", " << c.y);
+                 << static_cast<int>(c.value) << " on " << enum_name(c.side) << " " << c.balance << " @ "
+                 << c.avg_entry_price << " at " << c.x << ", " << c.y);
     const Position position = Position::recorded(c.side, parsed(c.balance), parsed(c.avg_entry_price));
     const Decimal x = parsed(c.x), y = parsed(c.y);
     Decimal result;

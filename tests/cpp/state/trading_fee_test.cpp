@@ -49,7 +49,7 @@ TEST(TradingFee, MatchesTheRecomputation) {
       {TradeSide::Taker, "281474976710655", "281474976710655", "158456325028527549287181058.05", ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << trade_side_name(c.side) << " " << c.amount << " x " << c.price);
+    SCOPED_TRACE(::testing::Message() << enum_name(c.side) << " " << c.amount << " x " << c.price);
     Decimal fee;
     const std::string fault =
         fault_message_of([&] { fee = trading_fee(c.side, parsed(c.amount), parsed(c.price)); });

@@ -38,13 +38,13 @@ struct ReadCase {
   std::string expected;
 };
 
-const auto read_trader_address = [](std::string_view text) { return outcome(trader_address_from_hex(text)); };
+const auto read_trader_address = [](std::string_view text) { return outcome(parse_trader_address(text)); };
 const auto read_bytes25 = [](std::string_view text) { return outcome(bytes25_from_hex(text)); };
 const auto read_strategy_id_hash = [](std::string_view text) {
   return outcome(strategy_id_hash_from_hex(text));
 };
 const auto read_signature = [](std::string_view text) { return outcome(signature_from_hex(text)); };
-const auto read_h160 = [](std::string_view text) { return outcome(h160_from_hex(text)); };
+const auto read_h160 = [](std::string_view text) { return outcome(parse_h160(text)); };
 const auto read_bytes32 = [](std::string_view text) { return outcome(bytes32_from_hex(text)); };
 
 TEST(FixedBytes, StripReading) {
@@ -136,8 +136,8 @@ TEST(FixedBytes, FixedReading) {
 
 TEST(FixedBytes, HexReadingErrorVariants) {
   // The strip reading's own failures are Parse, its byte count check and the fixed reading Other.
-  EXPECT_EQ(trader_address_from_hex("0xg").error().kind(), CommonError::Kind::Parse);
-  EXPECT_EQ(trader_address_from_hex("0x00").error().kind(), CommonError::Kind::Other);
+  EXPECT_EQ(parse_trader_address("0xg").error().kind(), CommonError::Kind::Parse);
+  EXPECT_EQ(parse_trader_address("0x00").error().kind(), CommonError::Kind::Other);
   EXPECT_EQ(bytes32_from_hex("0xg").error().kind(), CommonError::Kind::Other);
   EXPECT_EQ(hex_strip_decode("0x0x0a 0B").value(), (std::vector<std::uint8_t>{0x0A, 0x0B}));
   EXPECT_EQ(hex_strip_decode("").value(), std::vector<std::uint8_t>{});

@@ -22,7 +22,7 @@ struct HexFieldForm {
 };
 
 template <>
-struct FieldForm<TraderAddress> : HexFieldForm<TraderAddress, &trader_address_from_hex> {};
+struct FieldForm<TraderAddress> : HexFieldForm<TraderAddress, &parse_trader_address> {};
 
 template <>
 struct FieldForm<StrategyIdHash> : HexFieldForm<StrategyIdHash, &strategy_id_hash_from_hex> {};

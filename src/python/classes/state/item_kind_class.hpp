@@ -3,8 +3,6 @@
 // `discriminants` of its members.
 #pragma once
 
-#include <cstdint>
-
 #include "python/frame/frame.hpp"
 #include "state/item_kind.hpp"
 
@@ -14,13 +12,11 @@ namespace qzr::py {
 // TypeError); 13 to 255 are ValueError "<value> is not a valid ItemKind". Operands of == and !=
 // are compared as unsigned bytes first, so ItemKind.Trader == 1 and ItemKind.Trader != 257.
 template <>
-struct EnumDef<ItemKind> : SimpleEnum {
-  static constexpr const char* name = "ItemKind";
+struct ClassDef<ItemKind> {
+  static constexpr const char* name = enum_class_name<ItemKind>;
+  static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using compared_as = std::uint8_t;
-  using constructor = NumberConstructor<"value">;
-  using own_members = Members<NumbersByName<"discriminants">>;
-  static constexpr auto table = enum_class_table<ItemKind>();
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

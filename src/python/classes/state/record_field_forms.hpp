@@ -27,7 +27,7 @@ template <>
 struct FieldForm<AccountAddress> {
   using Converted = std::string;
   static PyResult<std::string> convert(PyObject* object) { return extract_string(object); }
-  static Result<AccountAddress> check(const std::string& text) { return h160_from_hex(text); }
+  static Result<AccountAddress> check(const std::string& text) { return parse_h160(text); }
   static Ref to_python(const AccountAddress& address) {
     std::string digits;
     append_hex_digits(digits, address.bytes);

@@ -2,21 +2,17 @@
 // with a constructor from the member name.
 #pragma once
 
-#include <string>
-
-#include "python/classes/core/exceptions.hpp"
+#include "python/frame/frame.hpp"
 #include "values/order_side.hpp"
 
 namespace qzr::py {
 
-// Exactly a member name; any other text is the common error's Parse variant.
-inline Result<OrderSide> order_side_from_name(std::string name) { return parse_order_side(name); }
-
 template <>
-struct EnumDef<OrderSide> : SimpleEnum {
-  static constexpr const char* name = "OrderSide";
-  static constexpr auto table = enum_class_table<OrderSide>();
-  using constructor = Constructor<&order_side_from_name, "name">;
+struct ClassDef<OrderSide> {
+  static constexpr const char* name = enum_class_name<OrderSide>;
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = false;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py
