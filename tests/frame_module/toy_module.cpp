@@ -83,17 +83,21 @@ PyMethodDef functions[] = {
 
 // ---- qzr_frame_testmod ----------------------------------------------------------------------
 
-py::PyResult<void> add_raw_toy(PyObject* module) {
-  py::Ref type = py::Ref::steal(raw_toy_type());
-  if (!type) return py::fail(py::PyErr::fetch());
-  return py::add(module, "RawToy", type.get());
-}
+// A row of the tree is any type with `static PyResult<void> add_to(PyObject* module)`: the
+// hand-written RawToy type is registered by one of its own.
+struct RawToyRow {
+  static py::PyResult<void> add_to(PyObject* module) {
+    py::Ref type = py::Ref::steal(raw_toy_type());
+    if (!type) return py::fail(py::PyErr::fetch());
+    return py::add(module, "RawToy", type.get());
+  }
+};
 
 using Testmod =
     py::RootModule<"qzr_frame_testmod", "Toy classes for testing the Python frame.", py::Class<ToyValue>,
                    py::Class<PointValue>, py::Class<ColorValue>, py::Class<UnitValue>,
                    py::Class<ConversionsValue>, py::Class<OpaqueValue>, py::Class<ScratchValue>,
-                   py::Class<ShadeValue>, py::Class<LevelValue>, py::Registration<&add_raw_toy>>;
+                   py::Class<ShadeValue>, py::Class<LevelValue>, RawToyRow>;
 
 // ---- qzr_frame_testmod_broken ---------------------------------------------------------------
 
