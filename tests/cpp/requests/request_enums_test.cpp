@@ -70,13 +70,5 @@ TEST(RequestEnums, SettlementActionHashes) {
   EXPECT_EQ(settlement_action_hash(SettlementAction::FundingDistribution), -6569889354672326634);
 }
 
-TEST(RequestEnums, PriceMetadataReadingTexts) {
-  EXPECT_EQ(price_metadata_missing_tag().display(), "missing field `t`");
-  EXPECT_EQ(price_metadata_not_a_mapping("str").display(),
-            "unexpected type: 'str' object cannot be converted to 'Mapping'");
-  EXPECT_EQ(price_metadata_unexpected_content(PriceMetadata::Empty, "integer `5`").display(),
-            "invalid type: integer `5`, expected unit variant PriceMetadata::Empty");
-}
-
 }  // namespace
 }  // namespace qzr

@@ -34,16 +34,6 @@ TEST(AccountingEnums, PositionSideNamesAndTexts) {
   EXPECT_EQ(position_side_from_discriminant(UINT64_MAX), std::nullopt);
 }
 
-TEST(AccountingEnums, TradeSideNamesAndTexts) {
-  EXPECT_EQ(trade_side_name(TradeSide::Maker), "Maker");
-  EXPECT_EQ(trade_side_name(TradeSide::Taker), "Taker");
-  EXPECT_EQ(trade_side_text(TradeSide::Maker), "Maker");
-  EXPECT_EQ(trade_side_text(TradeSide::Taker), "Taker");
-  EXPECT_EQ(trade_side_from_discriminant(0), TradeSide::Maker);
-  EXPECT_EQ(trade_side_from_discriminant(1), TradeSide::Taker);
-  EXPECT_EQ(trade_side_from_discriminant(2), std::nullopt);
-}
-
 TEST(AccountingEnums, PriceDirectionNames) {
   struct Case {
     PriceDirection direction;
