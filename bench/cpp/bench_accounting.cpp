@@ -70,7 +70,7 @@ void run(benchmark::State& state, const std::array<Row, 4>& rows, Compute comput
   }
 }
 
-// Expected values: /work/wt/scratch/accounting/oracle.py.
+// Expected values: rows of the tests' tables, recomputed by tests/cpp/state/accounting_oracle.py.
 const std::array<Row, 4>& increase_rows() {
   static const std::array<Row, 4> rows{
       row(PositionSide::Long, "1", "100", "103", "1", "2", "101.5", "0"),

@@ -4,31 +4,24 @@
 
 #include <expected>
 #include <string>
-#include <string_view>
 
 namespace qzr {
 
 class [[nodiscard]] CommonError {
  public:
-  // Variants in their declared order.
+  // The variants the system raises.
   enum class Kind {
     Crypto,
-    EnvVar,
     AbiCodec,
     Other,
     Parse,
     Conversion,
-    Regex,
-    Serialization,
     SparseMerkleTree,
-    TryFromInt,
   };
 
   static CommonError crypto(std::string library_error_name) {
     return {Kind::Crypto, std::move(library_error_name)};
   }
-  static CommonError env_var_not_present() { return {Kind::EnvVar, {}, "NotPresent"}; }
-  static CommonError env_var_not_unicode(std::string_view raw_value);
   // `display` is the codec error's own text, `debug` its diagnostic rendering.
   static CommonError abi_codec(std::string display, std::string debug) {
     return {Kind::AbiCodec, std::move(display), std::move(debug)};
@@ -36,11 +29,9 @@ class [[nodiscard]] CommonError {
   static CommonError other(std::string text) { return {Kind::Other, std::move(text)}; }
   static CommonError parse(std::string text) { return {Kind::Parse, std::move(text)}; }
   static CommonError conversion(std::string text) { return {Kind::Conversion, std::move(text)}; }
-  static CommonError serialization(std::string text) { return {Kind::Serialization, std::move(text)}; }
   static CommonError sparse_merkle_tree(std::string text) {
     return {Kind::SparseMerkleTree, std::move(text)};
   }
-  static CommonError try_from_int() { return {Kind::TryFromInt, {}}; }
 
   Kind kind() const { return m_kind; }
   // The payload text of a text-carrying variant.

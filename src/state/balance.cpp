@@ -84,9 +84,11 @@ bool Balance::all_amounts_zero() const noexcept {
 
 std::optional<std::vector<Decimal>> Balance::split(const TokenAddress& token,
                                                    std::span<const Decimal> weights) const {
+  const BalanceEntry* entry = find(token);
+  if (!entry) return std::nullopt;
   Decimal weight_sum = Decimal::zero();
   for (const Decimal& weight : weights) weight_sum = add_or_fault(weight_sum, weight);
-  const Decimal amount = amount_of(token);
+  const Decimal amount = entry->amount.value;
   if (amount.is_zero() || weight_sum <= Decimal::zero()) return std::nullopt;
   const Decimal factor = div_or_fault(amount, weight_sum);
   std::vector<Decimal> parts;

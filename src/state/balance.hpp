@@ -74,10 +74,10 @@ class Balance {
 
   // One token's amount divided in proportion to `weights`: factor = amount / sum of weights, and
   // the result holds weight x factor for every weight, in order, exact to the decimal's precision
-  // and not recorded, so the parts need not add up to the amount. Nothing when the amount is zero
-  // (a token without an entry reads as zero) or when the weights do not add up to more than
-  // zero. The weights are added first; decimal overflow faults ("Addition overflowed", "Division
-  // overflowed", "Multiplication overflowed").
+  // and not recorded, so the parts need not add up to the amount. Nothing for a token without an
+  // entry (before the weights are read), for a zero amount, or when the weights do not add up to
+  // more than zero. For a token with an entry the weights are added first; decimal overflow
+  // faults ("Addition overflowed", "Division overflowed", "Multiplication overflowed").
   std::optional<std::vector<Decimal>> split(const TokenAddress& token,
                                             std::span<const Decimal> weights) const;
 

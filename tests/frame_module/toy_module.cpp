@@ -60,6 +60,22 @@ py::PyResult<void> add_function(py::Object module, py::Object function) {
   return py::add_function(module.ptr, function.ptr);
 }
 void set_flaky_attributes_fail(bool fail) { flaky_attributes_fail = fail; }
+
+// Sets the borrow flag of an instance of any frame class (0 free, n > 0 shared borrows, -1
+// exclusive) and returns the flag it had, so that a test can hold a borrow the way a call in
+// progress would. The flag follows the object header at the same offset for every class; the
+// caller passes an instance of a frame class and puts the old flag back.
+py::PyResult<std::int64_t> swap_borrow_flag(py::Object instance, std::int64_t flag) {
+  constexpr std::size_t offset = offsetof(py::Instance<ToyValue>, borrow_flag);
+  static_assert(offset == offsetof(py::Instance<PointValue>, borrow_flag));
+  if (static_cast<std::size_t>(Py_TYPE(instance.ptr)->tp_basicsize) < offset + sizeof(Py_ssize_t)) {
+    return py::fail(py::PyErr::value_error("not an instance of a frame class"));
+  }
+  Py_ssize_t* slot = reinterpret_cast<Py_ssize_t*>(reinterpret_cast<char*>(instance.ptr) + offset);
+  const std::int64_t previous = *slot;
+  *slot = static_cast<Py_ssize_t>(flag);
+  return previous;
+}
 py::Object panic_exception() { return py::Object{py::panic_exception_type()}; }
 
 template <auto Function>
@@ -78,22 +94,27 @@ PyMethodDef functions[] = {
     {"add_function", c_function<&two_arguments<add_function>>(), METH_FASTCALL, nullptr},
     {"set_flaky_attributes_fail", c_function<&one_argument<set_flaky_attributes_fail>>(), METH_O, nullptr},
     {"panic_exception", c_function<&no_arguments<panic_exception>>(), METH_NOARGS, nullptr},
+    {"swap_borrow_flag", c_function<&two_arguments<swap_borrow_flag>>(), METH_FASTCALL, nullptr},
     {nullptr, nullptr, 0, nullptr},
 };
 
 // ---- qzr_frame_testmod ----------------------------------------------------------------------
 
-py::PyResult<void> add_raw_toy(PyObject* module) {
-  py::Ref type = py::Ref::steal(raw_toy_type());
-  if (!type) return py::fail(py::PyErr::fetch());
-  return py::add(module, "RawToy", type.get());
-}
+// A row of the tree is any type with `static PyResult<void> add_to(PyObject* module)`: the
+// hand-written RawToy type is registered by one of its own.
+struct RawToyRow {
+  static py::PyResult<void> add_to(PyObject* module) {
+    py::Ref type = py::Ref::steal(raw_toy_type());
+    if (!type) return py::fail(py::PyErr::fetch());
+    return py::add(module, "RawToy", type.get());
+  }
+};
 
 using Testmod =
     py::RootModule<"qzr_frame_testmod", "Toy classes for testing the Python frame.", py::Class<ToyValue>,
                    py::Class<PointValue>, py::Class<ColorValue>, py::Class<UnitValue>,
                    py::Class<ConversionsValue>, py::Class<OpaqueValue>, py::Class<ScratchValue>,
-                   py::Class<ShadeValue>, py::Class<LevelValue>, py::Registration<&add_raw_toy>>;
+                   py::Class<ShadeValue>, py::Class<LevelValue>, RawToyRow>;
 
 // ---- qzr_frame_testmod_broken ---------------------------------------------------------------
 

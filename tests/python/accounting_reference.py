@@ -1,18 +1,24 @@
 """The accounting steps restated with Python's `decimal`, in the same order of operations, as an
-independent reference for the module's arithmetic (test_accounting.py, test_market_records.py).
+independent reference for the module's arithmetic (test_accounting.py, test_market_records.py,
+and the C++ tests' tables printed by tests/cpp/state/accounting_oracle.py).
 
 Every function takes and returns `decimal.Decimal` values computed in an exact context, and
 follows the number model where it differs from Python's own rules:
+- a result that does not fit the 96-bit model (mantissa below 2^96, scale 0 to 28) is rounded
+  half to even to the largest scale that fits, else the operation's overflow message is raised
+  as `Fault`; a zero divisor raises Fault("Division by zero");
 - a product with a zero factor is a plain zero of scale 0 (Python keeps the exponent sum);
 - amounts stored in a record are recorded: clamped to the largest 6-place value, rounded toward
   zero to 6 places, trailing zeros stripped, never a negative zero.
-Quotients are only compared where they terminate, so the exact context gives the model's value.
 """
 
 import decimal as std
 
-# Exact for the operands of these tests: nothing is rounded by the context.
+# Exact for the operands of these tests: nothing is rounded by the context. Every operation names
+# this context, never the thread's default.
 EXACT = std.Context(prec=200, Emax=999999, Emin=-999999, traps=[std.InvalidOperation, std.DivisionByZero])
+MANTISSA_LIMIT = 2**96
+MAX_SCALE = 28
 
 RECORDED_MAX = std.Decimal("79228162514264337593543.950335")
 TAKER_FEE_RATE = std.Decimal("0.002")
@@ -25,27 +31,45 @@ def text(value):
     return format(value, "f")
 
 
+class Fault(Exception):
+    """A fault of the module's arithmetic; its message is the fault's text."""
+
+
+def fit(value, overflow):
+    """The exact `value` as the 96-bit model holds it, or Fault(`overflow`)."""
+    scale = min(max(0, -value.as_tuple().exponent), MAX_SCALE)
+    while True:
+        rounded = value.quantize(std.Decimal(1).scaleb(-scale), rounding=std.ROUND_HALF_EVEN, context=EXACT)
+        if abs(int(rounded.scaleb(scale, context=EXACT))) < MANTISSA_LIMIT:
+            return rounded
+        if scale == 0:
+            raise Fault(overflow)
+        scale -= 1
+
+
 def mul(a, b):
     if a.is_zero() or b.is_zero():
         return std.Decimal(0)
-    return EXACT.multiply(a, b)
+    return fit(EXACT.multiply(a, b), "Multiplication overflowed")
 
 
 def add(a, b):
-    return EXACT.add(a, b)
+    return fit(EXACT.add(a, b), "Addition overflowed")
 
 
 def sub(a, b):
-    return EXACT.subtract(a, b)
+    return fit(EXACT.subtract(a, b), "Subtraction overflowed")
 
 
 def div(a, b):
-    return EXACT.divide(a, b)
+    if b.is_zero():
+        raise Fault("Division by zero")
+    return fit(EXACT.divide(a, b), "Division overflowed")
 
 
 def recorded(value):
     """round_recorded_decimal: clamp, toward zero to 6 places, strip trailing zeros."""
-    value = max(min(value, RECORDED_MAX), -RECORDED_MAX)
+    value = max(min(value, RECORDED_MAX), EXACT.minus(RECORDED_MAX))
     if value.as_tuple().exponent < -6:
         value = value.quantize(std.Decimal("1e-6"), rounding=std.ROUND_DOWN, context=EXACT)
     if value.is_zero():
@@ -105,7 +129,7 @@ def bankruptcy_price(side, balance, mark_price, account_total_value):
 
 def mark_price(index_price, ema):
     if ema.is_signed():
-        bound = mul(-MARK_PRICE_BOUND, index_price)
+        bound = mul(EXACT.minus(MARK_PRICE_BOUND), index_price)
         t = max(ema, bound)
     else:
         bound = mul(MARK_PRICE_BOUND, index_price)

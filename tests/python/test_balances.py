@@ -374,6 +374,12 @@ def test_split_of_a_third_is_not_rounded():
 @pytest.mark.parametrize("cls, parameter", CLASSES)
 def test_split_on_a_token_without_entry_is_none(cls, parameter):
     assert cls(Decimal(5), QZR).split(USDC, [Decimal(1)]) is None
+    # The entry is looked up before the weights are added: weights whose sum overflows give None
+    # too, where a token with an entry faults on them.
+    overflowing = [Decimal(2**96 - 1)] * 2
+    assert cls(Decimal(1), USDC).split(QZR, overflowing) is None
+    with panics("Addition overflowed"):
+        cls(Decimal(1), USDC).split(USDC, overflowing)
 
 
 @pytest.mark.parametrize("cls, parameter", CLASSES)

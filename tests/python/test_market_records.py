@@ -108,14 +108,39 @@ def test_position_construction_and_repr(arguments, text):
     assert p == Position(side=arguments[0], avg_entry_price=arguments[2], balance=arguments[1])
 
 
-def test_position_default_and_void():
+def test_position_default():
     default = Position.default()
     assert repr(default) == "Position { side: None, balance: UnscaledI128(0), avg_entry_price: UnscaledI128(0) }"
-    assert default.is_void()
-    assert Position(PositionSide.Long, "0.000", "100").is_void()
-    assert Position(PositionSide.Long, "-0.0000001", "100").is_void()
-    assert not Position(PositionSide.Empty, "-0.000001", "0").is_void()
-    assert not Position(PositionSide.Long, "0.000001", "0").is_void()
+
+
+# (record maker, void): a position is void when its balance is zero whatever its side and price;
+# a price when all four fields are zero; a book order when its amount is, whatever its price.
+# Zeros of any scale or sign count, and so does dust below the sixth place.
+VOID_CASES = [
+    (Position.default, True),
+    (lambda: Position(PositionSide.Long, "0.000", "100"), True),
+    (lambda: Position(PositionSide.Long, "-0.0000001", "100"), True),
+    (lambda: Position(PositionSide.Empty, "-0.000001", "0"), False),
+    (lambda: Position(PositionSide.Long, "0.000001", "0"), False),
+    (lambda: Price(0, 0, 0, 0), True),
+    (lambda: Price("0.0000009", "-0.0000009", 0, 0), True),
+    (lambda: Price("0.000", "-0", 0, 0), True),
+    (lambda: Price(1, 0, 5, 0), False),
+    (lambda: Price(0, 0, 0, 1), False),
+    (lambda: Price(0, 0, 1, 0), False),
+    (lambda: Price(0, "0.000001", 0, 0), False),
+] + [
+    (lambda amount=amount, price=price: book_order(amount=amount, price=price), void)
+    for amount, void in [(0, True), ("0.000", True), ("-0", True), ("0.0000009", True), ("0.000001", False),
+                         ("-0.000001", False)]
+    for price in (0, 123)
+]
+
+
+@pytest.mark.parametrize("make, void", VOID_CASES)
+def test_void_rule(make, void):
+    record = make()
+    assert record.is_void() is void, repr(record)
 
 
 def test_position_side_property():
@@ -281,22 +306,6 @@ def test_decoding_follows_the_kind_in_the_bytes():
 )
 def test_price_construction_and_repr(arguments, text):
     assert repr(Price(*arguments)) == text
-
-
-@pytest.mark.parametrize(
-    "arguments, void",
-    [
-        ((0, 0, 0, 0), True),
-        (("0.0000009", "-0.0000009", 0, 0), True),
-        (("0.000", "-0", 0, 0), True),
-        ((1, 0, 5, 0), False),
-        ((0, 0, 0, 1), False),
-        ((0, 0, 1, 0), False),
-        ((0, "0.000001", 0, 0), False),
-    ],
-)
-def test_price_void(arguments, void):
-    assert Price(*arguments).is_void() is void
 
 
 @pytest.mark.parametrize(
@@ -496,13 +505,6 @@ def test_book_order_integers_through_the_index_protocol():
     assert (order.book_ordinal, order.time_value) == (2**64 - 1, 1)
     order.side = OrderSide.Ask
     assert repr(order).startswith("BookOrder { side: Ask,")
-
-
-@pytest.mark.parametrize("amount, void", [(0, True), ("0.000", True), ("-0", True), ("0.0000009", True),
-                                          ("0.000001", False), ("-0.000001", False)])
-def test_book_order_void_depends_on_the_amount_only(amount, void):
-    assert book_order(amount=amount, price=0).is_void() is void
-    assert book_order(amount=amount, price=123).is_void() is void
 
 
 @pytest.mark.parametrize(

@@ -5,13 +5,13 @@ Independent references: the ABI encoder of abi_reference.py and Python's `decima
 recorded amounts.
 """
 
-import ctypes
 import decimal
 
 import pytest
 from hypothesis import given, strategies as st
 
 import abi_reference as ref
+import qzr_frame_testmod as tm
 from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, LoggedIndex, raising_in
 from qzr_python.common import QzrCommonError
 from qzr_python.common.state import Item, ItemKind, Trader
@@ -26,19 +26,18 @@ def trader(avail="1.5", locked="0", referral=ADDRESS, pay_fees=False):
 
 
 class held_borrow:
-    """Holds a borrow of a record object the way a call in progress would: the borrow flag, which
-    follows the object header, is 1 (one shared borrow) or -1 (exclusive) inside the block."""
+    """Holds a borrow of a record object the way a call in progress would: the borrow flag is 1
+    (one shared borrow) or -1 (exclusive) inside the block, set by the frame test module."""
 
     def __init__(self, obj, flag):
-        self.flag = ctypes.c_ssize_t.from_address(id(obj) + object.__basicsize__)
+        self.obj = obj
         self.value = flag
 
     def __enter__(self):
-        assert self.flag.value == 0
-        self.flag.value = self.value
+        assert tm.swap_borrow_flag(self.obj, self.value) == 0
 
     def __exit__(self, *exc):
-        self.flag.value = 0
+        tm.swap_borrow_flag(self.obj, 0)
 
 
 # ---- construction -------------------------------------------------------------------------------

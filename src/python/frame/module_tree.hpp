@@ -48,7 +48,6 @@ PyObject* module_entry(PyModuleDef& definition, PyResult<void> (*init)(PyObject*
 //   Classes<V...>                each class in order, as as many Class rows
 //   Exception<"Name", &type>     an exception type (`ExceptionType& type()`)
 //   Function<&make>              a function bound to the module: `PyResult<Ref> make(PyObject* module)`
-//   Registration<&add>           anything else: `PyResult<void> add(PyObject* module)`
 //   Module<"name", Rows...>      a submodule: built depth first, then registered in its parent
 // RootModule<"name", "doc", Rows...> is the whole tree. Once a child of the root is registered
 // in the root, it and every module below it (in the order they were built) enter sys.modules
@@ -84,11 +83,6 @@ struct Function {
     if (!function) return fail(std::move(function.error()));
     return add_function(module, function->get());
   }
-};
-
-template <PyResult<void> (*Add)(PyObject* module)>
-struct Registration {
-  static PyResult<void> add_to(PyObject* module) { return Add(module); }
 };
 
 // Each row in order; the first failure ends the registration.

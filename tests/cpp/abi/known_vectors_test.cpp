@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "abi/decode.hpp"
-#include "abi/encode.hpp"
+#include "abi_encoder.hpp"
 #include "abi_test_support.hpp"
 
 namespace qzr::abi {

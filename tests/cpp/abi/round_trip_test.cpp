@@ -5,7 +5,7 @@
 #include <random>
 
 #include "abi/decode.hpp"
-#include "abi/encode.hpp"
+#include "abi_encoder.hpp"
 #include "abi_test_support.hpp"
 
 namespace qzr::abi {

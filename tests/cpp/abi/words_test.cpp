@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "abi/encode.hpp"
+#include "abi_encoder.hpp"
 #include "abi_test_support.hpp"
 #include "values/recorded_amount.hpp"
 

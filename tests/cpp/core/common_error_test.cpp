@@ -18,9 +18,6 @@ TEST(CommonError, DisplayAndDebugTexts) {
   const Case cases[] = {
       {CommonError::crypto("InvalidSignature"), "Error with crypto tooling: InvalidSignature",
        "Crypto(\"InvalidSignature\")"},
-      {CommonError::env_var_not_present(), "environment variable not found", "EnvVar(NotPresent)"},
-      {CommonError::env_var_not_unicode("a\tb"), "environment variable was not valid unicode: \"a\\tb\"",
-       "EnvVar(NotUnicode(\"a\\tb\"))"},
       {CommonError::abi_codec("Invalid data", "InvalidData"), "Invalid data", "AbiCodec(InvalidData)"},
       {CommonError::other("Expected a stats key, got 1"), "Expected a stats key, got 1",
        "Other(\"Expected a stats key, got 1\")"},
@@ -32,8 +29,6 @@ TEST(CommonError, DisplayAndDebugTexts) {
        "Conversion(\"Illegal character in 32\")"},
       {CommonError::sparse_merkle_tree("MissingLeaf"), "Error with Sparse Merkle Tree tooling: MissingLeaf",
        "SparseMerkleTree(\"MissingLeaf\")"},
-      {CommonError::try_from_int(), "out of range integral type conversion attempted",
-       "TryFromInt(TryFromIntError(()))"},
       {CommonError::other("say \"hi\"\n"), "say \"hi\"\n", "Other(\"say \\\"hi\\\"\\n\")"},
   };
   for (const Case& c : cases) {

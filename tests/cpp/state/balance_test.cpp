@@ -145,6 +145,8 @@ TEST(Balance, Operations) {
       {"split of a zero amount gives nothing", balance({{'a', "0"}}), split('a', {"1"}), "nothing", "a:0"},
       {"split of a token without entry gives nothing", balance({{'a', "10"}}), split('b', {"1"}), "nothing",
        "a:10"},
+      {"split of a token without entry gives nothing before adding the weights", balance({{'a', "10"}}),
+       split('b', {"79228162514264337593543950335", "79228162514264337593543950335"}), "nothing", "a:10"},
       {"split: overflowing weights fault", balance({{'a', "10"}}),
        split('a', {"79228162514264337593543950335", "79228162514264337593543950335"}), "", "a:10",
        "Addition overflowed"},

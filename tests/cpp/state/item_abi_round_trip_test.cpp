@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "../abi/abi_encoder.hpp"
 #include "abi/decode.hpp"
-#include "abi/encode.hpp"
 #include "state/item_abi.hpp"
 #include "state_test_support.hpp"
 

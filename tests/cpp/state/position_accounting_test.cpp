@@ -1,13 +1,13 @@
 // Position accounting: every step against an independent recomputation.
 //
-// Expected values: /work/wt/scratch/accounting/oracle.py (cases.py holds the rows, gen_cpp.py
-// prints them). It recomputes each step with Python's decimal module in the same order of
-// operations (e.g. increase: n = avg x balance, m = price x amount, q = (n + m) / (balance +
-// amount)), imitating the 96-bit model only where a result does not fit (rounded half to even to
-// the largest scale <= 28 that fits, else the overflow message) and the recording rule R (clamp
-// the magnitude, truncate to 6 places, strip zeros). The same oracle agreed with these functions
-// on 100000 random rows (scratch/accounting/diff). The worked examples of the position's accounting are the
-// first rows of each table.
+// Expected values: tests/cpp/state/accounting_oracle.py holds the rows and prints both tables
+// (tests/python/test_accounting_oracle.py checks that they are what it prints). It recomputes
+// each step with Python's decimal module in the same order of operations (e.g. increase:
+// n = avg x balance, m = price x amount, q = (n + m) / (balance + amount)), imitating the 96-bit
+// model only where a result does not fit (rounded half to even to the largest scale <= 28 that
+// fits, else the overflow message) and the recording rule R (clamp the magnitude, truncate to 6
+// places, strip zeros). The worked examples of the position's accounting are the first rows of
+// each table.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,9 +1,10 @@
 // Price: recorded amounts, the void test, equality, the debug text and the mark price.
 //
-// Expected mark prices: /work/wt/scratch/accounting/oracle.py (mark_price, mark_price_raw):
-// Python's decimal computes bound = 0.005 x index (-0.005 x index for a negative ema), t = the
-// smaller (larger) of ema and bound, then R(index + t) with R the recording rule (clamp,
-// truncate to 6 places, strip zeros). The first rows are the worked examples of the mark price.
+// Expected mark prices: tests/cpp/state/accounting_oracle.py (mark_price), which prints the
+// table (checked by tests/python/test_accounting_oracle.py): Python's decimal computes
+// bound = 0.005 x index (-0.005 x index for a negative ema), t = the smaller (larger) of ema and
+// bound, then R(index + t) with R the recording rule (clamp, truncate to 6 places, strip zeros).
+// The first rows are the worked examples of the mark price.
 #include "state/price.hpp"
 
 #include <gtest/gtest.h>
@@ -90,7 +91,7 @@ TEST(Price, MarkPriceMatchesTheRecomputation) {
 
 TEST(Price, MarkPriceOfAmountsBuiltFieldByField) {
   // Recorded amounts cannot overflow the mark price; amounts set directly on the record can.
-  // Expected: oracle.py mark_price_raw.
+  // Expected: accounting_oracle.py's mark_price of the unrecorded amounts.
   const Decimal largest = parsed("79228162514264337593543950335");
   const Price overflowing{{largest}, {parsed("1000000000000000000000000000")}, 0, 0};
   EXPECT_EQ(fault_message_of([&] { (void)overflowing.mark_price(); }), "Addition overflowed");

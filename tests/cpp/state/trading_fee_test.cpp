@@ -1,6 +1,7 @@
 // Trading fees against an independent recomputation, and the two rates.
 //
-// Expected values: /work/wt/scratch/accounting/oracle.py (trading_fee): Python's decimal computes
+// Expected values: tests/cpp/state/accounting_oracle.py (trading_fee), which prints the table
+// (checked by tests/python/test_accounting_oracle.py): Python's decimal computes
 // (amount x price) x rate in that order, a zero factor giving 0 of scale 0 and a product that does
 // not fit the 96-bit model rounded half to even to the largest scale <= 28 that fits (else
 // "Multiplication overflowed"). The first rows are the worked examples of the fee.

@@ -1,16 +1,24 @@
-#include "abi/encode.hpp"
+// A test oracle: the Solidity ABI encoder, a list of tokens to the bytes of a parameter list, against
+// which the decoder and the item ABI values are checked. Not product code: the item ABI values are
+// written by the state layer's own writer.
+#pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "abi/token.hpp"
 
 namespace qzr::abi {
 
-namespace {
+namespace encoder_detail {
 
-constexpr std::size_t word_size = 32;
+inline constexpr std::size_t word_size = 32;
 
 using Bytes = std::vector<std::uint8_t>;
 
-void write_u64_word(std::uint8_t* dest, std::uint64_t value) {
+inline void write_u64_word(std::uint8_t* dest, std::uint64_t value) {
   std::fill_n(dest, word_size, 0);
   for (std::size_t i = 0; i < 8; ++i) dest[word_size - 1 - i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
@@ -21,11 +29,11 @@ struct Shape {
   std::size_t head_size;
 };
 
-const std::vector<Token>* tuple_or_fixed_array(const Token& token) {
+inline const std::vector<Token>* tuple_or_fixed_array(const Token& token) {
   return token.if_tuple() ? token.if_tuple() : token.if_fixed_array();
 }
 
-Shape shape(const Token& token) {
+inline Shape shape(const Token& token) {
   switch (token.kind()) {
     case Token::Kind::Bytes:
     case Token::Kind::String:
@@ -49,19 +57,21 @@ Shape shape(const Token& token) {
   return {false, word_size};
 }
 
-std::size_t padded_size(std::size_t length) { return (length + word_size - 1) / word_size * word_size; }
+inline std::size_t padded_size(std::size_t length) {
+  return (length + word_size - 1) / word_size * word_size;
+}
 
-std::size_t list_size(std::span<const Token> tokens);
+inline std::size_t list_size(std::span<const Token> tokens);
 
 // The size of what a dynamic token's offset points to.
-std::size_t tail_size(const Token& token) {
+inline std::size_t tail_size(const Token& token) {
   if (const auto* data = token.if_bytes()) return word_size + padded_size(data->size());
   if (const auto* text = token.if_string()) return word_size + padded_size(text->size());
   if (const auto* elements = token.if_array()) return word_size + list_size(*elements);
   return list_size(*tuple_or_fixed_array(token));
 }
 
-std::size_t list_size(std::span<const Token> tokens) {
+inline std::size_t list_size(std::span<const Token> tokens) {
   std::size_t total = 0;
   for (const Token& token : tokens) {
     Shape token_shape = shape(token);
@@ -71,7 +81,7 @@ std::size_t list_size(std::span<const Token> tokens) {
 }
 
 // Writes a static token at `dest`, which has room for its shape().head_size bytes.
-void write_static(const Token& token, std::uint8_t* dest) {
+inline void write_static(const Token& token, std::uint8_t* dest) {
   switch (token.kind()) {
     case Token::Kind::Address: {
       std::fill_n(dest, 12, 0);
@@ -101,9 +111,9 @@ void write_static(const Token& token, std::uint8_t* dest) {
   }
 }
 
-void append_list(std::span<const Token> tokens, Bytes& out);
+inline void append_list(std::span<const Token> tokens, Bytes& out);
 
-void append_length_prefixed(std::span<const std::uint8_t> data, Bytes& out) {
+inline void append_length_prefixed(std::span<const std::uint8_t> data, Bytes& out) {
   std::size_t start = out.size();
   out.resize(start + word_size + padded_size(data.size()), 0);
   write_u64_word(out.data() + start, data.size());
@@ -111,7 +121,7 @@ void append_length_prefixed(std::span<const std::uint8_t> data, Bytes& out) {
 }
 
 // Appends the contents of a dynamic token, the part its offset points to.
-void append_tail(const Token& token, Bytes& out) {
+inline void append_tail(const Token& token, Bytes& out) {
   if (const Bytes* data = token.if_bytes()) {
     append_length_prefixed(*data, out);
   } else if (const std::string* text = token.if_string()) {
@@ -127,7 +137,7 @@ void append_tail(const Token& token, Bytes& out) {
 }
 
 // Appends the list's heads, then the tails of its dynamic tokens with their offsets patched in.
-void append_list(std::span<const Token> tokens, Bytes& out) {
+inline void append_list(std::span<const Token> tokens, Bytes& out) {
   std::size_t start = out.size();
   std::size_t heads = 0;
   for (const Token& token : tokens) heads += shape(token).head_size;
@@ -145,12 +155,19 @@ void append_list(std::span<const Token> tokens, Bytes& out) {
   }
 }
 
-}  // namespace
+}  // namespace encoder_detail
 
-std::vector<std::uint8_t> encode(std::span<const Token> tokens) {
-  Bytes out;
-  out.reserve(list_size(tokens));
-  append_list(tokens, out);
+// The standard (not packed) encoding of `tokens` as one parameter list: 32-byte words, static
+// values in place in the head, dynamic values behind an offset word that counts from the start
+// of their enclosing list, their contents in the tail in list order. Integers are written as
+// their 32 bytes; addresses right-aligned, fixed bytes left-aligned, both zero-padded; bytes and
+// strings as a length word and the data zero-padded to whole words; arrays as a count word and
+// the elements' list. A token list encodes alone without an enclosing offset: to encode one
+// dynamic tuple as a single parameter, pass a list holding that tuple. Cannot fail.
+inline std::vector<std::uint8_t> encode(std::span<const Token> tokens) {
+  encoder_detail::Bytes out;
+  out.reserve(encoder_detail::list_size(tokens));
+  encoder_detail::append_list(tokens, out);
   return out;
 }
 
