@@ -29,8 +29,9 @@ inline constexpr const char* key_class_doc<FeePoolKey> = "The Key for a fee_pool
 // The twelve key classes: frozen, named as their records, each with a constructor.
 template <PythonTreeKey K>
 struct ClassDef<K> {
-  static_assert(K::type_name.data()[K::type_name.size()] == '\0', "the record's name is a C string");
-  static constexpr const char* name = K::type_name.data();
+  static_assert(FieldList<K>::name.data()[FieldList<K>::name.size()] == '\0',
+                "the record's name is a C string");
+  static constexpr const char* name = FieldList<K>::name.data();
   static constexpr const char* doc = key_class_doc<K>;
   static constexpr bool frozen = true;
   // Keys are hashed again and again as dict and set members; a frozen value's hash never changes.
