@@ -47,7 +47,11 @@ Written write_value(PriceMetadata value) { return price_metadata_dict(value); }
 Written write_value(bool value) { return DictValue(value); }
 Written write_value(std::uint64_t value) { return DictValue(value); }
 Written write_value(std::int64_t value) { return DictValue(value); }
-Written write_value(const StampedTimeValue& value) { return write_record(value); }
+// A record field (the time of the epoch advances) is the dict of its own fields.
+template <FieldRecord Record>
+Written write_value(const Record& value) {
+  return write_record(value);
+}
 
 template <class T>
 Written write_value(const std::vector<T>& values) {
