@@ -34,18 +34,14 @@ std::string field_debug_text(const T& value);
 // does); otherwise a fault.
 template <FieldRecord R>
 std::string record_debug_text(const R& record) {
-  std::array<std::string, field_count<R>> texts;
-  std::array<std::pair<std::string_view, std::string_view>, field_count<R>> pairs;
-  std::size_t index = 0;
-  for_each_field(record, [&](const auto& field, const auto& value) {
-    texts[index] = field_debug_text(value);
-    pairs[index] = {field.name, texts[index]};
-    ++index;
-  });
-  if constexpr (field_count<R> == 1) {
-    if (field_at<R, 0>.name.empty()) return debug_tuple(FieldList<R>::name, texts[0]);
+  return [&]<std::size_t... I>(std::index_sequence<I...>) {
+    const std::array<std::string, field_count<R>> texts{field_debug_text(record.*(field_at<R, I>.member))...};
+    if constexpr (field_count<R> == 1) {
+      if (field_at<R, 0>.name.empty()) return debug_tuple(FieldList<R>::name, texts[0]);
+    }
+    return debug_struct(FieldList<R>::name, {{field_at<R, I>.name, texts[I]}...});
   }
-  return debug_struct(FieldList<R>::name, pairs);
+  (std::make_index_sequence<field_count<R>>{});
 }
 
 template <class T>

@@ -15,11 +15,6 @@ std::string debug_tuple(std::string_view name, std::string_view field) {
 
 std::string debug_struct(std::string_view name,
                          std::initializer_list<std::pair<std::string_view, std::string_view>> fields) {
-  return debug_struct(name, std::span(fields.begin(), fields.size()));
-}
-
-std::string debug_struct(std::string_view name,
-                         std::span<const std::pair<std::string_view, std::string_view>> fields) {
   std::string text(name);
   if (fields.size() == 0) return text;
   text += " { ";

@@ -17,8 +17,6 @@ std::string debug_tuple(std::string_view name, std::string_view field);
 // name + " { " + "a: x, b: y" + " }"; with no fields, just the name.
 std::string debug_struct(std::string_view name,
                          std::initializer_list<std::pair<std::string_view, std::string_view>> fields);
-std::string debug_struct(std::string_view name,
-                         std::span<const std::pair<std::string_view, std::string_view>> fields);
 
 // "[" + the bytes in decimal separated by ", " + "]".
 std::string debug_byte_list(std::span<const std::uint8_t> bytes);
