@@ -38,7 +38,7 @@ void position_key_decode(benchmark::State& state) {
   const qzr::H256 encoded = qzr::encode_position_key(key);
   for (auto _ : state) {
     benchmark::DoNotOptimize(&encoded);
-    const qzr::Result<qzr::PositionKey> decoded = qzr::decode_position_key(encoded);
+    const qzr::Result<qzr::PositionKey> decoded = qzr::parse_position_key(encoded);
     benchmark::DoNotOptimize(&decoded);
     if (!decoded || *decoded != key) state.SkipWithError("wrong key");
   }

@@ -120,12 +120,10 @@ Result<U256> discriminant_tuple_from_token(const Token& token) {
   return u256_from_int_token(elements->front());
 }
 
-Token order_side_into_token(OrderSide side) {
-  return discriminant_tuple_into_token(order_side_discriminant(side));
-}
+Token order_side_into_token(OrderSide side) { return discriminant_tuple_into_token(enum_number(side)); }
 
 Result<OrderSide> order_side_from_token(const Token& token) {
-  return discriminant_tuple_member(token, &order_side_from_discriminant);
+  return discriminant_tuple_member(token, &enum_from_number<OrderSide>);
 }
 
 // --- 32-byte and integer readings ---------------------------------------------------------------

@@ -111,10 +111,10 @@ PositionKey position_key_of_bytes(const KeyBytes& bytes) noexcept {
   }
 }
 
-// A key whose one field is a 21-byte address, decoded by decode_address_key.
+// A key whose one field is a 21-byte address, decoded by parse_address_key.
 template <class K>
-Result<K> decode_address_key_as(const H256& key) {
-  auto address = decode_address_key(key, K::kind_byte);
+Result<K> parse_address_key_as(const H256& key) {
+  auto address = parse_address_key(key, K::kind_byte);
   if (!address) return fail(std::move(address.error()));
   return K{{*address}};
 }
@@ -192,7 +192,7 @@ H256 encode_epoch_metadata_key(const EpochMetadataKey& key) noexcept {
 
 // ---- decoders ---------------------------------------------------------------------------------
 
-Result<std::array<std::uint8_t, 21>> decode_address_key(const H256& key, std::uint8_t expected_kind) {
+Result<std::array<std::uint8_t, 21>> parse_address_key(const H256& key, std::uint8_t expected_kind) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != expected_kind) {
     return fail(CommonError::other("Expected discriminant " + std::to_string(expected_kind) + ", got " +
@@ -202,22 +202,22 @@ Result<std::array<std::uint8_t, 21>> decode_address_key(const H256& key, std::ui
   return read<21>(bytes, 1);
 }
 
-Result<TraderKey> decode_trader_key(const H256& key) { return decode_address_key_as<TraderKey>(key); }
+Result<TraderKey> parse_trader_key(const H256& key) { return parse_address_key_as<TraderKey>(key); }
 
-Result<SignerKey> decode_signer_key(const H256& key) { return decode_address_key_as<SignerKey>(key); }
+Result<SignerKey> parse_signer_key(const H256& key) { return parse_address_key_as<SignerKey>(key); }
 
-Result<InsuranceFundContributionKey> decode_contribution_key(const H256& key) {
-  return decode_address_key_as<InsuranceFundContributionKey>(key);
+Result<InsuranceFundContributionKey> parse_contribution_key(const H256& key) {
+  return parse_address_key_as<InsuranceFundContributionKey>(key);
 }
 
-Result<StatsKey> decode_stats_key(const H256& key) {
+Result<StatsKey> parse_stats_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != StatsKey::kind_byte) return fail(unexpected_kind("Expected a stats key, got ", bytes[0]));
   if (!zero_from(bytes, 22)) return fail(CommonError::other(std::string(trader_address_rest_text)));
   return StatsKey{TraderAddress{read<21>(bytes, 1)}};
 }
 
-Result<StrategyKey> decode_strategy_key(const H256& key) {
+Result<StrategyKey> parse_strategy_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != StrategyKey::kind_byte)
     return fail(unexpected_kind("Expected a strategy key, got ", bytes[0]));
@@ -225,7 +225,7 @@ Result<StrategyKey> decode_strategy_key(const H256& key) {
   return StrategyKey{TraderAddress{read<21>(bytes, 1)}, StrategyIdHash{read<4>(bytes, 22)}};
 }
 
-Result<PositionKey> decode_position_key(const H256& key) {
+Result<PositionKey> parse_position_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != PositionKey::kind_byte)
     return fail(unexpected_kind("Expected a position key, got ", bytes[0]));
@@ -234,7 +234,7 @@ Result<PositionKey> decode_position_key(const H256& key) {
   return position_key_of_bytes(bytes);
 }
 
-Result<BookOrderKey> decode_book_order_key(const H256& key) {
+Result<BookOrderKey> parse_book_order_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != BookOrderKey::kind_byte)
     return fail(unexpected_kind("Expected a book order key, got ", bytes[0]));
@@ -243,7 +243,7 @@ Result<BookOrderKey> decode_book_order_key(const H256& key) {
   return BookOrderKey{*symbol, Bytes25{read<25>(bytes, 7)}};
 }
 
-Result<PriceKey> decode_price_key(const H256& key) {
+Result<PriceKey> parse_price_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != PriceKey::kind_byte) return fail(unexpected_kind("Expected a price key, got ", bytes[0]));
   auto symbol = read_symbol(bytes);
@@ -251,7 +251,7 @@ Result<PriceKey> decode_price_key(const H256& key) {
   return PriceKey{*symbol, Bytes25{read<25>(bytes, 7)}};
 }
 
-Result<InsuranceFundKey> decode_insurance_fund_key(const H256& key) {
+Result<InsuranceFundKey> parse_insurance_fund_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != InsuranceFundKey::kind_byte) {
     return fail(unexpected_kind("Expected an insurance fund key, got ", bytes[0]));
@@ -259,7 +259,7 @@ Result<InsuranceFundKey> decode_insurance_fund_key(const H256& key) {
   return InsuranceFundKey{};
 }
 
-Result<SpecsKey> decode_specs_key_body(std::span<const std::uint8_t, 30> body) {
+Result<SpecsKey> parse_specs_key_body(std::span<const std::uint8_t, 30> body) {
   const auto kind = specs_kind_from_number(body[0]);
   if (!kind) return fail(CommonError::other("Unexpected specs kind discriminant " + std::to_string(body[0])));
   const std::size_t length = body[1];
@@ -270,14 +270,14 @@ Result<SpecsKey> decode_specs_key_body(std::span<const std::uint8_t, 30> body) {
   return SpecsKey::make(*kind, utf8_lossy(std::string_view(name_bytes, length)));
 }
 
-Result<SpecsKey> decode_specs_key(const H256& key) {
+Result<SpecsKey> parse_specs_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != SpecsKey::kind_byte) return fail(unexpected_kind("Expected a specs key, got ", bytes[0]));
   if (bytes[1] != 0) return fail(unexpected_kind("Expected the Ethereum chain discriminant, got ", bytes[1]));
-  return decode_specs_key_body(std::span<const std::uint8_t, 30>(bytes.data() + 2, 30));
+  return parse_specs_key_body(std::span<const std::uint8_t, 30>(bytes.data() + 2, 30));
 }
 
-Result<FeePoolKey> decode_fee_pool_key(const H256& key) {
+Result<FeePoolKey> parse_fee_pool_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != FeePoolKey::kind_byte)
     return fail(unexpected_kind("Expected a FeePool fund key, got ", bytes[0]));
@@ -286,7 +286,7 @@ Result<FeePoolKey> decode_fee_pool_key(const H256& key) {
   return FeePoolKey{read_u64_big_endian(bytes, 2)};
 }
 
-Result<EpochMetadataKey> decode_epoch_metadata_key(const H256& key) {
+Result<EpochMetadataKey> parse_epoch_metadata_key(const H256& key) {
   const KeyBytes& bytes = key.bytes();
   if (bytes[0] != EpochMetadataKey::kind_byte) {
     return fail(unexpected_kind("Expected a EpochMetadata key, got ", bytes[0]));

@@ -1,28 +1,19 @@
 // PyInit_qzr_python and the module tree: ten modules, their members in registration order (which
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
-// A new class is one row in its module.
+// A new class is one row in its module; the record and key classes are those of the list of
+// kinds (state/kinds.hpp), in its order.
 #include "python/classes/context/operator_context_class.hpp"
 #include "python/classes/context/token_symbol_class.hpp"
 #include "python/classes/core/exceptions.hpp"
-#include "python/classes/keys/keys_classes.hpp"
 #include "python/classes/keys/specs_kind_class.hpp"
 #include "python/classes/requests/intent_classes.hpp"
 #include "python/classes/requests/request_enum_classes.hpp"
 #include "python/classes/requests/sequencer_classes.hpp"
 #include "python/classes/state/accounting_enum_classes.hpp"
 #include "python/classes/state/balance_class.hpp"
-#include "python/classes/state/book_order_class.hpp"
-#include "python/classes/state/epoch_metadata_class.hpp"
-#include "python/classes/state/fund_classes.hpp"
-#include "python/classes/state/insurance_fund_contribution_class.hpp"
 #include "python/classes/state/item_class.hpp"
 #include "python/classes/state/item_kind_class.hpp"
-#include "python/classes/state/position_class.hpp"
-#include "python/classes/state/price_class.hpp"
-#include "python/classes/state/signer_specs_classes.hpp"
-#include "python/classes/state/stats_class.hpp"
-#include "python/classes/state/strategy_class.hpp"
-#include "python/classes/state/trader_class.hpp"
+#include "python/classes/state/record_classes.hpp"
 #include "python/classes/tree/state_tree_class.hpp"
 #include "python/classes/values/decimal_class.hpp"
 #include "python/classes/values/h256_class.hpp"
@@ -50,15 +41,8 @@ using QzrPython = RootModule<
                   Class<PriceDirection>>,
            Module<"state",  //
                   Class<ItemKind>, Class<Item>, Class<SpecsKind>, Class<tree::StateTree>,
-                  Class<tree::CompiledMerkleProof>, Class<Balance>, Class<Trader>, Class<Strategy>,
-                  Class<Position>, Class<BookOrder>, Class<Price>, Class<InsuranceFund>, Class<Stats>,
-                  Class<Signer>, Class<Specs>, Class<InsuranceFundContribution>, Class<FeePool>,
-                  Class<EpochMetadata>,
-                  Module<"keys",  //
-                         Class<TraderKey>, Class<StrategyKey>, Class<PositionKey>, Class<BookOrderKey>,
-                         Class<PriceKey>, Class<InsuranceFundKey>, Class<StatsKey>, Class<SignerKey>,
-                         Class<SpecsKey>, Class<InsuranceFundContributionKey>, Class<FeePoolKey>,
-                         Class<EpochMetadataKey>>>,
+                  Class<tree::CompiledMerkleProof>, Class<Balance>, RecordTypes<Classes>,
+                  Module<"keys", KeyTypes<Classes>>>,
            Module<"transactions",  //
                   Class<StrategyUpdateKind>, Class<InsuranceFundUpdateKind>, Class<TraderUpdateKind>>,
            Function<&make_get_operator_context>, Class<ProductSymbol>, Class<TokenSymbol>,

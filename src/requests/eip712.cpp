@@ -51,7 +51,7 @@ struct StructType<OrderIntent> {
   static std::array<Word, 8> words(const OrderIntent& intent) {
     return {symbol_word(intent.symbol),
             intent.strategy.bytes,
-            uint_word(order_side_discriminant(intent.side)),
+            uint_word(enum_number(intent.side)),
             uint_word(request_enum_discriminant(intent.order_type)),
             intent.nonce.bytes,
             amount_word_unchecked(intent.amount),

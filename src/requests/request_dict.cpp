@@ -40,7 +40,7 @@ Written write_value(const Bytes25& value) { return DictValue(to_hex(value)); }
 Written write_value(const TokenAddress& value) { return DictValue(to_hex(value)); }
 Written write_value(const Signature& value) { return DictValue(to_hex(value)); }
 Written write_value(const UnscaledI128& value) { return DictValue(value.value.to_string()); }
-Written write_value(OrderSide value) { return DictValue(order_side_name(value)); }
+Written write_value(OrderSide value) { return DictValue(enum_name(value)); }
 Written write_value(OrderType value) { return DictValue(request_enum_name(value)); }
 Written write_value(SettlementAction value) { return DictValue(settlement_action_dict_name(value)); }
 Written write_value(PriceMetadata value) { return price_metadata_dict(value); }

@@ -133,7 +133,7 @@ void AbiForm<StrategyIdHash>::write_static(std::uint8_t* dest, const StrategyIdH
   write_word(dest, abi::strategy_id_hash_to_word(hash));
 }
 void AbiForm<OrderSide>::write_static(std::uint8_t* dest, OrderSide side) {
-  write_u64_word(dest, order_side_discriminant(side));
+  write_u64_word(dest, enum_number(side));
 }
 void AbiForm<PositionSide>::write_static(std::uint8_t* dest, PositionSide side) {
   write_u64_word(dest, accounting_discriminant(side));

@@ -12,9 +12,7 @@
 
 #include "core/common_error.hpp"
 #include "state/item_kind.hpp"
-#include "state/position.hpp"
-#include "state/price.hpp"
-#include "state/records.hpp"
+#include "state/kinds.hpp"
 
 namespace qzr {
 
@@ -23,9 +21,9 @@ struct EmptyItem {
   friend bool operator==(EmptyItem, EmptyItem) noexcept { return true; }
 };
 
-// The alternatives in kind-number order: the index of an alternative is its ItemKind number.
-using ItemValue = std::variant<EmptyItem, Trader, Strategy, Position, BookOrder, Price, InsuranceFund, Stats,
-                               Signer, Specs, InsuranceFundContribution, FeePool, EpochMetadata>;
+// The empty item, then the records of the list of kinds in kind-number order: the index of an
+// alternative is its ItemKind number.
+using ItemValue = RecordTypes<std::variant, EmptyItem>;
 
 static_assert(std::variant_size_v<ItemValue> == item_kind_count);
 
@@ -44,7 +42,7 @@ constexpr std::size_t alternative_index(std::index_sequence<I...>) {
 }
 }  // namespace item_detail
 
-// The kind of a record type: Trader is ItemKind::Trader, and so on.
+// The kind of a record type: its row's number in the list of kinds.
 template <StateRecord R>
 inline constexpr ItemKind item_kind_of =
     static_cast<ItemKind>(item_detail::alternative_index<R>(std::make_index_sequence<item_kind_count>{}));

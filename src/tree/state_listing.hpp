@@ -34,7 +34,7 @@ void for_each_record(const StateTree& tree, std::string_view failure_text, Visit
   (*leaves).for_each([&](const H256&, const LeafNode<Item>& leaf) {
     const R* record = leaf.value.template get_if<R>();
     if (!record) return;
-    auto key = TreeKeyCodec<RecordKey<R>>::decode(leaf.key);
+    auto key = TreeKeyCodec<RecordKey<R>>::parse(leaf.key);
     if (!key) fault(std::string(failure_text) + ": " + key.error().debug());
     visit(*key, *record);
   });

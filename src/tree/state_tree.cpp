@@ -30,7 +30,7 @@ Result<void> check_item_key(const H256& key, const Item& item) {
     return fail(CommonError::other(std::string(discriminant_mismatch_text)));
   }
   if (item.is_empty()) return {};
-  if (auto decoded = decode_tree_key(item.kind(), key); !decoded) {
+  if (auto decoded = parse_tree_key(item.kind(), key); !decoded) {
     return fail(CommonError::other("invalid " + std::string(item_kind_name(item.kind())) +
                                    " key: " + decoded.error().display()));
   }

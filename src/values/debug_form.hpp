@@ -3,9 +3,10 @@
 // `Name(x)` when its one field is unnamed; each field shows the debug form of its type.
 //
 // A field type's debug form, in this order of precedence: a record's own walk (nested records), a
-// DebugForm<T> specialisation (static std::string text(const T&)), a member `debug_text()`, a
-// free `debug_text(value)` found by argument-dependent lookup. A layer that defines a type without
-// either specialises DebugForm beside it.
+// DebugForm<T> specialisation (static std::string text(const T&)), an enum's table
+// (core/enum_table.hpp), a member `debug_text()`, a free `debug_text(value)` found by
+// argument-dependent lookup. A layer that defines a type with none of these
+// specialises DebugForm beside it.
 #pragma once
 
 #include <array>
@@ -17,10 +18,10 @@
 #include <vector>
 
 #include "core/debug_quote.hpp"
+#include "core/enum_table.hpp"
 #include "core/field_list.hpp"
 #include "values/debug_shapes.hpp"
 #include "values/fixed_bytes.hpp"
-#include "values/order_side.hpp"
 
 namespace qzr {
 
@@ -50,6 +51,8 @@ std::string field_debug_text(const T& value) {
     return record_debug_text(value);
   } else if constexpr (requires { DebugForm<T>::text(value); }) {
     return DebugForm<T>::text(value);
+  } else if constexpr (DeclaredEnum<T>) {
+    return std::string(enum_debug_text(value));
   } else if constexpr (requires { value.debug_text(); }) {
     return value.debug_text();
   } else {
@@ -103,12 +106,6 @@ struct DebugForm<std::vector<T>> {
 template <>
 struct DebugForm<AccountAddress> {
   static std::string text(const AccountAddress& address) { return to_hex(address); }
-};
-
-// The member name.
-template <>
-struct DebugForm<OrderSide> {
-  static std::string text(OrderSide side) { return std::string(order_side_name(side)); }
 };
 
 }  // namespace qzr

@@ -23,12 +23,14 @@
 //                NumbersByName<"discriminants"> (a dict of the table) or methods
 #pragma once
 
+#include <array>
 #include <concepts>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <type_traits>
 
+#include "core/enum_table.hpp"
 #include "python/frame/type_object.hpp"
 
 namespace qzr::py {
@@ -38,6 +40,17 @@ struct EnumMember {
   const char* name;
   V value;
 };
+
+// The frame's member table of a domain enumeration, made from its table (core/enum_table.hpp).
+template <DeclaredEnum E>
+constexpr auto enum_class_table() {
+  std::array<EnumMember<E>, enum_members<E>().size()> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    // The table's names are whole string literals, so their data is NUL-terminated.
+    table[i] = {enum_members<E>()[i].name.data(), enum_members<E>()[i].value};
+  }
+  return table;
+}
 
 // Specialised once per enumeration class.
 template <class V>
@@ -62,7 +75,7 @@ struct SimpleEnum {
 };
 
 template <EnumClass V>
-constexpr std::int64_t enum_number(V member) noexcept {
+constexpr std::int64_t enum_int64(V member) noexcept {
   return static_cast<std::int64_t>(member);
 }
 
@@ -72,7 +85,7 @@ const EnumMember<V>& enum_row(V member) {
   for (const auto& row : EnumDef<V>::table)
     if (row.value == member) return row;
   fault(std::string("no member of ") + EnumDef<V>::name + " has the number " +
-        std::to_string(enum_number(member)));
+        std::to_string(enum_int64(member)));
 }
 
 // The integer an operand stands for through the index protocol (int, bool, any __index__), or
@@ -102,7 +115,7 @@ PyResult<Ref> compare_enum_member(const V& self, Object other, int op) {
   if (!number) return fail(std::move(number.error()));
   bool equal = false;
   if (*number) {
-    equal = static_cast<std::int64_t>(**number) == enum_number(self);
+    equal = static_cast<std::int64_t>(**number) == enum_int64(self);
   } else if (auto member = SharedBorrow<V>::take(other.ptr)) {
     equal = member->get() == self;
   } else {
@@ -119,9 +132,9 @@ std::string enum_repr(const V& self) {
 // The member of the table with this number: ValueError "<number> is not a valid <Class>"
 // for a number that names none.
 template <EnumClass V>
-PyResult<V> enum_from_number(std::underlying_type_t<V> number) {
+PyResult<V> enum_from_python_number(std::underlying_type_t<V> number) {
   for (const auto& row : EnumDef<V>::table)
-    if (enum_number(row.value) == static_cast<std::int64_t>(number)) return row.value;
+    if (enum_int64(row.value) == static_cast<std::int64_t>(number)) return row.value;
   return fail(PyErr::value_error(std::to_string(+number) + " is not a valid " + EnumDef<V>::name));
 }
 
@@ -131,7 +144,7 @@ template <FixedString Parameter>
 struct NumberConstructor {
   template <class V>
   static void add_to(TypeBuilder& builder) {
-    Constructor<&enum_from_number<V>, Parameter>::template add_to<V>(builder);
+    Constructor<&enum_from_python_number<V>, Parameter>::template add_to<V>(builder);
   }
 };
 
@@ -143,7 +156,7 @@ struct NumbersByName {
     Ref numbers = Ref::steal(PyDict_New());
     if (!numbers) return fail(PyErr::fetch());
     for (const auto& row : EnumDef<V>::table) {
-      Ref number = Ref::steal(PyLong_FromLongLong(enum_number(row.value)));
+      Ref number = Ref::steal(PyLong_FromLongLong(enum_int64(row.value)));
       if (!number || PyDict_SetItemString(numbers.get(), row.name, number.get()) < 0)
         return fail(PyErr::fetch());
     }
@@ -171,7 +184,7 @@ struct EnumMembers {
     (builder.add_class_attribute(Def::table[I].name, &make_member<I>), ...);
   }
 
-  static std::int64_t number(const V& self) { return enum_number(self); }
+  static std::int64_t number(const V& self) { return enum_int64(self); }
 
   template <class W>
   static void add_to(TypeBuilder& builder) {

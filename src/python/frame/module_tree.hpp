@@ -45,6 +45,7 @@ PyObject* module_entry(PyModuleDef& definition, PyResult<void> (*init)(PyObject*
 //
 // A module's members are rows, registered in their order (which is the order of __all__):
 //   Class<V>                     the class's type object under its Python name
+//   Classes<V...>                each class in order, as as many Class rows
 //   Exception<"Name", &type>     an exception type (`ExceptionType& type()`)
 //   Function<&make>              a function bound to the module: `PyResult<Ref> make(PyObject* module)`
 //   Registration<&add>           anything else: `PyResult<void> add(PyObject* module)`
@@ -58,6 +59,17 @@ PyObject* module_entry(PyModuleDef& definition, PyResult<void> (*init)(PyObject*
 template <PyClass V>
 struct Class {
   static PyResult<void> add_to(PyObject* module) { return add_class<V>(module); }
+};
+
+// The classes of a type list, in its order: a row for a family of classes listed elsewhere
+// (the record and key classes of the list of kinds).
+template <PyClass... V>
+struct Classes {
+  static PyResult<void> add_to(PyObject* module) {
+    PyResult<void> added;
+    static_cast<void>(((added = add_class<V>(module)) && ...));
+    return added;
+  }
 };
 
 template <FixedString Name, ExceptionType& (*Type)()>

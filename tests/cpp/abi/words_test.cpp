@@ -364,11 +364,11 @@ TEST(TokenReaders, OrderSide) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     expect_outcome(order_side_from_token(c.token), c.expected,
-                   [](OrderSide side) { return std::string(order_side_name(side)); });
+                   [](OrderSide side) { return std::string(enum_name(side)); });
   }
   for (const OrderSide side : {OrderSide::Bid, OrderSide::Ask}) {
-    SCOPED_TRACE(order_side_name(side));
-    EXPECT_EQ(order_side_into_token(side), Token::tuple({uint_token(order_side_discriminant(side))}));
+    SCOPED_TRACE(enum_name(side));
+    EXPECT_EQ(order_side_into_token(side), Token::tuple({uint_token(enum_number(side))}));
     EXPECT_EQ(order_side_from_token(order_side_into_token(side)), side);
   }
 }

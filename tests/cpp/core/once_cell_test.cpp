@@ -10,17 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "core_test_support.hpp"
+
 namespace qzr {
 namespace {
-
-std::string fault_message_of(auto&& action) {
-  try {
-    action();
-  } catch (const Fault& fault) {
-    return fault.message;
-  }
-  return "no fault";
-}
 
 TEST(OnceCell, BuildsOnceOnFirstRead) {
   OnceCell<std::vector<int>> cell;

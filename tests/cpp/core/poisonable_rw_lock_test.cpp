@@ -9,19 +9,12 @@
 #include <thread>
 #include <vector>
 
+#include "core_test_support.hpp"
+
 namespace qzr {
 namespace {
 
 const char* const poison_fault = "called `Result::unwrap()` on an `Err` value: PoisonError { .. }";
-
-std::string fault_message_of(auto&& action) {
-  try {
-    action();
-  } catch (const Fault& fault) {
-    return fault.message;
-  }
-  return "no fault";
-}
 
 TEST(PoisonableRwLock, GuardsGiveAccessAndRelease) {
   PoisonableRwLock<std::vector<int>> lock({1});

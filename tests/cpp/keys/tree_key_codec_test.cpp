@@ -51,7 +51,7 @@ template <class K>
 EncodeCase encodes(const char* what, K key, std::string expected) {
   return {what, [key] { return TreeKeyCodec<K>::encode(key); },
           [key](const H256& encoded) {
-            auto decoded = TreeKeyCodec<K>::decode(encoded);
+            auto decoded = TreeKeyCodec<K>::parse(encoded);
             return decoded && *decoded == key;
           },
           std::move(expected)};
@@ -135,7 +135,7 @@ struct DecodeCase {
 // The decoder of K as text: the decoded key's debug text or the error's display text.
 template <class K>
 std::string decoded_text(const H256& key) {
-  auto decoded = TreeKeyCodec<K>::decode(key);
+  auto decoded = TreeKeyCodec<K>::parse(key);
   return decoded ? record_debug_text(*decoded) : decoded.error().display();
 }
 
@@ -160,7 +160,7 @@ const std::string illegal_symbol =
 TEST(TreeKeyCodec, DecodersCheckAndRead) {
   const std::string rest10 = times("00", 10);
   const DecodeCase cases[] = {
-      // Address keys (1, 8, 10) share decode_address_key.
+      // Address keys (1, 8, 10) share parse_address_key.
       fails<TraderKey>("trader decoder given a stats key", "07 " + address_a_hex + " " + rest10,
                        "Expected discriminant 1, got 7"),
       fails<SignerKey>("signer decoder given a trader key", "01 " + address_a_hex + " " + rest10,
@@ -271,14 +271,14 @@ TEST(TreeKeyCodec, DecoderErrorsAreOtherErrors) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    auto decoded = decode_position_key(key_from_hex(c.key));
+    auto decoded = parse_position_key(key_from_hex(c.key));
     ASSERT_FALSE(decoded);
     EXPECT_EQ(decoded.error().kind(), CommonError::Kind::Other);
   }
 }
 
 TEST(TreeKeyCodec, AddressKeyDecoderTakesTheExpectedKind) {
-  auto address = decode_address_key(key_from_hex("0a " + address_b_hex + " " + times("00", 10)), 10);
+  auto address = parse_address_key(key_from_hex("0a " + address_b_hex + " " + times("00", 10)), 10);
   ASSERT_TRUE(address);
   EXPECT_EQ(*address, address_b().bytes);
 }

@@ -71,23 +71,26 @@ class RandomRecords {
   }
 
   Item item(ItemKind kind) {
-    switch (kind) {
-      case ItemKind::Empty: return Item();
-      case ItemKind::Trader: return Item(Trader{amount(), amount(), bytes<AccountAddress>(), flag()});
-      case ItemKind::Strategy:
+    switch (item_kind_number(kind)) {
+      case item_kind_number(ItemKind::Empty): return Item();
+      case item_kind_number(item_kind_of<Trader>):
+        return Item(Trader{amount(), amount(), bytes<AccountAddress>(), flag()});
+      case item_kind_number(item_kind_of<Strategy>):
         return Item(Strategy{bytes<StrategyId>(), balance(), balance(), u64(), flag()});
-      case ItemKind::Position: return Item(Position{static_cast<PositionSide>(below(3)), amount(), amount()});
-      case ItemKind::BookOrder:
+      case item_kind_number(item_kind_of<Position>):
+        return Item(Position{static_cast<PositionSide>(below(3)), amount(), amount()});
+      case item_kind_number(item_kind_of<BookOrder>):
         return Item(BookOrder{flag() ? OrderSide::Ask : OrderSide::Bid, amount(), amount(),
                               bytes<TraderAddress>(), bytes<StrategyIdHash>(), u64(), u64()});
-      case ItemKind::Price: return Item(Price{amount(), amount(), u64(), u64()});
-      case ItemKind::InsuranceFund: return Item(InsuranceFund{balance()});
-      case ItemKind::Stats: return Item(Stats{amount(), amount()});
-      case ItemKind::Signer: return Item(Signer{bytes<ReleaseHash>()});
-      case ItemKind::Specs: return Item(Specs{SpecsExpr{text()}});
-      case ItemKind::InsuranceFundContribution: return Item(InsuranceFundContribution{balance(), balance()});
-      case ItemKind::FeePool: return Item(FeePool{balance()});
-      case ItemKind::EpochMetadata: {
+      case item_kind_number(item_kind_of<Price>): return Item(Price{amount(), amount(), u64(), u64()});
+      case item_kind_number(item_kind_of<InsuranceFund>): return Item(InsuranceFund{balance()});
+      case item_kind_number(item_kind_of<Stats>): return Item(Stats{amount(), amount()});
+      case item_kind_number(item_kind_of<Signer>): return Item(Signer{bytes<ReleaseHash>()});
+      case item_kind_number(item_kind_of<Specs>): return Item(Specs{SpecsExpr{text()}});
+      case item_kind_number(item_kind_of<InsuranceFundContribution>):
+        return Item(InsuranceFundContribution{balance(), balance()});
+      case item_kind_number(item_kind_of<FeePool>): return Item(FeePool{balance()});
+      case item_kind_number(item_kind_of<EpochMetadata>): {
         NextBookOrdinals map;
         const std::size_t count = below(5);
         for (std::size_t i = 0; i < count; ++i) map.insert_or_assign(symbol(), u64());
@@ -173,13 +176,13 @@ TEST(ItemAbiRoundTrip, KindsSharingASchemaKeepTheirOwnKind) {
   for (int round = 0; round < 20; ++round) {
     const Balance balance = random.balance();
     for (const Item& item : {Item(InsuranceFund{balance}), Item(FeePool{balance})}) {
-      for (const ItemKind requested : {ItemKind::InsuranceFund, ItemKind::FeePool}) {
+      for (const ItemKind requested : {item_kind_of<InsuranceFund>, item_kind_of<FeePool>}) {
         const Result<Item> decoded = parse_item_abi_value(requested, item_abi_encoded_value(item));
         ASSERT_TRUE(decoded.has_value());
         EXPECT_EQ(*decoded, item);
         EXPECT_EQ(decoded->kind(), item.kind());
       }
-      const Result<Item> as_stats = parse_item_abi_value(ItemKind::Stats, item_abi_encoded_value(item));
+      const Result<Item> as_stats = parse_item_abi_value(item_kind_of<Stats>, item_abi_encoded_value(item));
       EXPECT_FALSE(as_stats.has_value());
     }
   }

@@ -212,18 +212,18 @@ TEST(ItemAbiValue, SchemaTable) {
   // The Solidity types of the value schemas, one per kind, as the item ABI value's format states
   // them (the schemas are derived from the records' field lists).
   const std::pair<ItemKind, std::string_view> rows[] = {
-      {ItemKind::Trader, "(uint128,uint128,address,bool)"},
-      {ItemKind::Strategy, "(bytes32,(address[],uint128[]),(address[],uint128[]),uint64,bool)"},
-      {ItemKind::Position, "((uint8),uint128,uint128)"},
-      {ItemKind::BookOrder, "((uint8),uint128,uint128,bytes21,bytes32,uint64,uint64)"},
-      {ItemKind::Price, "(uint128,uint256,uint64,uint64)"},
-      {ItemKind::InsuranceFund, "(address[],uint128[])"},
-      {ItemKind::Stats, "(uint128,uint128)"},
-      {ItemKind::Signer, "bytes32"},
-      {ItemKind::Specs, "string"},
-      {ItemKind::InsuranceFundContribution, "((address[],uint128[]),(address[],uint128[]))"},
-      {ItemKind::FeePool, "(address[],uint128[])"},
-      {ItemKind::EpochMetadata, "((bytes32[],uint64[]))"},
+      {item_kind_of<Trader>, "(uint128,uint128,address,bool)"},
+      {item_kind_of<Strategy>, "(bytes32,(address[],uint128[]),(address[],uint128[]),uint64,bool)"},
+      {item_kind_of<Position>, "((uint8),uint128,uint128)"},
+      {item_kind_of<BookOrder>, "((uint8),uint128,uint128,bytes21,bytes32,uint64,uint64)"},
+      {item_kind_of<Price>, "(uint128,uint256,uint64,uint64)"},
+      {item_kind_of<InsuranceFund>, "(address[],uint128[])"},
+      {item_kind_of<Stats>, "(uint128,uint128)"},
+      {item_kind_of<Signer>, "bytes32"},
+      {item_kind_of<Specs>, "string"},
+      {item_kind_of<InsuranceFundContribution>, "((address[],uint128[]),(address[],uint128[]))"},
+      {item_kind_of<FeePool>, "(address[],uint128[])"},
+      {item_kind_of<EpochMetadata>, "((bytes32[],uint64[]))"},
   };
   for (const auto& [kind, signature] : rows) {
     SCOPED_TRACE(item_kind_name(kind));

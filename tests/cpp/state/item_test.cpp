@@ -34,14 +34,14 @@ TEST(ItemKind, NumbersAndNames) {
   EXPECT_EQ(item_kind_from_number(13), std::nullopt);
   EXPECT_EQ(item_kind_from_number(std::uint64_t{1} << 63), std::nullopt);
   EXPECT_EQ(item_kind_name(ItemKind::Empty), "Empty");
-  EXPECT_EQ(item_kind_name(ItemKind::InsuranceFundContribution), "InsuranceFundContribution");
-  EXPECT_EQ(item_kind_name(ItemKind::EpochMetadata), "EpochMetadata");
+  EXPECT_EQ(item_kind_name(item_kind_of<InsuranceFundContribution>), "InsuranceFundContribution");
+  EXPECT_EQ(item_kind_name(item_kind_of<EpochMetadata>), "EpochMetadata");
   // The record types' kinds follow the numbers.
-  static_assert(item_kind_of<Trader> == ItemKind::Trader);
-  static_assert(item_kind_of<Position> == ItemKind::Position);
-  static_assert(item_kind_of<Signer> == ItemKind::Signer);
-  static_assert(item_kind_of<EpochMetadata> == ItemKind::EpochMetadata);
-  EXPECT_EQ(Item(Stats{}).kind(), ItemKind::Stats);
+  static_assert(item_kind_of<Trader> == item_kind_of<Trader>);
+  static_assert(item_kind_of<Position> == item_kind_of<Position>);
+  static_assert(item_kind_of<Signer> == item_kind_of<Signer>);
+  static_assert(item_kind_of<EpochMetadata> == item_kind_of<EpochMetadata>);
+  EXPECT_EQ(Item(Stats{}).kind(), item_kind_of<Stats>);
   EXPECT_EQ(Item().kind(), ItemKind::Empty);
   EXPECT_NE(Item(FeePool{}).get_if<FeePool>(), nullptr);
   EXPECT_EQ(Item(FeePool{}).get_if<InsuranceFund>(), nullptr);
@@ -253,16 +253,16 @@ TEST(TreeKeyByKind, DecodesWithTheKindsDecoder) {
     const H256 encoded =
         std::visit([](const auto& k) { return TreeKeyCodec<std::decay_t<decltype(k)>>::encode(k); }, key);
     EXPECT_EQ(encoded.bytes()[0], item_kind_number(kind));
-    const Result<TreeKey> decoded = decode_tree_key(kind, encoded);
+    const Result<TreeKey> decoded = parse_tree_key(kind, encoded);
     ASSERT_TRUE(decoded.has_value()) << decoded.error().display();
     EXPECT_EQ(*decoded, key);
   }
   // Another kind's decoder refuses the key with its own error.
   const H256 trader_key = encode_trader_key(TraderKey{trader});
-  const Result<TreeKey> as_signer = decode_tree_key(ItemKind::Signer, trader_key);
+  const Result<TreeKey> as_signer = parse_tree_key(item_kind_of<Signer>, trader_key);
   ASSERT_FALSE(as_signer.has_value());
   EXPECT_EQ(as_signer.error().display(), "Expected discriminant 8, got 1");
-  const Result<TreeKey> as_empty = decode_tree_key(ItemKind::Empty, trader_key);
+  const Result<TreeKey> as_empty = parse_tree_key(ItemKind::Empty, trader_key);
   ASSERT_FALSE(as_empty.has_value());
   EXPECT_EQ(as_empty.error().display(), "cannot decode key for empty item kind");
 }

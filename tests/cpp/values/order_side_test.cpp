@@ -29,7 +29,7 @@ TEST(OrderSide, ParsesExactNamesOnly) {
     if (c.side) {
       ASSERT_TRUE(side.has_value());
       EXPECT_EQ(*side, *c.side);
-      EXPECT_EQ(order_side_name(*side), c.name);
+      EXPECT_EQ(enum_name(*side), c.name);
     } else {
       ASSERT_FALSE(side.has_value());
       EXPECT_EQ(side.error().kind(), CommonError::Kind::Parse);
@@ -49,9 +49,9 @@ TEST(OrderSide, Discriminants) {
       {0, OrderSide::Bid}, {1, OrderSide::Ask}, {2, std::nullopt}, {UINT64_MAX, std::nullopt}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.discriminant);
-    EXPECT_EQ(order_side_from_discriminant(c.discriminant), c.side);
+    EXPECT_EQ(enum_from_number<OrderSide>(c.discriminant), c.side);
     if (c.side) {
-      EXPECT_EQ(order_side_discriminant(*c.side), c.discriminant);
+      EXPECT_EQ(enum_number(*c.side), c.discriminant);
     }
   }
 }

@@ -1,7 +1,7 @@
-// Member tables of the twelve key classes: what every key class shares (encode_key, decode_key,
-// __deepcopy__, repr, hash, comparisons), then each class's constructor, getters (the field
-// getters of its field list: addresses and hashes as "0x" hex, symbols and kinds as objects) and
-// conversions.
+// The members of the twelve key classes: each class's constructor, getters (the field getters of
+// its field list: addresses and hashes as "0x" hex, symbols and kinds as objects) and
+// conversions, then what every key class shares (encode_key, decode_key, __deepcopy__, repr,
+// hash, comparisons).
 #include "python/classes/keys/keys_classes.hpp"
 
 #include "keys/tree_key_codec.hpp"
@@ -86,10 +86,11 @@ namespace {
 
 // ---- members of every key class ---------------------------------------------------------------
 
+// What every key class lists after its own members.
 template <class K>
-struct CommonKeyMembers {
+struct KeyMembers {
   static H256 encode_key(const K& key) { return TreeKeyCodec<K>::encode(key); }
-  static Result<K> decode_key(const H256& value) { return TreeKeyCodec<K>::decode(value); }
+  static Result<K> decode_key(const H256& value) { return TreeKeyCodec<K>::parse(value); }
   // `_memo` must be a dict; it is neither read nor written.
   static K deep_copy(const K& key, Dict) { return key; }
   static std::string repr(const K& key) { return record_debug_text(key); }
@@ -99,9 +100,12 @@ struct CommonKeyMembers {
 
   // `!=` negates the interpreter's full `==`; `<=`, `>` and `>=` are NotImplemented, so `a > b`
   // works by reflection as `b < a` and the other two raise TypeError.
-  using members = Members<Method<"encode_key", &encode_key>, ClassMethod<"decode_key", &decode_key, "value">,
-                          Method<"__deepcopy__", &deep_copy, "_memo">, Repr<&repr>, Str<&repr>, Hash<&hash>,
-                          Comparisons<Eq<&equals>, Lt<&less>>>;
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    Members<Method<"encode_key", &encode_key>, ClassMethod<"decode_key", &decode_key, "value">,
+            Method<"__deepcopy__", &deep_copy, "_memo">, Repr<&repr>, Str<&repr>, Hash<&hash>,
+            Comparisons<Eq<&equals>, Lt<&less>>>::template add_to<V>(builder);
+  }
 };
 
 using TraderAddressText = HexText<TraderAddress>;
@@ -170,106 +174,76 @@ FeePoolKey make_fee_pool_key(std::optional<std::uint64_t> epoch_id) { return Fee
 
 EpochMetadataKey make_epoch_metadata_key(std::uint64_t epoch_id) { return EpochMetadataKey{epoch_id}; }
 
-// Each key class's own members, beside CommonKeyMembers.
-template <class K>
-struct KeyClass;
-
-template <>
-struct KeyClass<TraderKey> {
-  using members = Members<Constructor<&make_trader_key, "inner">>;
-};
-
-template <>
-struct KeyClass<StrategyKey> {
-  using members =
-      Members<Constructor<&make_strategy_key, "trader_address", "strategy_id_hash">,
-              FieldGetters<StrategyKey>,
-              StaticMethod<"generate_strategy_id_hash", &generate_strategy_id_hash, "strategy_id">,
-              Method<"as_position_key", &strategy_as_position_key, "symbol">>;
-};
-
-template <>
-struct KeyClass<PositionKey> {
-  using members = Members<Constructor<&make_position_key, "trader_address", "strategy_id_hash", "symbol">,
-                          FieldGetters<PositionKey>, Method<"as_strategy_key", &position_as_strategy_key>>;
-};
-
-template <>
-struct KeyClass<BookOrderKey> {
-  using members =
-      Members<Constructor<&make_book_order_key, "symbol", "order_hash">, FieldGetters<BookOrderKey>>;
-};
-
-template <>
-struct KeyClass<PriceKey> {
-  using members = Members<Constructor<&make_price_key, "symbol", "index_price_hash">, FieldGetters<PriceKey>>;
-};
-
-template <>
-struct KeyClass<InsuranceFundKey> {
-  using members = Members<Constructor<&make_insurance_fund_key>>;
-};
-
-template <>
-struct KeyClass<StatsKey> {
-  using members = Members<Constructor<&make_stats_key, "trader">, FieldGetters<StatsKey>,
-                          Method<"as_trader_key", &stats_as_trader_key>>;
-};
-
-template <>
-struct KeyClass<SignerKey> {
-  using members = Members<Constructor<&make_signer_key, "inner">>;
-};
-
-template <>
-struct KeyClass<SpecsKey> {
-  using members = Members<
-      Constructor<&make_specs_key, "kind", "name">,
-      FieldGetters<SpecsKey, FieldDocs<"",
-                                       "Defined by convention associated with the specs kind.\n"
-                                       "At the time of writing, the naming conventions are:\n"
-                                       "\n"
-                                       "- `SingleNamePerpetual`: The product market symbol for the single "
-                                       "name perpetuals "
-                                       "in our universe (e.g. ETHP, BTCP).\n"
-                                       "- `MarketGateway`: The host name (e.g. api.exchange-one.example, "
-                                       "stream.exchange-two.example).">>>;
-};
-
-template <>
-struct KeyClass<InsuranceFundContributionKey> {
-  using members = Members<Constructor<&make_contribution_key, "inner">>;
-};
-
-template <>
-struct KeyClass<FeePoolKey> {
-  using members = Members<Constructor<&make_fee_pool_key, "epoch_id=None">, FieldGetters<FeePoolKey>>;
-};
-
-template <>
-struct KeyClass<EpochMetadataKey> {
-  using members = Members<Constructor<&make_epoch_metadata_key, "epoch_id">, FieldGetters<EpochMetadataKey>>;
-};
-
-template <class K>
-bool add_if_kind(std::uint8_t kind_byte, TypeBuilder& builder) {
-  if (K::kind_byte != kind_byte) return false;
-  Members<typename KeyClass<K>::members, typename CommonKeyMembers<K>::members>::template add_to<K>(builder);
-  return true;
-}
-
-template <class... K>
-void add_members_of_kind(std::uint8_t kind_byte, TypeBuilder& builder) {
-  if (!(add_if_kind<K>(kind_byte, builder) || ...))
-    fault("no key class of kind " + std::to_string(kind_byte));
-}
-
 }  // namespace
 
-void add_key_class_members(std::uint8_t kind_byte, TypeBuilder& builder) {
-  add_members_of_kind<TraderKey, StrategyKey, PositionKey, BookOrderKey, PriceKey, InsuranceFundKey, StatsKey,
-                      SignerKey, SpecsKey, InsuranceFundContributionKey, FeePoolKey, EpochMetadataKey>(
-      kind_byte, builder);
+void ClassDef<TraderKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_trader_key, "inner">, KeyMembers<TraderKey>>::add_to<TraderKey>(builder);
+}
+
+void ClassDef<StrategyKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_strategy_key, "trader_address", "strategy_id_hash">, FieldGetters<StrategyKey>,
+          StaticMethod<"generate_strategy_id_hash", &generate_strategy_id_hash, "strategy_id">,
+          Method<"as_position_key", &strategy_as_position_key, "symbol">,
+          KeyMembers<StrategyKey>>::add_to<StrategyKey>(builder);
+}
+
+void ClassDef<PositionKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_position_key, "trader_address", "strategy_id_hash", "symbol">,
+          FieldGetters<PositionKey>, Method<"as_strategy_key", &position_as_strategy_key>,
+          KeyMembers<PositionKey>>::add_to<PositionKey>(builder);
+}
+
+void ClassDef<BookOrderKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_book_order_key, "symbol", "order_hash">, FieldGetters<BookOrderKey>,
+          KeyMembers<BookOrderKey>>::add_to<BookOrderKey>(builder);
+}
+
+void ClassDef<PriceKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_price_key, "symbol", "index_price_hash">, FieldGetters<PriceKey>,
+          KeyMembers<PriceKey>>::add_to<PriceKey>(builder);
+}
+
+void ClassDef<InsuranceFundKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_insurance_fund_key>, KeyMembers<InsuranceFundKey>>::add_to<InsuranceFundKey>(
+      builder);
+}
+
+void ClassDef<StatsKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_stats_key, "trader">, FieldGetters<StatsKey>,
+          Method<"as_trader_key", &stats_as_trader_key>, KeyMembers<StatsKey>>::add_to<StatsKey>(builder);
+}
+
+void ClassDef<SignerKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_signer_key, "inner">, KeyMembers<SignerKey>>::add_to<SignerKey>(builder);
+}
+
+void ClassDef<SpecsKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_specs_key, "kind", "name">,
+          FieldGetters<SpecsKey, FieldDocs<"",
+                                           "Defined by convention associated with the specs kind.\n"
+                                           "At the time of writing, the naming conventions are:\n"
+                                           "\n"
+                                           "- `SingleNamePerpetual`: The product market symbol for the "
+                                           "single name perpetuals "
+                                           "in our universe (e.g. ETHP, BTCP).\n"
+                                           "- `MarketGateway`: The host name (e.g. api.exchange-one.example, "
+                                           "stream.exchange-two.example).">>,
+          KeyMembers<SpecsKey>>::add_to<SpecsKey>(builder);
+}
+
+void ClassDef<InsuranceFundContributionKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_contribution_key, "inner">,
+          KeyMembers<InsuranceFundContributionKey>>::add_to<InsuranceFundContributionKey>(builder);
+}
+
+void ClassDef<FeePoolKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_fee_pool_key, "epoch_id=None">, FieldGetters<FeePoolKey>,
+          KeyMembers<FeePoolKey>>::add_to<FeePoolKey>(builder);
+}
+
+void ClassDef<EpochMetadataKey>::add_members(TypeBuilder& builder) {
+  Members<Constructor<&make_epoch_metadata_key, "epoch_id">, FieldGetters<EpochMetadataKey>,
+          KeyMembers<EpochMetadataKey>>::add_to<EpochMetadataKey>(builder);
 }
 
 }  // namespace qzr::py

@@ -15,28 +15,80 @@ concept PythonTreeKey = TreeKeyRecord<K> && requires {
   TreeKeyCodec<K>::encode;
 };
 
-// The members of the key class of `kind_byte`: what every key class shares and the class's own
-// constructor, getters and conversions (the twelve tables are in keys_classes.cpp).
-void add_key_class_members(std::uint8_t kind_byte, TypeBuilder& builder);
-
-template <class K>
-inline constexpr const char* key_class_doc = "";
-template <>
-inline constexpr const char* key_class_doc<SpecsKey> = "Common key for all specs kind.";
-template <>
-inline constexpr const char* key_class_doc<FeePoolKey> = "The Key for a fee_pool, which is an epoch id";
-
-// The twelve key classes: frozen, named as their records, each with a constructor.
+// The traits every key class shares: frozen, named as its record, no docstring. Each key class's
+// ClassDef derives from it; its add_members (keys_classes.cpp) lists its own constructor,
+// getters and conversions, then KeyMembers<K>, what every key class shares.
 template <PythonTreeKey K>
-struct ClassDef<K> {
+struct KeyClassDef {
   static_assert(FieldList<K>::name.data()[FieldList<K>::name.size()] == '\0',
                 "the record's name is a C string");
   static constexpr const char* name = FieldList<K>::name.data();
-  static constexpr const char* doc = key_class_doc<K>;
+  static constexpr const char* doc = "";
   static constexpr bool frozen = true;
   // Keys are hashed again and again as dict and set members; a frozen value's hash never changes.
   static constexpr bool caches_hash = true;
-  static void add_members(TypeBuilder& builder) { add_key_class_members(K::kind_byte, builder); }
+};
+
+template <>
+struct ClassDef<TraderKey> : KeyClassDef<TraderKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<StrategyKey> : KeyClassDef<StrategyKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<PositionKey> : KeyClassDef<PositionKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<BookOrderKey> : KeyClassDef<BookOrderKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<PriceKey> : KeyClassDef<PriceKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<InsuranceFundKey> : KeyClassDef<InsuranceFundKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<StatsKey> : KeyClassDef<StatsKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<SignerKey> : KeyClassDef<SignerKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<SpecsKey> : KeyClassDef<SpecsKey> {
+  static constexpr const char* doc = "Common key for all specs kind.";
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<InsuranceFundContributionKey> : KeyClassDef<InsuranceFundContributionKey> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<FeePoolKey> : KeyClassDef<FeePoolKey> {
+  static constexpr const char* doc = "The Key for a fee_pool, which is an epoch id";
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<EpochMetadataKey> : KeyClassDef<EpochMetadataKey> {
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

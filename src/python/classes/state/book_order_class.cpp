@@ -5,6 +5,8 @@
 
 namespace qzr::py {
 
-template void add_record_members<BookOrder>(TypeBuilder& builder);
+void ClassDef<BookOrder>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<BookOrder>>::add_to<BookOrder>(builder);
+}
 
 }  // namespace qzr::py

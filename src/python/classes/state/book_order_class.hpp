@@ -8,12 +8,13 @@
 namespace qzr::py {
 
 template <>
-struct RecordClass<BookOrder> : RecordClassDefaults {
+struct ClassDef<BookOrder> : RecordClassDef<BookOrder> {
   static constexpr const char* doc = "A Bid or Ask in the orderbook (maker order)";
   using field_docs =
       FieldDocs<"Bid = 0, Ask = 1", "Order amount", "Price offered to takers", "Maker address",
                 "Maker strategy identifier", "Per market ordinal sequencing inclusion in the order book",
                 "Time stamp of the post order transaction">;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

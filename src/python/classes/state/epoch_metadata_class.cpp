@@ -49,6 +49,8 @@ struct FieldForm<NextBookOrdinals> {
   }
 };
 
-template void add_record_members<EpochMetadata>(TypeBuilder& builder);
+void ClassDef<EpochMetadata>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<EpochMetadata>>::add_to<EpochMetadata>(builder);
+}
 
 }  // namespace qzr::py

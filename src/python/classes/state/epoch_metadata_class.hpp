@@ -8,12 +8,13 @@
 namespace qzr::py {
 
 template <>
-struct RecordClass<EpochMetadata> : RecordClassDefaults {
+struct ClassDef<EpochMetadata> : RecordClassDef<EpochMetadata> {
   static constexpr const char* doc = "Metadata about an epoch that has been transitioned.";
   using field_docs = FieldDocs<
       "The next book ordinals for all of the active markets. This mapping\n"
       "allows follower nodes to reliably generate the market index from the\n"
       "sparse merkle tree.">;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

@@ -5,7 +5,13 @@
 
 namespace qzr::py {
 
-template void add_record_members<InsuranceFund>(TypeBuilder& builder);
-template void add_record_members<FeePool>(TypeBuilder& builder);
+void ClassDef<InsuranceFund>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<InsuranceFund>, BalanceMembers<InsuranceFund, "symbol">>::add_to<InsuranceFund>(
+      builder);
+}
+
+void ClassDef<FeePool>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<FeePool>, BalanceMembers<FeePool, "symbol">>::add_to<FeePool>(builder);
+}
 
 }  // namespace qzr::py

@@ -4,19 +4,26 @@
 // compare by value; they differ only in name and item kind.
 #pragma once
 
-#include <concepts>
-
 #include "python/classes/state/balance_members.hpp"
 #include "python/classes/state/record_protocol.hpp"
 
 namespace qzr::py {
 
+// The traits the twins share.
 template <class R>
-requires std::same_as<R, InsuranceFund> || std::same_as<R, FeePool>
-struct RecordClass<R> : RecordClassDefaults {
+struct FundClassDef : RecordClassDef<R> {
   using constructor = void;
   static constexpr bool properties = false;
-  using own_members = BalanceMembers<R, "symbol">;
+};
+
+template <>
+struct ClassDef<InsuranceFund> : FundClassDef<InsuranceFund> {
+  static void add_members(TypeBuilder& builder);
+};
+
+template <>
+struct ClassDef<FeePool> : FundClassDef<FeePool> {
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

@@ -5,6 +5,16 @@
 
 namespace qzr::py {
 
-template void add_record_members<InsuranceFundContribution>(TypeBuilder& builder);
+void ClassDef<InsuranceFundContribution>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<InsuranceFundContribution>,
+          Method<"update_avail_balance",
+                 &balance_members::updated_copy<InsuranceFundContribution,
+                                                &InsuranceFundContribution::avail_balance>,
+                 "symbol", "amount">,
+          Method<"update_locked_balance",
+                 &balance_members::updated_copy<InsuranceFundContribution,
+                                                &InsuranceFundContribution::locked_balance>,
+                 "symbol", "amount">>::add_to<InsuranceFundContribution>(builder);
+}
 
 }  // namespace qzr::py

@@ -9,20 +9,12 @@
 namespace qzr::py {
 
 template <>
-struct RecordClass<InsuranceFundContribution> : RecordClassDefaults {
+struct ClassDef<InsuranceFundContribution> : RecordClassDef<InsuranceFundContribution> {
   static constexpr const char* doc = "An insurance fund contribution";
   static constexpr bool has_default = true;
   using field_docs = FieldDocs<"Total contribution to the insurance fund, minus any withdrawals",
                                "Balance locked for withdrawal">;
-  using own_members =
-      Members<Method<"update_avail_balance",
-                     &balance_members::updated_copy<InsuranceFundContribution,
-                                                    &InsuranceFundContribution::avail_balance>,
-                     "symbol", "amount">,
-              Method<"update_locked_balance",
-                     &balance_members::updated_copy<InsuranceFundContribution,
-                                                    &InsuranceFundContribution::locked_balance>,
-                     "symbol", "amount">>;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

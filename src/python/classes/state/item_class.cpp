@@ -21,7 +21,7 @@ Result<Item> abi_decode_value_into_item(const ItemKind& kind, BytesView abi_enco
 
 // A new object of the kind's key class.
 PyResult<Ref> decode_key(const ItemKind& kind, const H256& encoded_key) {
-  Result<TreeKey> key = decode_tree_key(kind, encoded_key);
+  Result<TreeKey> key = parse_tree_key(kind, encoded_key);
   if (!key) return fail(IntoPyErr<CommonError>::convert(key.error()));
   return std::visit([]<class K>(K& value) { return ToPython<K>::convert(std::move(value)); }, *key);
 }

@@ -5,6 +5,15 @@
 
 namespace qzr::py {
 
-template void add_record_members<Price>(TypeBuilder& builder);
+namespace {
+
+// Computed on every read; overflow is a fault ("Multiplication overflowed", "Addition overflowed").
+Decimal mark_price(const Price& self) { return self.mark_price(); }
+
+}  // namespace
+
+void ClassDef<Price>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<Price>, Getter<"mark_price", &mark_price>>::add_to<Price>(builder);
+}
 
 }  // namespace qzr::py

@@ -1,6 +1,6 @@
 // The record protocol's members (record_protocol.hpp): the field members of the record's field
 // list (classes/core/field_members.hpp) and the members every record class shares. Include only
-// in the .cpp file that instantiates add_record_members for a record class.
+// in the .cpp file that defines a record class's add_members.
 #pragma once
 
 #include <cstddef>
@@ -76,9 +76,11 @@ using CommonMembers =
 
 }  // namespace record_protocol
 
-template <PythonRecord R>
-void add_record_members(TypeBuilder& builder) {
-  using Class = RecordClass<R>;
+template <class R>
+template <class V>
+void RecordMembers<R>::add_to(TypeBuilder& builder) {
+  static_assert(std::is_same_v<V, R>);
+  using Class = ClassDef<R>;
   using Constructor = typename Class::constructor;
   if constexpr (std::is_same_v<Constructor, FieldsConstructor>) {
     FieldConstructor<R>::template add_to<R>(builder);
@@ -90,7 +92,6 @@ void add_record_members(TypeBuilder& builder) {
   record_protocol::CommonMembers<R>::template add_to<R>(builder);
   if constexpr (Class::has_default)
     ClassMethod<"default", &record_protocol::make_default<R>>::template add_to<R>(builder);
-  Class::own_members::template add_to<R>(builder);
 }
 
 }  // namespace qzr::py

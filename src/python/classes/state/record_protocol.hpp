@@ -20,28 +20,31 @@
 //
 //   // trader_class.hpp
 //   template <>
-//   struct RecordClass<Trader> : RecordClassDefaults {
+//   struct ClassDef<Trader> : RecordClassDef<Trader> {
 //     static constexpr const char* doc = "An individual trader";
 //     static constexpr bool has_default = true;
 //     using field_docs = FieldDocs<"The QZR balance stated / usable for trading",
 //                                  "The QZR balance locked for withdrawal", "",
 //                                  "Switch to paying fees with QZR">;
+//     static void add_members(TypeBuilder& builder);
 //   };
 //
 //   // trader_class.cpp: the one place the members are built (record_members.hpp is heavy)
-//   template void add_record_members<Trader>(TypeBuilder& builder);
+//   void ClassDef<Trader>::add_members(TypeBuilder& builder) {
+//     Members<RecordMembers<Trader>, ...its own members>::add_to<Trader>(builder);
+//   }
 //
-// Then a row Class<Trader> in module.cpp. Include the class's header wherever the class is
-// used from Python code (arguments, results), so every file sees the same class description.
+// Then a row in the list of kinds (state/kinds.hpp), which makes it a class of the module.
+// Include the class's header wherever the class is used from Python code (arguments, results),
+// so every file sees the same class description.
 //
-// Traits to redeclare where a class differs (defaults in RecordClassDefaults):
+// Traits to redeclare where a class differs (defaults in RecordClassDef<R>):
 //   constructor   a member such as Constructor<&body, "param"> instead of the fields, or void
 //   properties    false: no field properties
-//   own_members   Members<...> of the class's own methods and properties
 // A field type without a FieldForm of its own crosses through the frame's FromPython<T> and
 // ToPython<T> (for a class of the module: the value copied out, a new object back); a field type
-// that only one class has keeps its FieldForm in that class's .cpp file, before the
-// instantiation; the forms of types several classes share are in classes/values/field_forms.hpp.
+// that only one class has keeps its FieldForm in that class's .cpp file, before add_members; the
+// forms of types several classes share are in classes/values/field_forms.hpp.
 #pragma once
 
 #include <algorithm>
@@ -59,37 +62,27 @@ namespace qzr::py {
 // The constructor trait's default: every field, in declared order.
 struct FieldsConstructor {};
 
-struct RecordClassDefaults {
+// The traits of a record class with their defaults: a record class's ClassDef<R> derives from
+// RecordClassDef<R> and redeclares what differs. Its Python name is the record's name.
+template <class R>
+struct RecordClassDef {
+  static_assert(FieldList<R>::name.data()[FieldList<R>::name.size()] == '\0',
+                "the record's name is a C string");
+  static constexpr const char* name = FieldList<R>::name.data();
   static constexpr const char* doc = "";
+  static constexpr bool frozen = false;
   using constructor = FieldsConstructor;
   static constexpr bool properties = true;
   static constexpr bool has_default = false;
   using field_docs = FieldDocs<>;
-  using own_members = Members<>;
 };
 
-// Specialised once per record class.
+// The protocol's members of record class R, as ClassDef<R>'s traits select them: the pack a
+// record class's add_members lists before its own members. Defined in record_members.hpp.
 template <class R>
-struct RecordClass;
-
-template <class R>
-concept PythonRecord = StateRecord<R> && requires {
-  RecordClass<R>::doc;
-};
-
-// Adds the protocol's members and the class's own to `builder`. Defined in record_members.hpp
-// and explicitly instantiated once per record class, in that class's .cpp file.
-template <PythonRecord R>
-void add_record_members(TypeBuilder& builder);
-
-template <PythonRecord R>
-struct ClassDef<R> {
-  static_assert(FieldList<R>::name.data()[FieldList<R>::name.size()] == '\0',
-                "the record's name is a C string");
-  static constexpr const char* name = FieldList<R>::name.data();
-  static constexpr const char* doc = RecordClass<R>::doc;
-  static constexpr bool frozen = false;
-  static void add_members(TypeBuilder& builder) { add_record_members<R>(builder); }
+struct RecordMembers {
+  template <class V>
+  static void add_to(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

@@ -43,7 +43,12 @@ struct FieldForm<SpecsExpr> {
   }
 };
 
-template void add_record_members<Signer>(TypeBuilder& builder);
-template void add_record_members<Specs>(TypeBuilder& builder);
+void ClassDef<Signer>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<Signer>>::add_to<Signer>(builder);
+}
+
+void ClassDef<Specs>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<Specs>>::add_to<Specs>(builder);
+}
 
 }  // namespace qzr::py

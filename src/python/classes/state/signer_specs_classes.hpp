@@ -8,13 +8,15 @@
 namespace qzr::py {
 
 template <>
-struct RecordClass<Signer> : RecordClassDefaults {
+struct ClassDef<Signer> : RecordClassDef<Signer> {
   static constexpr bool properties = false;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
-struct RecordClass<Specs> : RecordClassDefaults {
+struct ClassDef<Specs> : RecordClassDef<Specs> {
   static constexpr bool properties = false;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

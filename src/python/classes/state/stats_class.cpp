@@ -5,6 +5,8 @@
 
 namespace qzr::py {
 
-template void add_record_members<Stats>(TypeBuilder& builder);
+void ClassDef<Stats>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<Stats>>::add_to<Stats>(builder);
+}
 
 }  // namespace qzr::py

@@ -7,13 +7,14 @@
 namespace qzr::py {
 
 template <>
-struct RecordClass<Stats> : RecordClassDefaults {
+struct ClassDef<Stats> : RecordClassDef<Stats> {
   static constexpr const char* doc =
       "A trader statistics value. This is used to store verified data like trade\n"
       "volume data for trade mining.";
   static constexpr bool has_default = true;
   using field_docs = FieldDocs<"The maker volume of the trader during this trade mining period",
                                "The taker volume of the trader during this trade mining period">;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

@@ -13,6 +13,13 @@ Result<Strategy> make_strategy(std::string strategy_id) {
   return strategy;
 }
 
-template void add_record_members<Strategy>(TypeBuilder& builder);
+void ClassDef<Strategy>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<Strategy>,
+          Method<"update_avail_collateral",
+                 &balance_members::updated_copy<Strategy, &Strategy::avail_collateral>, "symbol", "amount">,
+          Method<"update_locked_collateral",
+                 &balance_members::updated_copy<Strategy, &Strategy::locked_collateral>, "symbol",
+                 "amount">>::add_to<Strategy>(builder);
+}
 
 }  // namespace qzr::py

@@ -13,18 +13,14 @@ namespace qzr::py {
 Result<Strategy> make_strategy(std::string strategy_id);
 
 template <>
-struct RecordClass<Strategy> : RecordClassDefaults {
+struct ClassDef<Strategy> : RecordClassDef<Strategy> {
   static constexpr const char* doc = "An trading strategy (aka sub-account, formerly known as account)";
   using constructor = Constructor<&make_strategy, "strategy_id">;
   using field_docs =
       FieldDocs<"", "Amount of the collateral per token available as margin",
                 "Amount of collateral per token frozen for withdrawal", "Maximum amount of leverage allowed",
                 "Whether the entire account frozen for strategy tokenization">;
-  using own_members = Members<
-      Method<"update_avail_collateral", &balance_members::updated_copy<Strategy, &Strategy::avail_collateral>,
-             "symbol", "amount">,
-      Method<"update_locked_collateral",
-             &balance_members::updated_copy<Strategy, &Strategy::locked_collateral>, "symbol", "amount">>;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

@@ -5,6 +5,8 @@
 
 namespace qzr::py {
 
-template void add_record_members<Trader>(TypeBuilder& builder);
+void ClassDef<Trader>::add_members(TypeBuilder& builder) {
+  Members<RecordMembers<Trader>>::add_to<Trader>(builder);
+}
 
 }  // namespace qzr::py

@@ -7,11 +7,12 @@
 namespace qzr::py {
 
 template <>
-struct RecordClass<Trader> : RecordClassDefaults {
+struct ClassDef<Trader> : RecordClassDef<Trader> {
   static constexpr const char* doc = "An individual trader";
   static constexpr bool has_default = true;
   using field_docs = FieldDocs<"The QZR balance stated / usable for trading",
                                "The QZR balance locked for withdrawal", "", "Switch to paying fees with QZR">;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

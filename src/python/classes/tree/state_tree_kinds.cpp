@@ -3,23 +3,20 @@
 // `store_trader(key, maybe_inner)` (None or a void record deletes the key; returns the new root)
 // and the listing `all_traders()` (a list of (key, record) tuples in no particular order).
 //
-// A new record class is one KindRow: its C++ record type (whose ClassDef is the Python class)
-// and the three names. The key class follows from the record's kind.
+// The rows and their names are those of the list of kinds (state/kinds.hpp): a new kind there
+// is a new row here.
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
 #include "python/classes/core/exceptions.hpp"
-#include "python/classes/keys/keys_classes.hpp"
-#include "python/classes/state/book_order_class.hpp"
-#include "python/classes/state/epoch_metadata_class.hpp"
-#include "python/classes/state/fund_classes.hpp"
-#include "python/classes/state/insurance_fund_contribution_class.hpp"
-#include "python/classes/state/position_class.hpp"
-#include "python/classes/state/price_class.hpp"
-#include "python/classes/state/signer_specs_classes.hpp"
-#include "python/classes/state/stats_class.hpp"
-#include "python/classes/state/strategy_class.hpp"
-#include "python/classes/state/trader_class.hpp"
+#include "python/classes/state/record_classes.hpp"
 #include "python/classes/tree/state_tree_class.hpp"
 #include "python/classes/values/h256_class.hpp"
 #include "python/classes/values/product_symbol_class.hpp"
+#include "state/kinds.hpp"
 #include "tree/state_listing.hpp"
 
 namespace qzr::py {
@@ -27,10 +24,29 @@ namespace {
 
 using tree::StateTree;
 
-template <StateRecord R, FixedString Getter, FixedString Store, FixedString Listing>
-using KindRow = Members<Method<Getter, &tree::get_record<R>, "key">,
-                        Method<Store, &tree::store_record<R>, "key", "maybe_inner">,
-                        Method<Listing, &tree::collect_records<R>>>;
+// A name of the list of kinds as a template argument.
+template <std::size_t N>
+constexpr FixedString<N + 1> fixed_name(std::string_view text) {
+  char data[N + 1]{};
+  std::copy_n(text.data(), N, data);
+  return FixedString<N + 1>(data);
+}
+
+// The three members of kind `Number`, named by its row.
+template <std::size_t Number>
+struct KindRow {
+  static constexpr const auto& row = record_kind_row<Number>;
+  using R = typename std::remove_cvref_t<decltype(row)>::record;
+  static constexpr auto getter = fixed_name<row.getter.size()>(row.getter);
+  static constexpr auto store = fixed_name<row.store.size()>(row.store);
+  static constexpr auto listing = fixed_name<row.listing.size()>(row.listing);
+  using members = Members<Method<getter, &tree::get_record<R>, "key">,
+                          Method<store, &tree::store_record<R>, "key", "maybe_inner">,
+                          Method<listing, &tree::collect_records<R>>>;
+};
+
+template <std::size_t... I>
+Members<typename KindRow<I + 1>::members...> kind_rows(std::index_sequence<I...>);
 
 // The records of one market; `symbol` is a ProductSymbol or its text.
 template <tree::MarketRecord R>
@@ -41,21 +57,9 @@ std::vector<tree::KeyedRecord<R>> records_for_symbol(const StateTree& tree, Prod
 template <tree::MarketRecord R, FixedString Listing>
 using MarketRow = Method<Listing, &records_for_symbol<R>, "symbol">;
 
-// The table: one row per record class, then the listings of one market.
+// One row per kind of the list, then the listings of one market.
 using KindMembers =
-    Members<KindRow<Trader, "trader", "store_trader", "all_traders">,
-            KindRow<Strategy, "strategy", "store_strategy", "all_strategies">,
-            KindRow<Position, "position", "store_position", "all_positions">,
-            KindRow<BookOrder, "book_order", "store_book_order", "all_book_orders">,
-            KindRow<Price, "price", "store_price", "all_prices">,
-            KindRow<InsuranceFund, "insurance_fund", "store_insurance_fund", "all_insurance_funds">,
-            KindRow<Stats, "stats", "store_stats", "all_stats">,
-            KindRow<Signer, "signer", "store_signer", "all_signers">,
-            KindRow<Specs, "specs", "store_specs", "all_specs">,
-            KindRow<InsuranceFundContribution, "insurance_fund_contribution",
-                    "store_insurance_fund_contribution", "all_insurance_fund_contributions">,
-            KindRow<FeePool, "fee_pool", "store_fee_pool", "all_fee_pools">,
-            KindRow<EpochMetadata, "epoch_metadata", "store_epoch_metadata", "all_epoch_metadatas">,
+    Members<decltype(kind_rows(std::make_index_sequence<record_kind_count>{})),
             MarketRow<Price, "all_prices_for_symbol">, MarketRow<Position, "all_positions_for_symbol">,
             MarketRow<BookOrder, "all_book_orders_for_symbol">>;
 

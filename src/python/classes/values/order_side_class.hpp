@@ -9,13 +9,13 @@
 
 namespace qzr::py {
 
-// Exactly "Bid" or "Ask"; any other text is the common error's Parse variant.
+// Exactly a member name; any other text is the common error's Parse variant.
 inline Result<OrderSide> order_side_from_name(std::string name) { return parse_order_side(name); }
 
 template <>
 struct EnumDef<OrderSide> : SimpleEnum {
   static constexpr const char* name = "OrderSide";
-  static constexpr EnumMember<OrderSide> table[] = {{"Bid", OrderSide::Bid}, {"Ask", OrderSide::Ask}};
+  static constexpr auto table = enum_class_table<OrderSide>();
   using constructor = Constructor<&order_side_from_name, "name">;
 };
 
