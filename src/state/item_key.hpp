@@ -1,5 +1,6 @@
-// Tree keys decoded by item kind: one entry point over the twelve key decoders, for callers that
-// hold a kind and a 32-byte key (a Python caller's kind argument, a stored leaf).
+// Tree keys parsed by item kind: one entry point over the key parsers of the list of kinds
+// (state/kinds.hpp), for callers that hold a kind and a 32-byte key (a Python caller's kind
+// argument, a stored leaf).
 #pragma once
 
 #include <string_view>

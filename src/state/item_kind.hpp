@@ -5,10 +5,12 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "core/enum_table.hpp"
 #include "core/field_list.hpp"
 #include "state/kinds.hpp"
 
@@ -20,31 +22,36 @@ enum class ItemKind : std::uint8_t {
 
 inline constexpr std::uint8_t item_kind_count = record_kind_count + 1;
 
-constexpr std::uint8_t item_kind_number(ItemKind kind) noexcept { return static_cast<std::uint8_t>(kind); }
+namespace item_kind_detail {
+template <class... R>
+struct Members {
+  static constexpr std::array<EnumMember<ItemKind>, sizeof...(R) + 1> rows = [] {
+    std::array<EnumMember<ItemKind>, sizeof...(R) + 1> rows{};
+    const std::array<std::string_view, sizeof...(R) + 1> names{"Empty", FieldList<R>::name...};
+    for (std::size_t number = 0; number < rows.size(); ++number)
+      rows[number] = {.name = names[number], .value = static_cast<ItemKind>(number)};
+    return rows;
+  }();
+};
+}  // namespace item_kind_detail
+
+// The members by number: "Empty", then each record of the list of kinds by its name (its debug
+// text's name, also the alternative's name in an item's debug text).
+template <>
+struct EnumTable<ItemKind> {
+  static constexpr std::string_view name = "ItemKind";
+  static constexpr auto members = RecordTypes<item_kind_detail::Members>::rows;
+};
+
+constexpr std::uint8_t item_kind_number(ItemKind kind) noexcept { return enum_number(kind); }
 
 // The kind of a number, nullopt for item_kind_count and above: the one way to make an ItemKind
 // from a number, so a live ItemKind always holds a number of the list.
 constexpr std::optional<ItemKind> item_kind_from_number(std::uint64_t number) noexcept {
-  if (number >= item_kind_count) return std::nullopt;
-  return static_cast<ItemKind>(number);
+  return enum_from_number<ItemKind>(number);
 }
 
-namespace item_kind_detail {
-template <class... R>
-struct Names {
-  static constexpr std::array<std::string_view, sizeof...(R) + 1> names{"Empty", FieldList<R>::name...};
-};
-}  // namespace item_kind_detail
-
-// The member names by number: "Empty", then each record's name (its debug text's name). Each is
-// a whole string literal, so its data() is a C string.
-inline constexpr const std::array<std::string_view, item_kind_count>& item_kind_names =
-    RecordTypes<item_kind_detail::Names>::names;
-
-// The member name, "Empty" to "EpochMetadata": also the alternative's name in an item's debug
-// text.
-constexpr std::string_view item_kind_name(ItemKind kind) noexcept {
-  return item_kind_names[item_kind_number(kind)];
-}
+// The member name, "Empty" to "EpochMetadata".
+constexpr std::string_view item_kind_name(ItemKind kind) { return enum_name(kind); }
 
 }  // namespace qzr

@@ -275,28 +275,7 @@ struct ClassDef<frametest::ToyValue> {
   static constexpr const char* doc = "A toy value with a number, a label and a list of items.";
   static constexpr bool frozen = false;
   static constexpr bool caches_hash = true;
-  using members = Members<
-      Constructor<frametest::make_toy, "number", "label=None", "items=None">,
-      Method<"describe", frametest::describe>, Method<"add", frametest::add_to_number, "amount">,
-      Method<"scaled_sum", frametest::scaled_sum, "scale", "offset">,
-      Method<"triple", frametest::triple, "x", "y", "z">,
-      Method<"options", frametest::options, "a", "b=None", "c=None">,
-      Method<"same_number", frametest::same_number, "other">,
-      Method<"same_or_none", frametest::same_or_none, "other=None">,
-      Method<"absorb", frametest::absorb, "other">, Method<"adopt_items", frametest::adopt_items, "other">,
-      Method<"append", frametest::append, "item">, Method<"fail", frametest::fail_with_fault>,
-      Method<"call_back", frametest::call_back, "callable">,
-      ClassMethod<"from_label", frametest::from_label, "label">,
-      ClassMethod<"default", frametest::default_toy>, StaticMethod<"zero", frametest::zero_toy>,
-      StaticMethod<"sum_of", frametest::sum_of, "a", "b">,
-      Getter<"number", frametest::number_of, "The toy's number.">,
-      Setter<"number", frametest::set_number, "The toy's number.">,
-      Getter<"label", frametest::label_of, "The label.">, Getter<"items", frametest::items_of>,
-      Repr<frametest::toy_repr>, Str<frametest::toy_str>, Int<frametest::toy_int>,
-      Float<frametest::toy_float>, Neg<frametest::toy_neg>, Abs<frametest::toy_abs>,
-      Hash<frametest::toy_hash>, Len<frametest::toy_len>, RichCompare<frametest::toy_compare>,
-      Add<frametest::plus, frametest::reflected_plus>, Pow<frametest::toy_pow, frametest::toy_reflected_pow>,
-      GetItem<frametest::toy_item, "index">, SetItem<frametest::toy_set_item, "index", "value">>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -306,10 +285,7 @@ struct ClassDef<frametest::PointValue> {
   static constexpr bool frozen = true;
   static constexpr std::size_t free_cells = 4;
   static constexpr bool caches_hash = true;
-  using members =
-      Members<Constructor<frametest::make_point, "x", "y">, Getter<"x", frametest::point_x>,
-              Getter<"y", frametest::point_y>, Method<"moved", frametest::moved, "dx", "dy">,
-              Comparisons<Eq<frametest::point_eq>>, Hash<frametest::point_hash>, Repr<frametest::point_repr>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -317,10 +293,7 @@ struct ClassDef<frametest::ColorValue> {
   static constexpr const char* name = "Color";
   static constexpr const char* doc = "";
   static constexpr bool frozen = false;
-  using members =
-      Members<Constructor<frametest::color_from_name, "name">, ClassAttribute<"Red", frametest::red>,
-              ClassAttribute<"Green", frametest::green>, ClassAttribute<"Blue", frametest::blue>,
-              Repr<frametest::color_repr>, Int<frametest::color_int>, RichCompare<frametest::color_compare>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -328,7 +301,7 @@ struct ClassDef<frametest::UnitValue> {
   static constexpr const char* name = "Unit";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using members = Members<Constructor<frametest::make_unit>, Repr<frametest::unit_repr>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -336,27 +309,7 @@ struct ClassDef<frametest::ConversionsValue> {
   static constexpr const char* name = "Conversions";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using members = Members<StaticMethod<"i8", frametest::echo<std::int8_t>, "v">,
-                          StaticMethod<"u8", frametest::echo<std::uint8_t>, "v">,
-                          StaticMethod<"i32", frametest::echo<std::int32_t>, "v">,
-                          StaticMethod<"i64", frametest::echo<std::int64_t>, "v">,
-                          StaticMethod<"u64", frametest::echo<std::uint64_t>, "v">,
-                          StaticMethod<"i128", frametest::echo<__int128>, "v">,
-                          StaticMethod<"u128", frametest::echo<unsigned __int128>, "v">,
-                          StaticMethod<"boolean", frametest::echo<bool>, "v">,
-                          StaticMethod<"double", frametest::echo<double>, "v">,
-                          StaticMethod<"text", frametest::echo<std::string>, "v">,
-                          StaticMethod<"bytes", frametest::echo<Bytes>, "v">,
-                          StaticMethod<"list", frametest::echo<std::vector<std::int64_t>>, "v">,
-                          StaticMethod<"texts", frametest::echo<std::vector<std::string>>, "v">,
-                          StaticMethod<"optional", frametest::echo<std::optional<std::int64_t>>, "v=None">,
-                          StaticMethod<"object", frametest::echo<Object>, "v">,
-                          StaticMethod<"point", frametest::echo<frametest::PointValue>, "v">,
-                          StaticMethod<"pair", frametest::make_pair, "number", "text">,
-                          StaticMethod<"nothing", frametest::nothing>,
-                          StaticMethod<"not_implemented", frametest::not_implemented>,
-                          StaticMethod<"checked_half", frametest::checked_half, "number">,
-                          StaticMethod<"checked_even", frametest::checked_even, "number">>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -364,7 +317,7 @@ struct ClassDef<frametest::OpaqueValue> {
   static constexpr const char* name = "Opaque";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using members = Members<Getter<"text", frametest::opaque_text>, Len<frametest::opaque_len>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -373,8 +326,7 @@ struct ClassDef<frametest::ScratchValue> {
   static constexpr const char* doc = "Scratch values, made by make_scratch().";
   static constexpr bool frozen = false;
   static constexpr std::size_t free_cells = 2;
-  using members =
-      Members<Method<"number", frametest::scratch_number>, Getter<"label", frametest::scratch_label>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -382,7 +334,7 @@ struct ClassDef<frametest::BrokenValue> {
   static constexpr const char* name = "Broken";
   static constexpr std::string_view doc{"Broken\0doc", 10};
   static constexpr bool frozen = true;
-  using members = Members<Getter<"number", frametest::broken_number>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -390,9 +342,7 @@ struct ClassDef<frametest::FlakyValue> {
   static constexpr const char* name = "Flaky";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using members =
-      Members<ClassAttribute<"answer", frametest::flaky_answer>,
-              ClassAttribute<"itself", frametest::flaky_itself>, Getter<"number", frametest::flaky_number>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -400,7 +350,7 @@ struct ClassDef<frametest::BadAttributeValue> {
   static constexpr const char* name = "BadAttribute";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using members = Members<ClassAttribute<"__qualname__", frametest::bad_qualname>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 template <>
@@ -433,8 +383,7 @@ struct ClassDef<frametest::DuplicateNameValue> {
   static constexpr const char* name = "DuplicateName";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using members = Members<Getter<"number", frametest::duplicate_number>,
-                          Method<"number", frametest::duplicate_number_again>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 // A shared member list that brings a __repr__ of its own, combined with the class's.
@@ -443,8 +392,7 @@ struct ClassDef<frametest::DuplicateSlotValue> {
   static constexpr const char* name = "DuplicateSlot";
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
-  using shared = Members<Repr<frametest::duplicate_repr>>;
-  using members = Members<shared, Repr<frametest::duplicate_repr>>;
+  static void add_members(TypeBuilder& builder);
 };
 
 }  // namespace qzr::py

@@ -3,21 +3,12 @@
 // `discriminants` of its members.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 #include "python/frame/frame.hpp"
 #include "state/item_kind.hpp"
 
 namespace qzr::py {
-
-// The members in number order, named by item_kind_names.
-constexpr std::array<EnumMember<ItemKind>, item_kind_count> item_kind_table() {
-  std::array<EnumMember<ItemKind>, item_kind_count> table{};
-  for (std::uint8_t number = 0; number < item_kind_count; ++number)
-    table[number] = {item_kind_names[number].data(), static_cast<ItemKind>(number)};
-  return table;
-}
 
 // ItemKind(value): `value` an integer 0 to 255 (else the integer conversion's OverflowError or
 // TypeError); 13 to 255 are ValueError "<value> is not a valid ItemKind". Operands of == and !=
@@ -29,7 +20,7 @@ struct EnumDef<ItemKind> : SimpleEnum {
   using compared_as = std::uint8_t;
   using constructor = NumberConstructor<"value">;
   using own_members = Members<NumbersByName<"discriminants">>;
-  static constexpr auto table = item_kind_table();
+  static constexpr auto table = enum_class_table<ItemKind>();
 };
 
 }  // namespace qzr::py
