@@ -14,9 +14,14 @@
 //   amounts       recorded_amount of the Decimal argument
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <tuple>
 #include <type_traits>
 
+#include "core/field_list.hpp"
 #include "requests/request_enums.hpp"
+#include "values/debug_form.hpp"
 #include "values/fixed_bytes.hpp"
 #include "values/order_side.hpp"
 #include "values/recorded_amount.hpp"
@@ -40,6 +45,18 @@ struct OrderIntent {
   Signature signature;
 };
 
+template <>
+struct FieldList<OrderIntent> {
+  static constexpr std::string_view name = "OrderIntent";
+  static constexpr auto fields = std::tuple{
+      field("symbol", &OrderIntent::symbol),       field("strategy", &OrderIntent::strategy),
+      field("side", &OrderIntent::side),           field("order_type", &OrderIntent::order_type),
+      field("nonce", &OrderIntent::nonce),         field("amount", &OrderIntent::amount),
+      field("price", &OrderIntent::price),         field("stop_price", &OrderIntent::stop_price),
+      field("signature", &OrderIntent::signature),
+  };
+};
+
 struct CancelOrderIntent {
   ProductSymbol symbol;
   Bytes25 order_hash;
@@ -47,11 +64,33 @@ struct CancelOrderIntent {
   Signature signature;
 };
 
+template <>
+struct FieldList<CancelOrderIntent> {
+  static constexpr std::string_view name = "CancelOrderIntent";
+  static constexpr auto fields = std::tuple{
+      field("symbol", &CancelOrderIntent::symbol),
+      field("order_hash", &CancelOrderIntent::order_hash),
+      field("nonce", &CancelOrderIntent::nonce),
+      field("signature", &CancelOrderIntent::signature),
+  };
+};
+
 struct CancelAllIntent {
   ProductSymbol symbol;
   StrategyId strategy;
   Hash nonce;
   Signature signature;
+};
+
+template <>
+struct FieldList<CancelAllIntent> {
+  static constexpr std::string_view name = "CancelAllIntent";
+  static constexpr auto fields = std::tuple{
+      field("symbol", &CancelAllIntent::symbol),
+      field("strategy", &CancelAllIntent::strategy),
+      field("nonce", &CancelAllIntent::nonce),
+      field("signature", &CancelAllIntent::signature),
+  };
 };
 
 struct WithdrawIntent {
@@ -62,10 +101,30 @@ struct WithdrawIntent {
   Signature signature;
 };
 
+template <>
+struct FieldList<WithdrawIntent> {
+  static constexpr std::string_view name = "WithdrawIntent";
+  static constexpr auto fields = std::tuple{
+      field("strategy_id", &WithdrawIntent::strategy_id), field("currency", &WithdrawIntent::currency),
+      field("amount", &WithdrawIntent::amount),           field("nonce", &WithdrawIntent::nonce),
+      field("signature", &WithdrawIntent::signature),
+  };
+};
+
 struct WithdrawQZRIntent {
   UnscaledI128 amount;
   Hash nonce;
   Signature signature;
+};
+
+template <>
+struct FieldList<WithdrawQZRIntent> {
+  static constexpr std::string_view name = "WithdrawQZRIntent";
+  static constexpr auto fields = std::tuple{
+      field("amount", &WithdrawQZRIntent::amount),
+      field("nonce", &WithdrawQZRIntent::nonce),
+      field("signature", &WithdrawQZRIntent::signature),
+  };
 };
 
 struct InsuranceFundWithdrawIntent {
@@ -75,12 +134,33 @@ struct InsuranceFundWithdrawIntent {
   Signature signature;
 };
 
+template <>
+struct FieldList<InsuranceFundWithdrawIntent> {
+  static constexpr std::string_view name = "InsuranceFundWithdrawIntent";
+  static constexpr auto fields = std::tuple{
+      field("currency", &InsuranceFundWithdrawIntent::currency),
+      field("amount", &InsuranceFundWithdrawIntent::amount),
+      field("nonce", &InsuranceFundWithdrawIntent::nonce),
+      field("signature", &InsuranceFundWithdrawIntent::signature),
+  };
+};
+
 // The record of the Python class ProfileUpdateIntent (its debug text and dict variant say
 // ProfileUpdate). Its EIP-712 words put pay_fees_in_qzr before nonce.
 struct ProfileUpdate {
   Hash nonce;
   bool pay_fees_in_qzr = false;
   Signature signature;
+};
+
+template <>
+struct FieldList<ProfileUpdate> {
+  static constexpr std::string_view name = "ProfileUpdate";
+  static constexpr auto fields = std::tuple{
+      field("nonce", &ProfileUpdate::nonce),
+      field("pay_fees_in_qzr", &ProfileUpdate::pay_fees_in_qzr),
+      field("signature", &ProfileUpdate::signature),
+  };
 };
 
 template <class T>

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <tuple>
 #include <variant>
 #include <vector>
 
+#include "core/field_list.hpp"
 #include "requests/intents.hpp"
 #include "requests/sequencer_records.hpp"
 
@@ -19,6 +22,13 @@ struct Genesis {};
 struct DisasterRecovery {
   std::uint64_t request_index = 0;
   std::vector<Signature> signatures;
+};
+
+template <>
+struct FieldList<DisasterRecovery> {
+  static constexpr std::string_view name = "DisasterRecovery";
+  static constexpr auto fields = std::tuple{field("request_index", &DisasterRecovery::request_index),
+                                            field("signatures", &DisasterRecovery::signatures)};
 };
 
 // Variants Order, CancelOrder, CancelAll, Withdraw, WithdrawQZR, InsuranceFundWithdraw, ProfileUpdate.

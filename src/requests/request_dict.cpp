@@ -1,4 +1,4 @@
-// The request dict writer, driven by the records' field lists.
+// The request dict writer, a walk over the records' field lists (core/field_list.hpp).
 #include "requests/request_dict.hpp"
 
 #include <array>
@@ -8,7 +8,6 @@
 
 #include "core/debug_quote.hpp"
 #include "core/fault.hpp"
-#include "requests/record_fields.hpp"
 
 namespace qzr {
 namespace {
@@ -48,7 +47,11 @@ Written write_value(PriceMetadata value) { return price_metadata_dict(value); }
 Written write_value(bool value) { return DictValue(value); }
 Written write_value(std::uint64_t value) { return DictValue(value); }
 Written write_value(std::int64_t value) { return DictValue(value); }
-Written write_value(const StampedTimeValue& value) { return write_record(value); }
+// A record field (the time of the epoch advances) is the dict of its own fields.
+template <FieldRecord Record>
+Written write_value(const Record& value) {
+  return write_record(value);
+}
 
 template <class T>
 Written write_value(const std::vector<T>& values) {
@@ -62,18 +65,35 @@ Written write_value(const std::vector<T>& values) {
   return DictValue(std::move(list));
 }
 
+// The dict key of a field: its snake_case name in camelCase ("stop_price" is "stopPrice").
+std::string dict_key(std::string_view name) {
+  std::string key;
+  key.reserve(name.size());
+  bool upper = false;
+  for (const char c : name) {
+    if (c == '_') {
+      upper = true;
+    } else {
+      key += upper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      upper = false;
+    }
+  }
+  return key;
+}
+
+// The dict of the record's fields in declared order, under their dict keys.
 template <class Record>
 Written write_record(const Record& record) {
   DictValue::Dict dict;
   std::optional<DictWriterError> error;
-  record_fields::for_each_field(record, [&](std::string_view, std::string_view key, const auto& value) {
+  for_each_field(record, [&](const auto& field, const auto& value) {
     if (error) return;
     Written written = write_value(value);
     if (!written) {
       error = std::move(written.error());
       return;
     }
-    dict.push_back({std::string(key), std::move(*written)});
+    dict.push_back({dict_key(field.name), std::move(*written)});
   });
   if (error) return std::unexpected(std::move(*error));
   return DictValue(std::move(dict));

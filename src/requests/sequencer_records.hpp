@@ -4,9 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
+#include "core/field_list.hpp"
 #include "requests/request_enums.hpp"
+#include "values/debug_form.hpp"
 #include "values/fixed_bytes.hpp"
 #include "values/recorded_amount.hpp"
 #include "values/symbols.hpp"
@@ -21,9 +26,23 @@ struct StampedTimeValue {
   friend bool operator==(const StampedTimeValue&, const StampedTimeValue&) = default;
 };
 
+template <>
+struct FieldList<StampedTimeValue> {
+  static constexpr std::string_view name = "StampedTimeValue";
+  static constexpr auto fields =
+      std::tuple{field("value", &StampedTimeValue::value), field("timestamp", &StampedTimeValue::timestamp)};
+};
+
 // An Ethereum block number posted by the block producer.
 struct Block {
   std::uint64_t number = 0;
+};
+
+template <>
+struct FieldList<Block> {
+  static constexpr std::string_view name = "Block";
+  // Its one field is unnamed: the tuple shape Block(<n>).
+  static constexpr auto fields = std::tuple{field("", &Block::number)};
 };
 
 struct IndexPrice {
@@ -34,9 +53,26 @@ struct IndexPrice {
   std::uint64_t timestamp = 0;
 };
 
+template <>
+struct FieldList<IndexPrice> {
+  static constexpr std::string_view name = "IndexPrice";
+  static constexpr auto fields = std::tuple{
+      field("symbol", &IndexPrice::symbol),         field("price", &IndexPrice::price),
+      field("prev_price", &IndexPrice::prev_price), field("metadata", &IndexPrice::metadata),
+      field("timestamp", &IndexPrice::timestamp),
+  };
+};
+
 struct AdvanceEpoch {
   std::uint64_t epoch_id = 0;
   StampedTimeValue time;
+};
+
+template <>
+struct FieldList<AdvanceEpoch> {
+  static constexpr std::string_view name = "AdvanceEpoch";
+  static constexpr auto fields =
+      std::tuple{field("epoch_id", &AdvanceEpoch::epoch_id), field("time", &AdvanceEpoch::time)};
 };
 
 struct AdvanceSettlementEpoch {
@@ -46,9 +82,25 @@ struct AdvanceSettlementEpoch {
   std::vector<SettlementAction> actions;
 };
 
+template <>
+struct FieldList<AdvanceSettlementEpoch> {
+  static constexpr std::string_view name = "AdvanceSettlementEpoch";
+  static constexpr auto fields = std::tuple{
+      field("epoch_id", &AdvanceSettlementEpoch::epoch_id),
+      field("time", &AdvanceSettlementEpoch::time),
+      field("actions", &AdvanceSettlementEpoch::actions),
+  };
+};
+
 // Its request dict variant is PriceCheckpoint.
 struct MintPriceCheckpoint {
   std::uint64_t time_value = 0;
+};
+
+template <>
+struct FieldList<MintPriceCheckpoint> {
+  static constexpr std::string_view name = "MintPriceCheckpoint";
+  static constexpr auto fields = std::tuple{field("time_value", &MintPriceCheckpoint::time_value)};
 };
 
 // The 160 bytes an index price hash covers, five ABI words: the symbol's text word (length byte,

@@ -1,7 +1,7 @@
 // Item: the void test and the debug text.
 #include "state/item.hpp"
 
-#include "state/record_layout.hpp"
+#include "values/debug_form.hpp"
 #include "values/debug_shapes.hpp"
 
 namespace qzr {
@@ -23,9 +23,8 @@ std::string Item::debug_text() const {
       [this]<class R>(const R& record) {
         if constexpr (std::is_same_v<R, EmptyItem>) {
           return std::string(item_kind_name(ItemKind::Empty));
-        } else if constexpr (RecordLayout<R>::single_value) {
-          return debug_tuple(item_kind_name(kind()),
-                             RecordField<decltype(record.inner)>::debug(record.inner));
+        } else if constexpr (is_transparent_record<R>) {
+          return debug_tuple(item_kind_name(kind()), field_debug_text(record.*(field_at<R, 0>.member)));
         } else {
           return debug_tuple(item_kind_name(kind()), record.debug_text());
         }

@@ -1,14 +1,16 @@
-// The item ABI value: schema table, encoder, decoder and leaf value hash.
+// The item ABI value: the kinds' schemas (derived from the records' field lists), encoder,
+// decoder and leaf value hash.
 #include "state/item_abi.hpp"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "abi/decode.hpp"
 #include "abi/words.hpp"
 #include "core/fault.hpp"
 #include "core/once_cell.hpp"
-#include "state/record_layout.hpp"
+#include "state/record_abi.hpp"
 #include "values/keccak.hpp"
 
 namespace qzr {
@@ -17,59 +19,35 @@ namespace {
 
 using abi::ParamType;
 
-struct KindSchemas {
-  // The record value's candidate schemas, in order.
-  std::vector<ParamType> values;
-  // For each, the one parameter the bytes are decoded against: (uint256, value schema).
-  std::vector<ParamType> envelopes;
-};
+// The one parameter the bytes of each kind are decoded against, (uint256, value schema), indexed
+// by kind number; entry 0 (the empty kind) is absent.
+using EnvelopeTable = std::array<std::optional<ParamType>, item_kind_count>;
 
-using SchemaTable = std::array<KindSchemas, item_kind_count>;
-
-SchemaTable build_schema_table() {
-  const ParamType u64 = ParamType::unsigned_int(64);
-  const ParamType u128 = ParamType::unsigned_int(128);
-  const ParamType u256 = ParamType::unsigned_int(256);
-  const ParamType bytes32 = ParamType::fixed_bytes(32);
-  const ParamType side = ParamType::tuple({ParamType::unsigned_int(8)});
-  const ParamType balance =
-      ParamType::tuple({ParamType::array(ParamType::address()), ParamType::array(u128)});
-
-  SchemaTable table;
-  auto set = [&](ItemKind kind, ParamType value) {
-    KindSchemas& entry = table[item_kind_number(kind)];
-    entry.envelopes.push_back(ParamType::tuple({u256, value}));
-    entry.values.push_back(std::move(value));
-  };
-  set(item_kind_of<Trader>, ParamType::tuple({u128, u128, ParamType::address(), ParamType::boolean()}));
-  set(item_kind_of<Strategy>, ParamType::tuple({bytes32, balance, balance, u64, ParamType::boolean()}));
-  set(item_kind_of<Position>, ParamType::tuple({side, u128, u128}));
-  set(item_kind_of<BookOrder>,
-      ParamType::tuple({side, u128, u128, ParamType::fixed_bytes(21), bytes32, u64, u64}));
-  set(item_kind_of<Price>, ParamType::tuple({u128, u256, u64, u64}));
-  set(item_kind_of<InsuranceFund>, balance);
-  set(item_kind_of<Stats>, ParamType::tuple({u128, u128}));
-  set(item_kind_of<Signer>, bytes32);
-  set(item_kind_of<Specs>, ParamType::string());
-  set(item_kind_of<InsuranceFundContribution>, ParamType::tuple({balance, balance}));
-  set(item_kind_of<FeePool>, balance);
-  set(item_kind_of<EpochMetadata>,
-      ParamType::tuple({ParamType::tuple({ParamType::array(bytes32), ParamType::array(u64)})}));
-  return table;
+template <std::size_t I>
+ParamType record_schema() {
+  return record_param_type<std::variant_alternative_t<I, ItemValue>>();
 }
 
-const KindSchemas& kind_schemas(ItemKind kind) {
-  static OnceCell<SchemaTable> table;
-  const KindSchemas& entry = table.get_or_init(build_schema_table)[item_kind_number(kind)];
-  if (entry.values.empty()) fault("no entry found for key");
-  return entry;
+EnvelopeTable build_envelope_table() {
+  return []<std::size_t... I>(std::index_sequence<I...>) {
+    return EnvelopeTable{std::nullopt,
+                         ParamType::tuple({ParamType::unsigned_int(256), record_schema<I + 1>()})...};
+  }
+  (std::make_index_sequence<item_kind_count - 1>{});
+}
+
+const ParamType& kind_envelope(ItemKind kind) {
+  static OnceCell<EnvelopeTable> table;
+  const std::optional<ParamType>& entry = table.get_or_init(build_envelope_table)[item_kind_number(kind)];
+  if (!entry) fault("no entry found for key");
+  return *entry;
 }
 
 // The reader of the record whose alternative index (kind number) is I.
 template <std::size_t I>
 Result<Item> read_record(const abi::Token& value) {
   using Record = std::variant_alternative_t<I, ItemValue>;
-  Result<Record> record = record_from_value_token<Record>(value);
+  Result<Record> record = parse_record_from_value_token<Record>(value);
   if (!record) return fail(std::move(record.error()));
   return Item(std::move(*record));
 }
@@ -84,7 +62,7 @@ constexpr auto record_readers = []<std::size_t... I>(std::index_sequence<I...>) 
 
 }  // namespace
 
-const std::vector<abi::ParamType>& item_abi_schemas(ItemKind kind) { return kind_schemas(kind).values; }
+const abi::ParamType& item_abi_schema(ItemKind kind) { return kind_envelope(kind).elements()[1]; }
 
 std::vector<std::uint8_t> item_abi_encoded_value(const Item& item) {
   std::vector<std::uint8_t> out;
@@ -112,7 +90,7 @@ H256 item_value_hash(const Item& item) {
   return H256(keccak256(item_abi_encoded_value(item)));
 }
 
-Result<Item> item_from_token(const abi::Token& token) {
+Result<Item> parse_item_from_token(const abi::Token& token) {
   Result<abi::U256> number = abi::discriminant_tuple_from_token(token);
   if (!number) return fail(std::move(number.error()));
   const std::optional<std::uint64_t> narrow = number->to_u64();
@@ -130,13 +108,11 @@ Result<Item> parse_item_abi_value(ItemKind kind, std::span<const std::uint8_t> b
     if (!bytes.empty()) return fail(CommonError::other(std::string(empty_schema_text)));
     return Item();
   }
-  for (const ParamType& envelope : kind_schemas(kind).envelopes) {
-    Result<std::vector<abi::Token>> tokens = abi::decode(std::span(&envelope, 1), bytes);
-    if (!tokens) continue;
-    Result<Item> item = item_from_token(tokens->front());
-    if (item) return item;
-  }
-  return fail(CommonError::other(std::string(all_schemas_failed_text)));
+  Result<std::vector<abi::Token>> tokens = abi::decode(std::span(&kind_envelope(kind), 1), bytes);
+  if (!tokens) return fail(CommonError::other(std::string(all_schemas_failed_text)));
+  Result<Item> item = parse_item_from_token(tokens->front());
+  if (!item) return fail(CommonError::other(std::string(all_schemas_failed_text)));
+  return item;
 }
 
 }  // namespace qzr

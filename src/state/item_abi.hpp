@@ -38,10 +38,10 @@
 
 namespace qzr {
 
-// The candidate value schemas of a kind, tried in order by the decoder; every kind 1 to 12 has
-// exactly one. Built once per process on first use. The empty kind has no entry: asking for it is
-// the fault "no entry found for key".
-const std::vector<abi::ParamType>& item_abi_schemas(ItemKind kind);
+// The value schema of a kind, derived from its record's field list (the list the encoder walks).
+// Built once per process on first use. The empty kind has no entry: asking for it is the fault
+// "no entry found for key".
+const abi::ParamType& item_abi_schema(ItemKind kind);
 
 // The item ABI value; empty bytes for the empty item. Cannot fail.
 std::vector<std::uint8_t> item_abi_encoded_value(const Item& item);
@@ -54,17 +54,17 @@ H256 item_value_hash(const Item& item);
 // item whatever follows. Other errors: "Not a tuple", "Empty token stream", the integer reader's
 // error, "Integer overflow when casting to u64" (a kind of 2^64 or more), "Discriminant out of
 // bounds" (13 and above), "No token left at this position", and the record reader's errors.
-Result<Item> item_from_token(const abi::Token& token);
+Result<Item> parse_item_from_token(const abi::Token& token);
 
 inline constexpr std::string_view all_schemas_failed_text = "invalid abi representation: all schemas failed";
 inline constexpr std::string_view empty_schema_text =
     "invalid abi representation: empty schema but non-empty value";
 
-// Reads item ABI value bytes, untrusted, with the schemas of `kind`: the first schema against
-// which the bytes decode (bytes after the decoded data are ignored) and whose value tree
-// item_from_token reads gives the item. The kind word in the bytes decides the item's kind; the
-// requested kind only selects the schemas, so a fee pool's bytes read with the insurance fund's
-// schema give a fee pool. Every failure is the Other error all_schemas_failed_text, never a fault.
+// Reads item ABI value bytes, untrusted, with the schema of `kind`: when the bytes decode against
+// it (bytes after the decoded data are ignored) and parse_item_from_token reads the value tree,
+// that is the item. The kind word in the bytes decides the item's kind; the requested kind only
+// selects the schema, so a fee pool's bytes read with the insurance fund's schema give a fee pool.
+// Every failure is the Other error all_schemas_failed_text, never a fault.
 // For the empty kind: empty bytes give the empty item, any other bytes the Other error
 // empty_schema_text.
 Result<Item> parse_item_abi_value(ItemKind kind, std::span<const std::uint8_t> bytes);

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "core/enum_table.hpp"
+#include "core/field_list.hpp"
 #include "state/kinds.hpp"
-#include "state/record_layout.hpp"
 
 namespace qzr {
 
@@ -27,7 +27,7 @@ template <class... R>
 struct Members {
   static constexpr std::array<EnumMember<ItemKind>, sizeof...(R) + 1> rows = [] {
     std::array<EnumMember<ItemKind>, sizeof...(R) + 1> rows{};
-    const std::array<std::string_view, sizeof...(R) + 1> names{"Empty", RecordLayout<R>::name...};
+    const std::array<std::string_view, sizeof...(R) + 1> names{"Empty", FieldList<R>::name...};
     for (std::size_t number = 0; number < rows.size(); ++number)
       rows[number] = {.name = names[number], .value = static_cast<ItemKind>(number)};
     return rows;

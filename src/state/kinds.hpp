@@ -1,7 +1,7 @@
 // The list of kinds of state record: one row per kind, from which ItemKind's members, Item's
 // variant, the tree key variant and its decoders, the tree's per-kind members and the module's
 // record and key classes follow. A new record kind is one row here, its record with its field
-// list (record_layout.hpp), its key with its codec (keys/), and their Python classes.
+// list (core/field_list.hpp), its key with its codec (keys/), and their Python classes.
 #pragma once
 
 #include <cstddef>

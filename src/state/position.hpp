@@ -4,9 +4,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include "core/common_error.hpp"
+#include "core/field_list.hpp"
 #include "state/accounting_enums.hpp"
+#include "values/debug_form.hpp"
 #include "values/recorded_amount.hpp"
 
 namespace qzr {
@@ -76,6 +80,16 @@ struct Position {
 
 // The result of an accounting step: the new position and the step's realized amount (not
 // rounded).
+template <>
+struct FieldList<Position> {
+  static constexpr std::string_view name = "Position";
+  static constexpr auto fields = std::tuple{
+      field("side", &Position::side),
+      field("balance", &Position::balance),
+      field("avg_entry_price", &Position::avg_entry_price),
+  };
+};
+
 struct PositionUpdate {
   Position position;
   Decimal realized;

@@ -1,7 +1,7 @@
 // Price's mark price and debug text.
 #include "state/price.hpp"
 
-#include "values/debug_shapes.hpp"
+#include "values/debug_form.hpp"
 
 namespace qzr {
 
@@ -19,11 +19,6 @@ Decimal Price::mark_price() const {
   return round_recorded_decimal(add_or_fault(index, t));
 }
 
-std::string Price::debug_text() const {
-  return debug_struct("Price", {{"index_price", index_price.debug_text()},
-                                {"ema", ema.debug_text()},
-                                {"ordinal", std::to_string(ordinal)},
-                                {"time_value", std::to_string(time_value)}});
-}
+std::string Price::debug_text() const { return record_debug_text(*this); }
 
 }  // namespace qzr

@@ -4,7 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <tuple>
 
+#include "core/field_list.hpp"
+#include "state/abi_forms.hpp"
 #include "values/recorded_amount.hpp"
 
 namespace qzr {
@@ -47,6 +51,18 @@ struct Price {
 
   // Numerically equal amounts (scale ignored) and equal integers.
   friend bool operator==(const Price&, const Price&) noexcept = default;
+};
+
+// The ema's schema names uint256 (its word is a signed decimal word like the index price's).
+template <>
+struct FieldList<Price> {
+  static constexpr std::string_view name = "Price";
+  static constexpr auto fields = std::tuple{
+      field("index_price", &Price::index_price),
+      field<AbiUint256Label>("ema", &Price::ema),
+      field("ordinal", &Price::ordinal),
+      field("time_value", &Price::time_value),
+  };
 };
 
 }  // namespace qzr

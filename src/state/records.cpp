@@ -1,7 +1,7 @@
 // The void tests and debug texts of the state records.
 #include "state/records.hpp"
 
-#include "state/record_layout.hpp"
+#include "values/debug_form.hpp"
 
 namespace qzr {
 

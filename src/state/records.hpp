@@ -4,19 +4,24 @@
 // records again, so the bytes never depend on it. Equality is field by field: amounts
 // numerically (1.5 == 1.50), balances and maps as maps, bytes bytewise.
 //
-// Each record's field list (names, order, ABI form and debug text) is in record_layout.hpp.
+// Each record's field list (FieldList, beside the record) gives its field names and order, from
+// which its ABI value (record_abi.hpp), debug text and Python properties are derived. The
+// transparent records (InsuranceFund, Signer, Specs, FeePool) have the value of their one field.
 // Every record has:
 //   is_void()     whether the record is not worth a leaf: the tree's per-kind stores delete the
 //                 key instead of storing it. "Zero" is a zero amount of any scale or sign; a
 //                 balance without entries is all zero.
 //   debug_text()  the struct shape of its fields, "Trader { avail_qzr_balance: ... }"; for the
-//                 single-value records (InsuranceFund, Signer, Specs, FeePool) "Signer { inner:
+//                 transparent records (InsuranceFund, Signer, Specs, FeePool) "Signer { inner:
 //                 ReleaseHash(Hash(0x...)) }", the text of their Python classes.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <tuple>
 
+#include "core/field_list.hpp"
 #include "keys/specs.hpp"
 #include "state/balance.hpp"
 #include "state/next_book_ordinals.hpp"
@@ -40,6 +45,17 @@ struct Trader {
   friend bool operator==(const Trader&, const Trader&) = default;
 };
 
+template <>
+struct FieldList<Trader> {
+  static constexpr std::string_view name = "Trader";
+  static constexpr auto fields = std::tuple{
+      field("avail_qzr_balance", &Trader::avail_qzr_balance),
+      field("locked_qzr_balance", &Trader::locked_qzr_balance),
+      field("referral_address", &Trader::referral_address),
+      field("pay_fees_in_qzr", &Trader::pay_fees_in_qzr),
+  };
+};
+
 // Kind 2: one trading strategy (sub-account) of a trader. A new strategy has no collateral,
 // maximum leverage 3 and is not frozen.
 struct Strategy {
@@ -55,6 +71,18 @@ struct Strategy {
   std::string debug_text() const;
 
   friend bool operator==(const Strategy&, const Strategy&) = default;
+};
+
+template <>
+struct FieldList<Strategy> {
+  static constexpr std::string_view name = "Strategy";
+  static constexpr auto fields = std::tuple{
+      field("strategy_id", &Strategy::strategy_id),
+      field("avail_collateral", &Strategy::avail_collateral),
+      field("locked_collateral", &Strategy::locked_collateral),
+      field("max_leverage", &Strategy::max_leverage),
+      field("frozen", &Strategy::frozen),
+  };
 };
 
 // Kind 4: a resting maker order; its product symbol and order hash are its tree key.
@@ -75,6 +103,20 @@ struct BookOrder {
   friend bool operator==(const BookOrder&, const BookOrder&) = default;
 };
 
+template <>
+struct FieldList<BookOrder> {
+  static constexpr std::string_view name = "BookOrder";
+  static constexpr auto fields = std::tuple{
+      field("side", &BookOrder::side),
+      field("amount", &BookOrder::amount),
+      field("price", &BookOrder::price),
+      field("trader_address", &BookOrder::trader_address),
+      field("strategy_id_hash", &BookOrder::strategy_id_hash),
+      field("book_ordinal", &BookOrder::book_ordinal),
+      field("time_value", &BookOrder::time_value),
+  };
+};
+
 // Kind 6: the exchange's insurance fund.
 struct InsuranceFund {
   Balance inner;
@@ -84,6 +126,13 @@ struct InsuranceFund {
   std::string debug_text() const;
 
   friend bool operator==(const InsuranceFund&, const InsuranceFund&) = default;
+};
+
+template <>
+struct FieldList<InsuranceFund> {
+  static constexpr std::string_view name = "InsuranceFund";
+  static constexpr auto fields = std::tuple{field("inner", &InsuranceFund::inner)};
+  static constexpr bool transparent = true;
 };
 
 // Kind 7: a trader's volumes in the current trade mining period.
@@ -98,6 +147,13 @@ struct Stats {
   friend bool operator==(const Stats&, const Stats&) = default;
 };
 
+template <>
+struct FieldList<Stats> {
+  static constexpr std::string_view name = "Stats";
+  static constexpr auto fields =
+      std::tuple{field("maker_volume", &Stats::maker_volume), field("taker_volume", &Stats::taker_volume)};
+};
+
 // Kind 8: a signer's release hash.
 struct Signer {
   ReleaseHash inner;
@@ -109,6 +165,13 @@ struct Signer {
   friend bool operator==(const Signer&, const Signer&) = default;
 };
 
+template <>
+struct FieldList<Signer> {
+  static constexpr std::string_view name = "Signer";
+  static constexpr auto fields = std::tuple{field("inner", &Signer::inner)};
+  static constexpr bool transparent = true;
+};
+
 // Kind 9: a market's specs expression, any text (the empty one included).
 struct Specs {
   SpecsExpr inner;
@@ -118,6 +181,13 @@ struct Specs {
   std::string debug_text() const;
 
   friend bool operator==(const Specs&, const Specs&) = default;
+};
+
+template <>
+struct FieldList<Specs> {
+  static constexpr std::string_view name = "Specs";
+  static constexpr auto fields = std::tuple{field("inner", &Specs::inner)};
+  static constexpr bool transparent = true;
 };
 
 // Kind 10: one contributor's stake in the insurance fund.
@@ -132,6 +202,14 @@ struct InsuranceFundContribution {
   friend bool operator==(const InsuranceFundContribution&, const InsuranceFundContribution&) = default;
 };
 
+template <>
+struct FieldList<InsuranceFundContribution> {
+  static constexpr std::string_view name = "InsuranceFundContribution";
+  static constexpr auto fields =
+      std::tuple{field("avail_balance", &InsuranceFundContribution::avail_balance),
+                 field("locked_balance", &InsuranceFundContribution::locked_balance)};
+};
+
 // Kind 11: the fee pool of an epoch.
 struct FeePool {
   Balance inner;
@@ -141,6 +219,13 @@ struct FeePool {
   std::string debug_text() const;
 
   friend bool operator==(const FeePool&, const FeePool&) = default;
+};
+
+template <>
+struct FieldList<FeePool> {
+  static constexpr std::string_view name = "FeePool";
+  static constexpr auto fields = std::tuple{field("inner", &FeePool::inner)};
+  static constexpr bool transparent = true;
 };
 
 // Kind 12: written when an epoch has been transitioned. Its symbols are parsed symbols (every one
@@ -153,6 +238,12 @@ struct EpochMetadata {
   std::string debug_text() const;
 
   friend bool operator==(const EpochMetadata&, const EpochMetadata&) = default;
+};
+
+template <>
+struct FieldList<EpochMetadata> {
+  static constexpr std::string_view name = "EpochMetadata";
+  static constexpr auto fields = std::tuple{field("next_book_ordinals", &EpochMetadata::next_book_ordinals)};
 };
 
 }  // namespace qzr

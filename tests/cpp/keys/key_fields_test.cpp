@@ -147,7 +147,7 @@ struct DebugCase {
 
 template <class K>
 DebugCase prints(const char* what, K key, std::string expected) {
-  return {what, [key] { return key_debug_text(key); }, std::move(expected)};
+  return {what, [key] { return record_debug_text(key); }, std::move(expected)};
 }
 
 const std::string address_a_text = "0x00" + std::string(40, '1');

@@ -136,12 +136,12 @@ struct DecodeCase {
 template <class K>
 std::string decoded_text(const H256& key) {
   auto decoded = TreeKeyCodec<K>::parse(key);
-  return decoded ? key_debug_text(*decoded) : decoded.error().display();
+  return decoded ? record_debug_text(*decoded) : decoded.error().display();
 }
 
 template <class K>
 DecodeCase decodes(const char* what, std::string key, const K& expected) {
-  return {what, &decoded_text<K>, std::move(key), key_debug_text(expected)};
+  return {what, &decoded_text<K>, std::move(key), record_debug_text(expected)};
 }
 
 template <class K>

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "core/fault.hpp"
-#include "requests/debug_texts.hpp"
 #include "requests/request_dict.hpp"
 #include "requests_test_support.hpp"
+#include "values/debug_form.hpp"
 
 namespace qzr {
 namespace {

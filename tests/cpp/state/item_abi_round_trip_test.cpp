@@ -128,7 +128,7 @@ TEST(ItemAbiRoundTrip, BytesAreTheCanonicalEncoding) {
     const ItemKind kind = *item_kind_from_number(number);
     SCOPED_TRACE(item_kind_name(kind));
     const abi::ParamType envelope =
-        abi::ParamType::tuple({abi::ParamType::unsigned_int(256), item_abi_schemas(kind).front()});
+        abi::ParamType::tuple({abi::ParamType::unsigned_int(256), item_abi_schema(kind)});
     for (int round = 0; round < 50; ++round) {
       const Item item = random.item(kind);
       const std::vector<std::uint8_t> bytes = item_abi_encoded_value(item);

@@ -206,12 +206,12 @@ TEST(ItemAbiUntrusted, TokenReaderErrors) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const Result<Item> item = item_from_token(row.token);
+    const Result<Item> item = parse_item_from_token(row.token);
     ASSERT_FALSE(item.has_value());
     EXPECT_EQ(item.error().display(), row.error);
   }
   const Result<Item> empty =
-      item_from_token(Token::tuple({Token::unsigned_int(U256()), Token::boolean(false)}));
+      parse_item_from_token(Token::tuple({Token::unsigned_int(U256()), Token::boolean(false)}));
   ASSERT_TRUE(empty.has_value());
   EXPECT_TRUE(empty->is_empty());
 }
@@ -225,7 +225,7 @@ TEST(ItemAbiUntrusted, ThirdAddressErrorNamesThePair) {
                                    Token::address(filled<TokenAddress>(0xcc).bytes)}),
                      Token::array({abi::decimal_into_token(dec("1")), abi::decimal_into_token(dec("2")),
                                    abi::decimal_into_token(dec("-3.5"))})})});
-  const Result<Item> item = item_from_token(three);
+  const Result<Item> item = parse_item_from_token(three);
   ASSERT_FALSE(item.has_value());
   EXPECT_EQ(item.error().display(),
             "collaterals limit exceeded: (TokenAddress(0x" + std::string(40, 'c') + "), UnscaledI128(-3.5))");

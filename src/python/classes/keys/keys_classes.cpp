@@ -1,9 +1,13 @@
-// The members of the twelve key classes: each class's constructor, getters and conversions, then
-// what every key class shares (encode_key, decode_key, __deepcopy__, repr, hash, comparisons).
+// The members of the twelve key classes: each class's constructor, getters (the field getters of
+// its field list: addresses and hashes as "0x" hex, symbols and kinds as objects) and
+// conversions, then what every key class shares (encode_key, decode_key, __deepcopy__, repr,
+// hash, comparisons).
 #include "python/classes/keys/keys_classes.hpp"
 
 #include "keys/tree_key_codec.hpp"
 #include "python/classes/core/exceptions.hpp"
+#include "python/classes/core/field_members.hpp"
+#include "python/classes/values/field_forms.hpp"
 #include "python/classes/values/h256_class.hpp"
 #include "python/classes/values/product_symbol_class.hpp"
 #include "values/hex.hpp"
@@ -89,7 +93,7 @@ struct KeyMembers {
   static Result<K> decode_key(const H256& value) { return TreeKeyCodec<K>::parse(value); }
   // `_memo` must be a dict; it is neither read nor written.
   static K deep_copy(const K& key, Dict) { return key; }
-  static std::string repr(const K& key) { return key_debug_text(key); }
+  static std::string repr(const K& key) { return record_debug_text(key); }
   static std::int64_t hash(const K& key) { return key_hash_value(key); }
   static bool equals(const K& key, const K& other) { return key == other; }
   static bool less(const K& key, const K& other) { return key < other; }
@@ -108,14 +112,11 @@ using TraderAddressText = HexText<TraderAddress>;
 using StrategyIdHashText = HexText<StrategyIdHash>;
 using Bytes25Text = HexText<Bytes25>;
 
-std::string address_hex(const TraderAddress& address) { return to_hex(address); }
-
 // ---- TraderKey, StatsKey, SignerKey, InsuranceFundContributionKey ------------------------------
 
 TraderKey make_trader_key(HexText<TraderKey> inner) { return inner.value; }
 
 StatsKey make_stats_key(HexText<StatsKey> trader) { return trader.value; }
-std::string stats_trader(const StatsKey& key) { return address_hex(key.trader); }
 TraderKey stats_as_trader_key(const StatsKey& key) { return TraderKey{key.trader}; }
 
 SignerKey make_signer_key(AddressField<SignerKey, "SignerAddress.0"> inner) { return inner.value; }
@@ -130,8 +131,6 @@ InsuranceFundContributionKey make_contribution_key(
 StrategyKey make_strategy_key(TraderAddressText trader_address, StrategyIdHashText strategy_id_hash) {
   return StrategyKey{trader_address.value, strategy_id_hash.value};
 }
-std::string strategy_trader_address(const StrategyKey& key) { return address_hex(key.trader_address); }
-std::string strategy_strategy_id_hash(const StrategyKey& key) { return to_hex(key.strategy_id_hash); }
 
 // The symbol object's packed bytes are taken as they are, not read through its text.
 PositionKey strategy_as_position_key(const StrategyKey& key, const ProductSymbol& symbol) {
@@ -149,9 +148,6 @@ PositionKey make_position_key(TraderAddressText trader_address, StrategyIdHashTe
                               ProductSymbolArgument symbol) {
   return PositionKey{trader_address.value, strategy_id_hash.value, symbol.value};
 }
-std::string position_trader_address(const PositionKey& key) { return address_hex(key.trader_address); }
-std::string position_strategy_id_hash(const PositionKey& key) { return to_hex(key.strategy_id_hash); }
-ProductSymbol position_symbol(const PositionKey& key) { return key.symbol; }
 StrategyKey position_as_strategy_key(const PositionKey& key) {
   return StrategyKey{key.trader_address, key.strategy_id_hash};
 }
@@ -161,14 +157,10 @@ StrategyKey position_as_strategy_key(const PositionKey& key) {
 BookOrderKey make_book_order_key(ProductSymbolArgument symbol, Bytes25Text order_hash) {
   return BookOrderKey{symbol.value, order_hash.value};
 }
-ProductSymbol book_order_symbol(const BookOrderKey& key) { return key.symbol; }
-std::string book_order_hash(const BookOrderKey& key) { return to_hex(key.order_hash); }
 
 PriceKey make_price_key(ProductSymbolArgument symbol, Bytes25Text index_price_hash) {
   return PriceKey{symbol.value, index_price_hash.value};
 }
-ProductSymbol price_symbol(const PriceKey& key) { return key.symbol; }
-std::string price_index_price_hash(const PriceKey& key) { return to_hex(key.index_price_hash); }
 
 // ---- InsuranceFundKey, SpecsKey, FeePoolKey, EpochMetadataKey -----------------------------------
 
@@ -177,14 +169,10 @@ InsuranceFundKey make_insurance_fund_key() { return InsuranceFundKey{}; }
 Result<SpecsKey> make_specs_key(const SpecsKind& kind, std::string name) {
   return SpecsKey::make(kind, std::move(name));
 }
-SpecsKind specs_kind(const SpecsKey& key) { return key.kind(); }
-std::string specs_name(const SpecsKey& key) { return key.name(); }
 
 FeePoolKey make_fee_pool_key(std::optional<std::uint64_t> epoch_id) { return FeePoolKey{epoch_id}; }
-std::optional<std::uint64_t> fee_pool_epoch_id(const FeePoolKey& key) { return key.epoch_id; }
 
 EpochMetadataKey make_epoch_metadata_key(std::uint64_t epoch_id) { return EpochMetadataKey{epoch_id}; }
-std::uint64_t epoch_metadata_epoch_id(const EpochMetadataKey& key) { return key.epoch_id; }
 
 }  // namespace
 
@@ -193,9 +181,7 @@ void ClassDef<TraderKey>::add_members(TypeBuilder& builder) {
 }
 
 void ClassDef<StrategyKey>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_strategy_key, "trader_address", "strategy_id_hash">,
-          Getter<"trader_address", &strategy_trader_address>,
-          Getter<"strategy_id_hash", &strategy_strategy_id_hash>,
+  Members<Constructor<&make_strategy_key, "trader_address", "strategy_id_hash">, FieldGetters<StrategyKey>,
           StaticMethod<"generate_strategy_id_hash", &generate_strategy_id_hash, "strategy_id">,
           Method<"as_position_key", &strategy_as_position_key, "symbol">,
           KeyMembers<StrategyKey>>::add_to<StrategyKey>(builder);
@@ -203,20 +189,17 @@ void ClassDef<StrategyKey>::add_members(TypeBuilder& builder) {
 
 void ClassDef<PositionKey>::add_members(TypeBuilder& builder) {
   Members<Constructor<&make_position_key, "trader_address", "strategy_id_hash", "symbol">,
-          Getter<"trader_address", &position_trader_address>,
-          Getter<"strategy_id_hash", &position_strategy_id_hash>, Getter<"symbol", &position_symbol>,
-          Method<"as_strategy_key", &position_as_strategy_key>,
+          FieldGetters<PositionKey>, Method<"as_strategy_key", &position_as_strategy_key>,
           KeyMembers<PositionKey>>::add_to<PositionKey>(builder);
 }
 
 void ClassDef<BookOrderKey>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_book_order_key, "symbol", "order_hash">, Getter<"symbol", &book_order_symbol>,
-          Getter<"order_hash", &book_order_hash>, KeyMembers<BookOrderKey>>::add_to<BookOrderKey>(builder);
+  Members<Constructor<&make_book_order_key, "symbol", "order_hash">, FieldGetters<BookOrderKey>,
+          KeyMembers<BookOrderKey>>::add_to<BookOrderKey>(builder);
 }
 
 void ClassDef<PriceKey>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_price_key, "symbol", "index_price_hash">, Getter<"symbol", &price_symbol>,
-          Getter<"index_price_hash", &price_index_price_hash>,
+  Members<Constructor<&make_price_key, "symbol", "index_price_hash">, FieldGetters<PriceKey>,
           KeyMembers<PriceKey>>::add_to<PriceKey>(builder);
 }
 
@@ -226,7 +209,7 @@ void ClassDef<InsuranceFundKey>::add_members(TypeBuilder& builder) {
 }
 
 void ClassDef<StatsKey>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_stats_key, "trader">, Getter<"trader", &stats_trader>,
+  Members<Constructor<&make_stats_key, "trader">, FieldGetters<StatsKey>,
           Method<"as_trader_key", &stats_as_trader_key>, KeyMembers<StatsKey>>::add_to<StatsKey>(builder);
 }
 
@@ -235,15 +218,16 @@ void ClassDef<SignerKey>::add_members(TypeBuilder& builder) {
 }
 
 void ClassDef<SpecsKey>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_specs_key, "kind", "name">, Getter<"kind", &specs_kind>,
-          Getter<"name", &specs_name,
-                 "Defined by convention associated with the specs kind.\n"
-                 "At the time of writing, the naming conventions are:\n"
-                 "\n"
-                 "- `SingleNamePerpetual`: The product market symbol for the single name perpetuals "
-                 "in our universe (e.g. ETHP, BTCP).\n"
-                 "- `MarketGateway`: The host name (e.g. api.exchange-one.example, "
-                 "stream.exchange-two.example).">,
+  Members<Constructor<&make_specs_key, "kind", "name">,
+          FieldGetters<SpecsKey, FieldDocs<"",
+                                           "Defined by convention associated with the specs kind.\n"
+                                           "At the time of writing, the naming conventions are:\n"
+                                           "\n"
+                                           "- `SingleNamePerpetual`: The product market symbol for the "
+                                           "single name perpetuals "
+                                           "in our universe (e.g. ETHP, BTCP).\n"
+                                           "- `MarketGateway`: The host name (e.g. api.exchange-one.example, "
+                                           "stream.exchange-two.example).">>,
           KeyMembers<SpecsKey>>::add_to<SpecsKey>(builder);
 }
 
@@ -253,12 +237,12 @@ void ClassDef<InsuranceFundContributionKey>::add_members(TypeBuilder& builder) {
 }
 
 void ClassDef<FeePoolKey>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_fee_pool_key, "epoch_id=None">, Getter<"epoch_id", &fee_pool_epoch_id>,
+  Members<Constructor<&make_fee_pool_key, "epoch_id=None">, FieldGetters<FeePoolKey>,
           KeyMembers<FeePoolKey>>::add_to<FeePoolKey>(builder);
 }
 
 void ClassDef<EpochMetadataKey>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_epoch_metadata_key, "epoch_id">, Getter<"epoch_id", &epoch_metadata_epoch_id>,
+  Members<Constructor<&make_epoch_metadata_key, "epoch_id">, FieldGetters<EpochMetadataKey>,
           KeyMembers<EpochMetadataKey>>::add_to<EpochMetadataKey>(builder);
 }
 

@@ -20,8 +20,9 @@ concept PythonTreeKey = TreeKeyRecord<K> && requires {
 // getters and conversions, then KeyMembers<K>, what every key class shares.
 template <PythonTreeKey K>
 struct KeyClassDef {
-  static_assert(K::type_name.data()[K::type_name.size()] == '\0', "the record's name is a C string");
-  static constexpr const char* name = K::type_name.data();
+  static_assert(FieldList<K>::name.data()[FieldList<K>::name.size()] == '\0',
+                "the record's name is a C string");
+  static constexpr const char* name = FieldList<K>::name.data();
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
   // Keys are hashed again and again as dict and set members; a frozen value's hash never changes.

@@ -109,92 +109,75 @@ constexpr char cancel_signature_doc[] = "EIP-712 signature of the order cancella
 constexpr char order_signature_doc[] = "EIP-712 signature of the order intent attributes";
 constexpr char currency_doc[] = "Ethereum address of the collateral token (ERC-20)";
 constexpr char withdraw_amount_doc[] = "Amount to withdraw";
+constexpr char cancel_nonce_doc[] =
+    "`nonce` specified in the order intent to cancel (to lookup the order without storing its hash)\n"
+    "A salt for uniqueness of the EIP-712 hash function. May optionally have business meaning to the client.";
 
-// The signature property (getter and setter under one docstring), the shared members and the
-// hashing methods of every intent.
-template <SignedIntent Intent, FixedString SignatureDoc>
-using IntentMembers =
-    Members<Getter<"signature", field_getter<&Intent::signature>, SignatureDoc>,
-            Setter<"signature", &set_signature<Intent>, SignatureDoc>, RequestRecordMembers<Intent>,
-            Method<"hash_eip712", &hash_eip712<Intent>, "message_metadata=None">,
-            Method<"recover_signer", &recover_signer_texts<Intent>>>;
+// The getters of every field with the docstrings of Docs, the setter of the signature (the last
+// field, under its getter's docstring), the shared members and the hashing methods of every intent.
+template <SignedIntent Intent, class Docs>
+requires(field_at<Intent, field_count<Intent> - 1>.name == "signature") using IntentMembers = Members<
+    FieldGetters<Intent, Docs>,
+    Setter<"signature", &set_signature<Intent>, Docs::template at<field_count<Intent> - 1>()>,
+    RequestRecordMembers<Intent>, Method<"hash_eip712", &hash_eip712<Intent>, "message_metadata=None">,
+    Method<"recover_signer", &recover_signer_texts<Intent>>>;
 
 }  // namespace
 
 void ClassDef<OrderIntent>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_order, "symbol", "strategy", "side", "order_type", "nonce", "amount", "price",
-                      "stop_price", "signature=None">,
-          Getter<"symbol", field_getter<&OrderIntent::symbol>, "Symbol of the market">,
-          Getter<"strategy", field_getter<&OrderIntent::strategy>, "Strategy Id (label)">,
-          Getter<"side", field_getter<&OrderIntent::side>, "Side: 0-Long, 1-Short">,
-          Getter<"order_type", field_getter<&OrderIntent::order_type>, "0-Limit, 1-Market, 2-Stop-Limit">,
-          Getter<"nonce", field_getter<&OrderIntent::nonce>, nonce_doc>,
-          Getter<"amount", field_getter<&OrderIntent::amount>, "Order amount">,
-          Getter<"price", field_getter<&OrderIntent::price>,
-                 "Order price. For a limit order, it is the limit price.">,
-          Getter<"stop_price", field_getter<&OrderIntent::stop_price>,
-                 "Stop price. Set to 0 if the order is not a Stop-Limit.">,
-          IntentMembers<OrderIntent, order_signature_doc>,
-          Method<"hash", &order_hash_text>>::add_to<OrderIntent>(builder);
+  Members<
+      Constructor<&make_order, "symbol", "strategy", "side", "order_type", "nonce", "amount", "price",
+                  "stop_price", "signature=None">,
+      IntentMembers<OrderIntent,
+                    FieldDocs<"Symbol of the market", "Strategy Id (label)", "Side: 0-Long, 1-Short",
+                              "0-Limit, 1-Market, 2-Stop-Limit", nonce_doc, "Order amount",
+                              "Order price. For a limit order, it is the limit price.",
+                              "Stop price. Set to 0 if the order is not a Stop-Limit.", order_signature_doc>>,
+      Method<"hash", &order_hash_text>>::add_to<OrderIntent>(builder);
 }
 
 void ClassDef<CancelOrderIntent>::add_members(TypeBuilder& builder) {
-  Members<
-      Constructor<&make_cancel_order, "symbol", "order_hash", "nonce", "signature=None">,
-      Getter<"symbol", field_getter<&CancelOrderIntent::symbol>>,
-      Getter<"order_hash", field_getter<&CancelOrderIntent::order_hash>,
-             "hash of the corresponding order intent">,
-      Getter<
-          "nonce", field_getter<&CancelOrderIntent::nonce>,
-          "`nonce` specified in the order intent to cancel (to lookup the order without storing its hash)\n"
-          "A salt for uniqueness of the EIP-712 hash function. May optionally have business meaning to "
-          "the client.">,
-      IntentMembers<CancelOrderIntent, cancel_signature_doc>>::add_to<CancelOrderIntent>(builder);
+  Members<Constructor<&make_cancel_order, "symbol", "order_hash", "nonce", "signature=None">,
+          IntentMembers<CancelOrderIntent,
+                        FieldDocs<"", "hash of the corresponding order intent", cancel_nonce_doc,
+                                  cancel_signature_doc>>>::add_to<CancelOrderIntent>(builder);
 }
 
 void ClassDef<CancelAllIntent>::add_members(TypeBuilder& builder) {
   Members<Constructor<&make_cancel_all, "symbol", "strategy", "nonce", "signature=None">,
-          Getter<"symbol", field_getter<&CancelAllIntent::symbol>>,
-          Getter<"strategy", field_getter<&CancelAllIntent::strategy>, "Strategy to cancel orders for">,
-          Getter<"nonce", field_getter<&CancelAllIntent::nonce>,
-                 "A salt for uniqueness of the EIP-712 hash function.">,
-          IntentMembers<CancelAllIntent, cancel_signature_doc>>::add_to<CancelAllIntent>(builder);
+          IntentMembers<CancelAllIntent, FieldDocs<"", "Strategy to cancel orders for",
+                                                   "A salt for uniqueness of the EIP-712 hash function.",
+                                                   cancel_signature_doc>>>::add_to<CancelAllIntent>(builder);
 }
 
 void ClassDef<WithdrawIntent>::add_members(TypeBuilder& builder) {
   Members<Constructor<&make_withdraw, "strategy_id", "currency", "amount", "nonce", "signature=None">,
-          Getter<"strategy_id", field_getter<&WithdrawIntent::strategy_id>, "Strategy Id (label)">,
-          Getter<"currency", field_getter<&WithdrawIntent::currency>, currency_doc>,
-          Getter<"amount", field_getter<&WithdrawIntent::amount>, withdraw_amount_doc>,
-          Getter<"nonce", field_getter<&WithdrawIntent::nonce>, nonce_doc>,
-          IntentMembers<WithdrawIntent, withdraw_signature_doc>>::add_to<WithdrawIntent>(builder);
+          IntentMembers<WithdrawIntent,
+                        FieldDocs<"Strategy Id (label)", currency_doc, withdraw_amount_doc, nonce_doc,
+                                  withdraw_signature_doc>>>::add_to<WithdrawIntent>(builder);
 }
 
 void ClassDef<WithdrawQZRIntent>::add_members(TypeBuilder& builder) {
   Members<Constructor<&make_withdraw_qzr, "amount", "nonce", "signature=None">,
-          Getter<"amount", field_getter<&WithdrawQZRIntent::amount>, withdraw_amount_doc>,
-          Getter<"nonce", field_getter<&WithdrawQZRIntent::nonce>,
-                 "A salt for uniqueness of the EIP-712 hash function. May optionally have\n"
-                 "business meaning to the client.">,
-          IntentMembers<WithdrawQZRIntent, "EIP-712 signature of the withdraw qzr intent attributes">>::
+          IntentMembers<WithdrawQZRIntent,
+                        FieldDocs<withdraw_amount_doc,
+                                  "A salt for uniqueness of the EIP-712 hash function. May optionally have\n"
+                                  "business meaning to the client.",
+                                  "EIP-712 signature of the withdraw qzr intent attributes">>>::
       add_to<WithdrawQZRIntent>(builder);
 }
 
 void ClassDef<InsuranceFundWithdrawIntent>::add_members(TypeBuilder& builder) {
   Members<Constructor<&make_insurance_fund_withdraw, "currency", "amount", "nonce", "signature=None">,
-          Getter<"currency", field_getter<&InsuranceFundWithdrawIntent::currency>, currency_doc>,
-          Getter<"amount", field_getter<&InsuranceFundWithdrawIntent::amount>, withdraw_amount_doc>,
-          Getter<"nonce", field_getter<&InsuranceFundWithdrawIntent::nonce>, nonce_doc>,
           IntentMembers<InsuranceFundWithdrawIntent,
-                        withdraw_signature_doc>>::add_to<InsuranceFundWithdrawIntent>(builder);
+                        FieldDocs<currency_doc, withdraw_amount_doc, nonce_doc, withdraw_signature_doc>>>::
+      add_to<InsuranceFundWithdrawIntent>(builder);
 }
 
 void ClassDef<ProfileUpdate>::add_members(TypeBuilder& builder) {
   Members<Constructor<&make_profile_update, "nonce", "pay_fees_in_qzr", "signature=None">,
-          Getter<"nonce", field_getter<&ProfileUpdate::nonce>, nonce_doc>,
-          Getter<"pay_fees_in_qzr", field_getter<&ProfileUpdate::pay_fees_in_qzr>,
-                 "Sets the flag in the trader profile">,
-          IntentMembers<ProfileUpdate, order_signature_doc>>::add_to<ProfileUpdate>(builder);
+          IntentMembers<ProfileUpdate, FieldDocs<nonce_doc, "Sets the flag in the trader profile",
+                                                 order_signature_doc>>>::add_to<ProfileUpdate>(builder);
 }
 
 }  // namespace qzr::py

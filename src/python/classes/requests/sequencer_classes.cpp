@@ -42,13 +42,11 @@ MintPriceCheckpoint make_checkpoint(std::uint64_t time_value) { return MintPrice
 
 void ClassDef<IndexPrice>::add_members(TypeBuilder& builder) {
   Members<Constructor<&make_index_price, "symbol", "price", "prev_price", "metadata", "timestamp">,
-          Getter<"symbol", field_getter<&IndexPrice::symbol>, "Symbol of the instrument">,
-          Getter<"price", field_getter<&IndexPrice::price>, "Current market price in the source exchange">,
-          Getter<"prev_price", field_getter<&IndexPrice::prev_price>,
-                 "The previous price update. Useful to prove that no prices were skipped.">,
-          Getter<"metadata", field_getter<&IndexPrice::metadata>,
-                 "Additional metadata required by the price feed to initialize">,
-          Getter<"timestamp", field_getter<&IndexPrice::timestamp>>, Method<"hash", &index_price_hash_text>,
+          FieldGetters<IndexPrice,
+                       FieldDocs<"Symbol of the instrument", "Current market price in the source exchange",
+                                 "The previous price update. Useful to prove that no prices were skipped.",
+                                 "Additional metadata required by the price feed to initialize">>,
+          Method<"hash", &index_price_hash_text>,
           RequestRecordMembers<IndexPrice>>::add_to<IndexPrice>(builder);
 }
 
@@ -57,31 +55,25 @@ void ClassDef<Block>::add_members(TypeBuilder& builder) {
 }
 
 void ClassDef<StampedTimeValue>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_time, "value", "timestamp">,
-          Getter<"value", field_getter<&StampedTimeValue::value>>,
-          Getter<"timestamp", field_getter<&StampedTimeValue::timestamp>>,
+  Members<Constructor<&make_time, "value", "timestamp">, FieldGetters<StampedTimeValue>,
           RequestRecordMembers<StampedTimeValue>>::add_to<StampedTimeValue>(builder);
 }
 
 void ClassDef<AdvanceEpoch>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_epoch, "epoch_id", "time">,
-          Getter<"epoch_id", field_getter<&AdvanceEpoch::epoch_id>>,
-          Getter<"time", field_getter<&AdvanceEpoch::time>>,
+  Members<Constructor<&make_epoch, "epoch_id", "time">, FieldGetters<AdvanceEpoch>,
           RequestRecordMembers<AdvanceEpoch>>::add_to<AdvanceEpoch>(builder);
 }
 
 void ClassDef<AdvanceSettlementEpoch>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_settlement_epoch, "epoch_id", "time", "actions">,
-          Getter<"epoch_id", field_getter<&AdvanceSettlementEpoch::epoch_id>, "The settlement epoch id">,
-          Getter<"time", field_getter<&AdvanceSettlementEpoch::time>>,
-          Getter<"actions", field_getter<&AdvanceSettlementEpoch::actions>,
-                 "The list of actions covered by this settlement epoch">,
-          RequestRecordMembers<AdvanceSettlementEpoch>>::add_to<AdvanceSettlementEpoch>(builder);
+  Members<
+      Constructor<&make_settlement_epoch, "epoch_id", "time", "actions">,
+      FieldGetters<AdvanceSettlementEpoch, FieldDocs<"The settlement epoch id", "",
+                                                     "The list of actions covered by this settlement epoch">>,
+      RequestRecordMembers<AdvanceSettlementEpoch>>::add_to<AdvanceSettlementEpoch>(builder);
 }
 
 void ClassDef<MintPriceCheckpoint>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_checkpoint, "time_value">,
-          Getter<"time_value", field_getter<&MintPriceCheckpoint::time_value>>,
+  Members<Constructor<&make_checkpoint, "time_value">, FieldGetters<MintPriceCheckpoint>,
           RequestRecordMembers<MintPriceCheckpoint>>::add_to<MintPriceCheckpoint>(builder);
 }
 

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "python/classes/state/record_field_forms.hpp"
+#include "python/classes/state/record_members.hpp"
 
 namespace qzr::py {
 

@@ -1,5 +1,5 @@
 // The Python classes of the twelve state records: one protocol over each record's field list
-// (state/record_layout.hpp), so that a record class is a short declaration of what is its own.
+// (core/field_list.hpp), so that a record class is a short declaration of what is its own.
 //
 // Every record class gets, from its field list:
 //   - the constructor of all fields in declared order, the text signature "(field, ...)";
@@ -14,9 +14,9 @@
 //     of the kind written in the bytes), is_void(), and the class method default() where declared;
 //   - by-value arguments: a body parameter of the record type copies the record out of its object
 //     (refused while the object is exclusively borrowed).
-// A field crosses the boundary through FieldForm<T> of its type (record_members.hpp).
+// A field crosses the boundary through FieldForm<T> of its type (classes/core/field_members.hpp).
 //
-// Declaring a record class (its Python name is the record's name in its RecordLayout):
+// Declaring a record class (its Python name is the record's name in its FieldList):
 //
 //   // trader_class.hpp
 //   template <>
@@ -43,7 +43,8 @@
 //   properties    false: no field properties
 // A field type without a FieldForm of its own crosses through the frame's FromPython<T> and
 // ToPython<T> (for a class of the module: the value copied out, a new object back); a field type
-// that only one class has keeps its FieldForm in that class's .cpp file, before add_members.
+// that only one class has keeps its FieldForm in that class's .cpp file, before add_members; the
+// forms of types several classes share are in classes/values/field_forms.hpp.
 #pragma once
 
 #include <algorithm>
@@ -51,24 +52,12 @@
 #include <string_view>
 #include <tuple>
 
+#include "core/field_list.hpp"
+#include "python/classes/core/field_members.hpp"
 #include "python/classes/state/item_class.hpp"
 #include "python/frame/frame.hpp"
-#include "state/record_layout.hpp"
 
 namespace qzr::py {
-
-// Property docstrings in field order; "" (or a missing entry) for none.
-template <FixedString... Docs>
-struct FieldDocs {
-  template <std::size_t I>
-  static constexpr auto at() {
-    if constexpr (I < sizeof...(Docs)) {
-      return std::get<I>(std::tuple{Docs...});
-    } else {
-      return FixedString("");
-    }
-  }
-};
 
 // The constructor trait's default: every field, in declared order.
 struct FieldsConstructor {};
@@ -77,9 +66,9 @@ struct FieldsConstructor {};
 // RecordClassDef<R> and redeclares what differs. Its Python name is the record's name.
 template <class R>
 struct RecordClassDef {
-  static_assert(RecordLayout<R>::name.data()[RecordLayout<R>::name.size()] == '\0',
+  static_assert(FieldList<R>::name.data()[FieldList<R>::name.size()] == '\0',
                 "the record's name is a C string");
-  static constexpr const char* name = RecordLayout<R>::name.data();
+  static constexpr const char* name = FieldList<R>::name.data();
   static constexpr const char* doc = "";
   static constexpr bool frozen = false;
   using constructor = FieldsConstructor;

@@ -1,7 +1,7 @@
 // The members of the Python class Stats.
 #include "python/classes/state/stats_class.hpp"
 
-#include "python/classes/state/record_field_forms.hpp"
+#include "python/classes/state/record_members.hpp"
 
 namespace qzr::py {
 

@@ -1,7 +1,7 @@
 // The members of the Python class Trader.
 #include "python/classes/state/trader_class.hpp"
 
-#include "python/classes/state/record_field_forms.hpp"
+#include "python/classes/state/record_members.hpp"
 
 namespace qzr::py {
 

@@ -1,7 +1,7 @@
-// The field types of the state records and their forms: the ABI encoding a field is written as
-// inside its record's value tuple, the decoded token it is read back from (untrusted), and the
-// debug text it shows in its record's debug text. One entry per type; record_layout.hpp joins
-// them into records.
+// The ABI forms of the state records' field types: the encoding a field is written as inside its
+// record's value tuple, the parameter type the decoder reads it with, and the decoded token it is
+// read back from (untrusted). One entry per type; record_abi.hpp joins them along each record's
+// field list. (A field's debug text is its type's debug form, values/debug_form.hpp.)
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "abi/param_type.hpp"
 #include "abi/token.hpp"
 #include "core/common_error.hpp"
 #include "keys/specs.hpp"
@@ -28,135 +29,136 @@ namespace qzr {
 //           appends the value's encoding, whose offsets count from where it starts; its enclosing
 //           tuple writes the offset word pointing there
 // and
+//   static abi::ParamType param_type();                the decoder's schema of the value
 //   static Result<T> from_token(const abi::Token&);   untrusted decoded token; Other errors
-//   static std::string debug(const T&);
 template <class T>
-struct RecordField;
+struct AbiForm;
+
+// A field tag (core/field_list.hpp): the field's schema names uint256 where its type's names a
+// narrower integer. The word written and read is the same: the decoder reads integer words whole.
+struct AbiUint256Label {};
 
 // A decimal amount: its signed decimal word (abi/words.hpp), read back from a Uint token and
-// recorded; "UnscaledI128(1.5)".
+// recorded.
 template <>
-struct RecordField<UnscaledI128> {
+struct AbiForm<UnscaledI128> {
+  static abi::ParamType param_type() { return abi::ParamType::unsigned_int(128); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, const UnscaledI128& amount);
   static Result<UnscaledI128> from_token(const abi::Token& token);
-  static std::string debug(const UnscaledI128& amount) { return amount.debug_text(); }
 };
 
-// The number's word, read back from a Uint (or Int) token as its low 64 bits; decimal digits.
+// The number's word, read back from a Uint (or Int) token as its low 64 bits.
 template <>
-struct RecordField<std::uint64_t> {
+struct AbiForm<std::uint64_t> {
+  static abi::ParamType param_type() { return abi::ParamType::unsigned_int(64); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, std::uint64_t value);
   static Result<std::uint64_t> from_token(const abi::Token& token);
-  static std::string debug(std::uint64_t value) { return std::to_string(value); }
 };
 
-// The word 1 or 0, read back from a Bool token; "true" or "false".
+// The word 1 or 0, read back from a Bool token.
 template <>
-struct RecordField<bool> {
+struct AbiForm<bool> {
+  static abi::ParamType param_type() { return abi::ParamType::boolean(); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, bool value);
   static Result<bool> from_token(const abi::Token& token);
-  static std::string debug(bool value) { return value ? "true" : "false"; }
 };
 
-// The address word (12 zero bytes, the 20 bytes), read back from an Address token; bare "0x" and
-// 40 lower-case digits (a trader's referral address).
+// The address word (12 zero bytes, the 20 bytes), read back from an Address token.
 template <>
-struct RecordField<AccountAddress> {
+struct AbiForm<AccountAddress> {
+  static abi::ParamType param_type() { return abi::ParamType::address(); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, const AccountAddress& address);
   static Result<AccountAddress> from_token(const abi::Token& token);
-  static std::string debug(const AccountAddress& address) { return to_hex(address); }
 };
 
-// bytes21: the 21 bytes left-aligned; TraderAddress("0x<42 digits>").
+// bytes21: the 21 bytes left-aligned.
 template <>
-struct RecordField<TraderAddress> {
+struct AbiForm<TraderAddress> {
+  static abi::ParamType param_type() { return abi::ParamType::fixed_bytes(21); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, const TraderAddress& address);
   static Result<TraderAddress> from_token(const abi::Token& token);
-  static std::string debug(const TraderAddress& address) { return debug_text(address); }
 };
 
-// bytes32: the 32 bytes as stored (the length byte is not checked on reading);
-// StrategyId("<name>").
+// bytes32: the 32 bytes as stored (the length byte is not checked on reading).
 template <>
-struct RecordField<StrategyId> {
+struct AbiForm<StrategyId> {
+  static abi::ParamType param_type() { return abi::ParamType::fixed_bytes(32); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, const StrategyId& id);
   static Result<StrategyId> from_token(const abi::Token& token);
-  static std::string debug(const StrategyId& id) { return debug_text(id); }
 };
 
-// bytes32: the 4 hash bytes and 28 zero bytes (the 28 are not checked on reading);
-// StrategyIdHash("0x<8 digits>").
+// bytes32: the 4 hash bytes and 28 zero bytes (the 28 are not checked on reading).
 template <>
-struct RecordField<StrategyIdHash> {
+struct AbiForm<StrategyIdHash> {
+  static abi::ParamType param_type() { return abi::ParamType::fixed_bytes(32); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, const StrategyIdHash& hash);
   static Result<StrategyIdHash> from_token(const abi::Token& token);
-  static std::string debug(const StrategyIdHash& hash) { return debug_text(hash); }
 };
 
-// The static one-element tuple (uint8) of the side's number, one word; "Bid" or "Ask".
+// The static one-element tuple (uint8) of the side's number, one word.
 template <>
-struct RecordField<OrderSide> {
+struct AbiForm<OrderSide> {
+  static abi::ParamType param_type() { return abi::ParamType::tuple({abi::ParamType::unsigned_int(8)}); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, OrderSide side);
   static Result<OrderSide> from_token(const abi::Token& token);
-  static std::string debug(OrderSide side) { return std::string(enum_name(side)); }
 };
 
-// A one-element tuple of the side's number (0 Empty, 1 Long, 2 Short); "None", "Long", "Short".
-// Read as OrderSide is.
+// A one-element tuple of the side's number (0 Empty, 1 Long, 2 Short), read as
+// OrderSide is.
 template <>
-struct RecordField<PositionSide> {
+struct AbiForm<PositionSide> {
+  static abi::ParamType param_type() { return abi::ParamType::tuple({abi::ParamType::unsigned_int(8)}); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, PositionSide side);
   static Result<PositionSide> from_token(const abi::Token& token);
-  static std::string debug(PositionSide side) { return std::string(enum_debug_text(side)); }
 };
 
 // The balance tuple: the map tuple (map_tuple_token.hpp) of the token addresses and their amount
 // words, in entry order. Reading assigns the pairs in order (a repeated address keeps its last
 // amount, zero amounts are kept); a third distinct address is the Other error of the balance
-// limit. Balance({...}).
+// limit.
 template <>
-struct RecordField<Balance> {
+struct AbiForm<Balance> {
+  static abi::ParamType param_type();
   static void append_dynamic(std::vector<std::uint8_t>& out, const Balance& balance);
   static Result<Balance> from_token(const abi::Token& token);
-  static std::string debug(const Balance& balance) { return balance.debug_text(); }
 };
 
-// bytes32 (the signer's value); ReleaseHash(Hash(0x<64 digits>)).
+// bytes32 (the signer's value).
 template <>
-struct RecordField<ReleaseHash> {
+struct AbiForm<ReleaseHash> {
+  static abi::ParamType param_type() { return abi::ParamType::fixed_bytes(32); }
   static constexpr std::size_t static_size = 32;
   static void write_static(std::uint8_t* dest, const ReleaseHash& hash);
   static Result<ReleaseHash> from_token(const abi::Token& token);
-  static std::string debug(const ReleaseHash& hash) { return debug_text(hash); }
 };
 
 // A string: length word, the bytes zero-padded to whole words; read back from a String token (any
-// other token is Other "Invalid specs expression"); SpecsExpr("<text>").
+// other token is Other "Invalid specs expression").
 template <>
-struct RecordField<SpecsExpr> {
+struct AbiForm<SpecsExpr> {
+  static abi::ParamType param_type() { return abi::ParamType::string(); }
   static void append_dynamic(std::vector<std::uint8_t>& out, const SpecsExpr& expr);
   static Result<SpecsExpr> from_token(const abi::Token& token) { return parse_specs_expr(token); }
-  static std::string debug(const SpecsExpr& expr) { return debug_text(expr); }
 };
 
 // The map tuple of the symbols' 32-byte text words and their ordinals, sorted by the symbols'
 // packed bytes (NextBookOrdinals::sorted_entries), so equal maps encode alike. Reading walks the
 // pairs; each symbol word must parse as a product symbol, and a repeated symbol keeps its last
-// ordinal. {ProductSymbol("ETHP"): 5}.
+// ordinal.
 template <>
-struct RecordField<NextBookOrdinals> {
+struct AbiForm<NextBookOrdinals> {
+  static abi::ParamType param_type();
   static void append_dynamic(std::vector<std::uint8_t>& out, const NextBookOrdinals& map);
   static Result<NextBookOrdinals> from_token(const abi::Token& token);
-  static std::string debug(const NextBookOrdinals& map) { return map.debug_text(); }
 };
 
 }  // namespace qzr

@@ -1,0 +1,168 @@
+// The Python members of a record made from its field list (core/field_list.hpp): a getter per
+// field, a property (getter and setter) per field, the constructor of every field. One mechanism
+// behind the state record classes, the request record classes and the key classes; each field
+// crosses the boundary through FieldForm<T> of its type.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "core/field_list.hpp"
+#include "python/classes/core/exceptions.hpp"
+#include "python/frame/frame.hpp"
+
+namespace qzr::py {
+
+// How a field type crosses the boundary:
+//   using Converted = ...;                         what the argument conversion gives
+//   static PyResult<Converted> convert(PyObject*); the conversion: type checks, and anything
+//       that runs Python code (__index__, __float__); in a constructor its TypeError is named
+//       after the parameter, in a setter it is raised as it is
+//   static Result<T> check(Converted&&);           optional, else Converted is T: the class's own
+//       check, run after all constructor arguments are converted, and in a setter after the
+//       object is borrowed (a failure stores nothing)
+//   static Ref to_python(const T&);                the getter's new Python value
+// A form used only by getters needs only to_python. The primary form is the frame's own
+// conversion of T both ways. Every form of a type used by more than one class file is in a
+// header (classes/values/field_forms.hpp), so that every file sees the same form.
+template <class T>
+struct FieldForm {
+  using Converted = T;
+  static PyResult<T> convert(PyObject* object) {
+    auto stored = FromPython<T>::extract(object);
+    if (!stored) return fail(std::move(stored.error()));
+    return FromPython<T>::get(*stored);
+  }
+  static Ref to_python(const T& value) { return ToPython<T>::convert(T(value)); }
+};
+
+// An argument converted by FieldForm<T>::convert.
+template <class T>
+struct FieldArgument {
+  typename FieldForm<T>::Converted value;
+};
+
+template <class T>
+struct FromPython<FieldArgument<T>> {
+  using Stored = FieldArgument<T>;
+  static PyResult<Stored> extract(PyObject* object) {
+    auto value = FieldForm<T>::convert(object);
+    if (!value) return fail(std::move(value.error()));
+    return Stored{std::move(*value)};
+  }
+  static Stored get(Stored& stored) { return std::move(stored); }
+};
+
+// Property docstrings in field order; "" (or a missing entry) for none.
+template <FixedString... Docs>
+struct FieldDocs {
+  template <std::size_t I>
+  static constexpr auto at() {
+    if constexpr (I < sizeof...(Docs)) {
+      return std::get<I>(std::tuple{Docs...});
+    } else {
+      return FixedString("");
+    }
+  }
+};
+
+namespace field_members {
+
+// Field I's name as a template argument.
+template <class R, std::size_t I>
+inline constexpr auto name = [] {
+  constexpr std::string_view view = field_at<R, I>.name;
+  char text[view.size() + 1]{};
+  std::copy(view.begin(), view.end(), text);
+  return FixedString<view.size() + 1>(text);
+}();
+
+// Stores a converted value into `field` after the form's check.
+template <class T>
+PyResult<void> store_checked(T& field, typename FieldForm<T>::Converted&& value) {
+  if constexpr (requires { FieldForm<T>::check(std::move(value)); }) {
+    auto checked = FieldForm<T>::check(std::move(value));
+    if (!checked) return fail(IntoPyErr<typename decltype(checked)::error_type>::convert(checked.error()));
+    field = std::move(*checked);
+  } else {
+    field = std::move(value);
+  }
+  return {};
+}
+
+template <class R, std::size_t I>
+Ref get(const R& record) {
+  return FieldForm<FieldType<R, I>>::to_python(record.*(field_at<R, I>.member));
+}
+
+template <class R, std::size_t I>
+PyResult<void> set(R& record, FieldArgument<FieldType<R, I>> value) {
+  return store_checked(record.*(field_at<R, I>.member), std::move(value.value));
+}
+
+template <class R, class Docs, class Indices = std::make_index_sequence<field_count<R>>>
+struct Getters;
+
+template <class R, class Docs, std::size_t... I>
+struct Getters<R, Docs, std::index_sequence<I...>> {
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    Members<Getter<name<R, I>, &get<R, I>, Docs::template at<I>()>...>::template add_to<V>(builder);
+  }
+};
+
+template <class R, class Docs, class Indices = std::make_index_sequence<field_count<R>>>
+struct Properties;
+
+template <class R, class Docs, std::size_t... I>
+struct Properties<R, Docs, std::index_sequence<I...>> {
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    Members<Getter<name<R, I>, &get<R, I>, Docs::template at<I>()>...,
+            Setter<name<R, I>, &set<R, I>, Docs::template at<I>()>...>::template add_to<V>(builder);
+  }
+};
+
+template <class R, class Indices = std::make_index_sequence<field_count<R>>>
+struct ConstructorOf;
+
+template <class R, std::size_t... I>
+struct ConstructorOf<R, std::index_sequence<I...>> {
+  static PyResult<R> construct(FieldArgument<FieldType<R, I>>... values) {
+    R record{};
+    PyResult<void> stored;
+    static_cast<void>(
+        ((stored = store_checked(record.*(field_at<R, I>.member), std::move(values.value))) && ...));
+    if (!stored) return fail(std::move(stored.error()));
+    return record;
+  }
+
+  template <class V>
+  static void add_to(TypeBuilder& builder) {
+    Constructor<&construct, name<R, I>...>::template add_to<V>(builder);
+  }
+};
+
+}  // namespace field_members
+
+// A getter per field of R in declared order, named as the field, with the docstrings of Docs:
+// each returns a new Python value made by the field type's form from the field.
+template <FieldRecord R, class Docs = FieldDocs<>>
+using FieldGetters = field_members::Getters<R, Docs>;
+
+// A property per field: the getter as FieldGetters; the setter converts the value first (its
+// errors name no argument), then borrows the object exclusively and stores it after the form's
+// check; deleting is AttributeError "can't delete attribute".
+template <FieldRecord R, class Docs = FieldDocs<>>
+using FieldProperties = field_members::Properties<R, Docs>;
+
+// The constructor of every field in declared order, the text signature "(field, ...)". Every
+// argument is converted first (by the frame, in parameter order), then the checks run in field
+// order; the first failure ends the call.
+template <FieldRecord R>
+using FieldConstructor = field_members::ConstructorOf<R>;
+
+}  // namespace qzr::py
