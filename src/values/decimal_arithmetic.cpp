@@ -74,8 +74,8 @@ DecimalResult<Decimal> add_signed(const Decimal& a, const Decimal& b, bool b_neg
   const bool a_negative = a.is_sign_negative();
   const std::uint32_t scale = a_scale > b_scale ? a_scale : b_scale;
   UInt128 a_mantissa = a.mantissa(), b_mantissa = b.mantissa();
-  if (a_scale < b_scale) a_mantissa *= pow10_u128_table[b_scale - a_scale];
-  if (b_scale < a_scale) b_mantissa *= pow10_u128_table[a_scale - b_scale];
+  if (a_scale < b_scale) a_mantissa *= decimal_detail::pow10_u64[b_scale - a_scale];
+  if (b_scale < a_scale) b_mantissa *= decimal_detail::pow10_u64[a_scale - b_scale];
   UInt128 magnitude;
   bool negative;
   if (a_negative == b_negative) {
