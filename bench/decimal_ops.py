@@ -4,8 +4,9 @@ Both classes get the same operand values, and each repeat of our operation is ti
 a repeat of the standard library's, in the same process. Every figure is the median over
 `--repeats` runs of `timeit` with `--number` executions of the statement each (timeit's loop
 included, a few ns).
-The goals are ratios ours/stdlib of at most 0.8 for arithmetic and 1.0 for comparisons, hashing,
-text and construction (the last column of each row).
+The goals are ratios ours/stdlib of at most 0.8 for arithmetic, also where the exact result is
+wider than 96 bits and must be rounded, and 1.0 for comparisons, hashing, text and construction,
+a float with an exact decimal value as well as one without (the last column of each row).
 
 Run: PYTHONPATH=<build>/python python3 bench/decimal_ops.py [--repeats 15] [--number 200000]
 """

@@ -204,6 +204,9 @@ class Decimal {
   static std::weak_ordering compare_unlike(const Decimal& a, const Decimal& b) noexcept;
   // checked_mul for the operands its inline part does not take.
   DecimalResult<Decimal> checked_mul_out_of_line(const Decimal& other) const noexcept;
+  // The non-zero product of two one-word mantissas at `scale`, which does not fit as it is,
+  // rounded into the model; MultiplicationOverflow.
+  static DecimalResult<Decimal> rounded_product(UInt128 product, std::uint32_t scale, bool negative) noexcept;
 
   static constexpr std::uint32_t sign_bit = 0x8000'0000u;
 
@@ -237,13 +240,16 @@ inline bool operator==(const Decimal& a, const Decimal& b) noexcept { return (a 
 
 // The usual product, of two non-zero mantissas below 2^64 that fits the model as it is, is made
 // inline (so its result stays in registers); zeros, wider products and rounding are not.
-// A zero operand shows as a zero product, which one test of product - 1 sends out of line too.
+// A zero operand shows as a zero product, which one test of product - 1 sends out of line too;
+// a one-word product that must be rounded goes straight to the rounding.
 inline DecimalResult<Decimal> Decimal::checked_mul(const Decimal& other) const noexcept {
   if ((m_high | other.m_high) == 0) {
     const UInt128 product = UInt128{m_low} * other.m_low;
     const std::uint32_t product_scale = scale() + other.scale();
     if (product - 1 < max_mantissa && product_scale <= max_scale)
       return from_parts_or_fault(product, product_scale, is_sign_negative() != other.is_sign_negative());
+    if (product != 0)
+      return rounded_product(product, product_scale, is_sign_negative() != other.is_sign_negative());
   }
   return checked_mul_out_of_line(other);
 }

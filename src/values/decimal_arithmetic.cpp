@@ -74,8 +74,8 @@ DecimalResult<Decimal> add_signed(const Decimal& a, const Decimal& b, bool b_neg
   const bool a_negative = a.is_sign_negative();
   const std::uint32_t scale = a_scale > b_scale ? a_scale : b_scale;
   UInt128 a_mantissa = a.mantissa(), b_mantissa = b.mantissa();
-  if (a_scale < b_scale) a_mantissa *= pow10_u128_table[b_scale - a_scale];
-  if (b_scale < a_scale) b_mantissa *= pow10_u128_table[a_scale - b_scale];
+  if (a_scale < b_scale) a_mantissa *= decimal_detail::pow10_u64[b_scale - a_scale];
+  if (b_scale < a_scale) b_mantissa *= decimal_detail::pow10_u64[a_scale - b_scale];
   UInt128 magnitude;
   bool negative;
   if (a_negative == b_negative) {
@@ -102,17 +102,18 @@ DecimalResult<Decimal> Decimal::checked_sub(const Decimal& other) const noexcept
   return add_signed(*this, other, !other.is_sign_negative(), Kind::SubtractionOverflow);
 }
 
+DecimalResult<Decimal> Decimal::rounded_product(UInt128 product, std::uint32_t scale,
+                                                bool negative) noexcept {
+  return fitted(product, scale, negative, Kind::MultiplicationOverflow);
+}
+
 DecimalResult<Decimal> Decimal::checked_mul_out_of_line(const Decimal& other) const noexcept {
   const UInt128 a = mantissa(), b = other.mantissa();
   if (a == 0 || b == 0) return Decimal();
+  // The inline part took every product of two non-zero one-word mantissas.
   const bool negative = is_sign_negative() != other.is_sign_negative();
-  const std::uint32_t scale = this->scale() + other.scale();
-  if ((a >> 64) == 0 && (b >> 64) == 0) {
-    const UInt128 small = UInt128{static_cast<std::uint64_t>(a)} * static_cast<std::uint64_t>(b);
-    if (small <= max_mantissa && scale <= max_scale) return from_parts_or_fault(small, scale, negative);
-    return fitted(small, scale, negative, Kind::MultiplicationOverflow);
-  }
-  return fitted(decimal_detail::multiply(a, b), scale, negative, Kind::MultiplicationOverflow);
+  return fitted(decimal_detail::multiply(a, b), scale() + other.scale(), negative,
+                Kind::MultiplicationOverflow);
 }
 
 DecimalResult<Decimal> Decimal::checked_rem(const Decimal& other) const noexcept {

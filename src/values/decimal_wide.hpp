@@ -286,7 +286,8 @@ std::optional<Fitted> fit_to_model(U192 value, std::uint32_t scale, Tail tail,
 // fit_to_model(value, scale, Tail::Zero, RoundingStrategy::HalfEven) for a value below 2^128.
 // The usual case, a sum or a product of one-word mantissas that drops 1 to 19 digits and does not
 // round up to 2^96, is made inline with one multiplication for the division.
-inline std::optional<Fitted> fit_u128_half_even(UInt128 value, std::uint32_t scale) noexcept {
+[[gnu::always_inline]] inline std::optional<Fitted> fit_u128_half_even(UInt128 value,
+                                                                       std::uint32_t scale) noexcept {
   const std::uint32_t count = digits_to_drop(U192::from(value), scale);
   if (count >= 1 && count <= 19 && count <= scale) {
     UInt128 kept = value;
