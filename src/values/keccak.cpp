@@ -105,7 +105,7 @@ Keccak256Hasher::Keccak256Hasher(const Keccak256Hasher& other) noexcept {
 }
 
 Keccak256Hasher& Keccak256Hasher::operator=(const Keccak256Hasher& other) noexcept {
-  sponge_in(m_state) = sponge_in(other.m_state);
+  if (this != &other) sponge_in(m_state) = sponge_in(other.m_state);
   return *this;
 }
 
