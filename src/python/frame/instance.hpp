@@ -19,9 +19,8 @@ namespace qzr::py {
 // Every class is described once by a specialisation of ClassDef<V> for its value type V:
 //   static constexpr const char* name, doc;  (the Python name, written only here)
 //   static constexpr bool frozen;
-//   and either `using members = Members<...>;` (see members.hpp) or, to keep the member table
-//   in one .cpp file, `static void add_members(TypeBuilder&);` defined there as
-//   `Members<...>::add_to<V>(builder)`.
+//   static void add_members(TypeBuilder&);   defined in the class's .cpp file as
+//                                            `Members<...>::add_to<V>(builder)` (see members.hpp)
 // Optional, for small values made and dropped at a high rate (see CellTraits):
 //   static constexpr std::size_t free_cells = N;  keep up to N cells of the class's own type
 //   static constexpr bool caches_hash = true;     keep the hash in the instance

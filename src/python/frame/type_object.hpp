@@ -62,11 +62,7 @@ template <PyClass V>
 PyResult<PyTypeObject*> build_type_object() {
   using State = ClassState<V>;
   TypeBuilder builder(ClassDef<V>::name);
-  if constexpr (requires { typename ClassDef<V>::members; }) {
-    ClassDef<V>::members::template add_to<V>(builder);
-  } else {
-    ClassDef<V>::add_members(builder);
-  }
+  ClassDef<V>::add_members(builder);
   if (State::doc == nullptr) {
     auto doc = build_class_doc(ClassDef<V>::name, ClassDef<V>::doc, builder.text_signature);
     if (!doc) return fail(std::move(doc.error()));
