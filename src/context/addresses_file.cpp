@@ -452,7 +452,7 @@ Result<std::optional<DeploymentMeta>> parse_addresses_file(std::string_view json
                                       TrackingIterator(json_text, json_text.size(), bytes_read), &reader,
                                       nlohmann::json::input_format_t::json, /*strict=*/true,
                                       /*ignore_comments=*/false);
-  if (parsed) return std::move(reader.selected());
+  if (parsed) return reader.selected();
   if (reader.own_error())
     return fail(CommonError::other(position_prefix(json_text, bytes_read) + *reader.own_error()));
   return fail(CommonError::other(reader.syntax_error()));

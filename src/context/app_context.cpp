@@ -58,7 +58,7 @@ std::string os_error_debug(int code) {
 // The process-wide holder. The once-cell hands out const access only, and the lock is the one
 // part that readers change (its reader count), hence `mutable`.
 struct SharedOperatorContext {
-  explicit SharedOperatorContext(OperatorContext context) : lock(std::move(context)) {}
+  explicit SharedOperatorContext(OperatorContext context) : lock(context) {}
   mutable PoisonableRwLock<OperatorContext> lock;
 };
 
@@ -149,7 +149,7 @@ AppContextReadGuard get_app_context() {
   const SharedOperatorContext& shared = app_context_holder().get_or_init([] {
     Result<OperatorContext> context = load_operator_context(read_app_context_environment());
     if (!context) fault(context.error().display());
-    return std::move(*context);
+    return *context;
   });
   return shared.lock.read();
 }

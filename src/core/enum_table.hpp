@@ -62,6 +62,7 @@ concept DeclaredEnum = std::is_enum_v<E> && requires {
 namespace enum_table_detail {
 
 // The member names are handed to C interfaces as they are, so each must be a whole string literal.
+// NOLINTNEXTLINE(readability-simplify-subscript-expr): reads one past the view, beyond operator[]
 consteval bool is_literal(std::string_view text) { return text.data()[text.size()] == '\0'; }
 
 template <class E>

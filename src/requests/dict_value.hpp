@@ -22,14 +22,15 @@ class DictValue {
   // Python int from either range.
   using Value = std::variant<std::string, std::uint64_t, std::int64_t, bool, List, Dict>;
 
-  DictValue(std::string text) : m_value(std::move(text)) {}
-  DictValue(std::string_view text) : m_value(std::string(text)) {}
-  DictValue(const char* text) : m_value(std::string(text)) {}
-  DictValue(std::uint64_t number) : m_value(number) {}
-  DictValue(std::int64_t number) : m_value(number) {}
-  DictValue(bool flag) : m_value(flag) {}
-  DictValue(List list) : m_value(std::move(list)) {}
-  DictValue(Dict dict) : m_value(std::move(dict)) {}
+  // Defined below DictEntry: building the variant needs Dict's element type complete.
+  DictValue(std::string text);
+  DictValue(std::string_view text);
+  DictValue(const char* text);
+  DictValue(std::uint64_t number);
+  DictValue(std::int64_t number);
+  DictValue(bool flag);
+  DictValue(List list);
+  DictValue(Dict dict);
 
   const Value& value() const { return m_value; }
   Value& value() { return m_value; }
@@ -46,5 +47,14 @@ struct DictEntry {
 
   friend bool operator==(const DictEntry&, const DictEntry&) = default;
 };
+
+inline DictValue::DictValue(std::string text) : m_value(std::move(text)) {}
+inline DictValue::DictValue(std::string_view text) : m_value(std::string(text)) {}
+inline DictValue::DictValue(const char* text) : m_value(std::string(text)) {}
+inline DictValue::DictValue(std::uint64_t number) : m_value(number) {}
+inline DictValue::DictValue(std::int64_t number) : m_value(number) {}
+inline DictValue::DictValue(bool flag) : m_value(flag) {}
+inline DictValue::DictValue(List list) : m_value(std::move(list)) {}
+inline DictValue::DictValue(Dict dict) : m_value(std::move(dict)) {}
 
 }  // namespace qzr

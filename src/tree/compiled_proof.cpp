@@ -238,7 +238,8 @@ std::optional<std::expected<CompiledMerkleProof, SmtError>> compile_with(
 
 }  // namespace
 
-std::expected<CompiledMerkleProof, SmtError> compile(RawMerkleProof raw, std::vector<ProofLeaf> leaves) {
+std::expected<CompiledMerkleProof, SmtError> compile(const RawMerkleProof& raw,
+                                                     std::vector<ProofLeaf> leaves) {
   if (leaves.empty()) return std::unexpected(SmtError::empty_keys());
   std::stable_sort(leaves.begin(), leaves.end(),
                    [](const ProofLeaf& a, const ProofLeaf& b) { return a.first < b.first; });

@@ -36,7 +36,7 @@ using ProofLeaf = std::pair<H256, H256>;
 // Compiles a raw proof with its leaves (any order; a key given twice counts once). Errors:
 // EmptyKeys (no leaves), IncorrectNumberOfLeaves (the distinct leaves and the raw proof's lists
 // differ in number), NonMergableRange, CorruptedProof (siblings run short or are left over).
-[[nodiscard]] std::expected<CompiledMerkleProof, SmtError> compile(RawMerkleProof raw,
+[[nodiscard]] std::expected<CompiledMerkleProof, SmtError> compile(const RawMerkleProof& raw,
                                                                    std::vector<ProofLeaf> leaves);
 
 // "CompiledMerkleProof([76, ...])".

@@ -100,6 +100,7 @@ class FlatHashMap {
     // An entry spans several cache lines (a branch record's entry is 144 bytes): fetch them all.
     const auto first = reinterpret_cast<std::uintptr_t>(m_entries.data() + index);
     for (std::uintptr_t line = first & ~std::uintptr_t{63}; line < first + sizeof(Entry); line += 64)
+      // NOLINTNEXTLINE(performance-no-int-to-ptr): a prefetch address, never dereferenced
       __builtin_prefetch(reinterpret_cast<const void*>(line));
   }
 

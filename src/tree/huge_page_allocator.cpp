@@ -24,6 +24,7 @@ void* allocate_huge_block(std::size_t bytes) {
   // Like any allocation of the process: the frame's guard reports exhaustion and aborts.
   if (mapped == MAP_FAILED) throw std::bad_alloc();
   const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  // NOLINTBEGIN(performance-no-int-to-ptr): addresses of one mapping, trimmed to huge-page alignment
   const std::uintptr_t aligned = (start + huge_page_size - 1) / huge_page_size * huge_page_size;
   if (aligned > start) munmap(mapped, aligned - start);
   const std::size_t tail = start + size + huge_page_size - (aligned + size);
@@ -31,6 +32,7 @@ void* allocate_huge_block(std::size_t bytes) {
   // Only a hint: without transparent huge pages the block works the same.
   (void)madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
   return reinterpret_cast<void*>(aligned);
+  // NOLINTEND(performance-no-int-to-ptr)
 }
 
 void free_huge_block(void* block, std::size_t bytes) noexcept { munmap(block, rounded_to_huge_pages(bytes)); }

@@ -98,7 +98,7 @@ class SparseMerkleTree {
     }
     auto raw = merkle_proof(std::vector<H256>(keys.begin(), keys.end()));
     if (!raw) return std::unexpected(raw.error());
-    return compile(std::move(*raw), std::move(leaves));
+    return compile(*raw, std::move(leaves));
   }
 
   // "SparseMerkleTree { store: ConcurrentStore { ... }, root: H256([...]), phantom: PhantomData<...> }".

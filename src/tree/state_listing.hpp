@@ -61,6 +61,7 @@ concept MarketRecord = StateRecord<R> && requires(const RecordKey<R>& key) {
 };
 
 template <MarketRecord R>
+// NOLINTNEXTLINE(readability-redundant-string-init): keeps data() a C string
 inline constexpr std::string_view market_key_failure_text = "";
 template <>
 inline constexpr std::string_view market_key_failure_text<Price> = "invalid price key";

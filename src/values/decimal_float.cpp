@@ -151,6 +151,7 @@ double Decimal::to_f64() const noexcept {
   } else {
     const UInt128 unit = pow10_u128_table[places];
     const UInt128 fraction = m % unit;
+    // NOLINTNEXTLINE(bugprone-integer-division): the integral part, exact in integers
     result = static_cast<double>(m / unit) + static_cast<double>(fraction) / pow10_f64[places];
     if (fraction != 0) result = std::round(result * pow10_f64[places]) / pow10_f64[places];
   }

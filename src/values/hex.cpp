@@ -105,8 +105,10 @@ bool decode_bare_digits(std::string_view digits, std::span<std::uint8_t> out) {
     all_digits &= decode_eight_digits(digits.data() + 2 * i, out.data() + i);
   int any_bad = 0;
   for (; i < out.size(); ++i) {
+    // NOLINTBEGIN(bugprone-signed-char-misuse): -1 marks a bad digit; the sign carries into any_bad
     const int high = digit_values[static_cast<unsigned char>(digits[2 * i])];
     const int low = digit_values[static_cast<unsigned char>(digits[2 * i + 1])];
+    // NOLINTEND(bugprone-signed-char-misuse)
     any_bad |= high | low;
     out[i] = static_cast<std::uint8_t>(high << 4 | low);
   }

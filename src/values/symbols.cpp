@@ -84,7 +84,7 @@ Result<ParsedProductSymbol> parse_product_symbol(std::string_view text) {
   Result<UnderlyingSymbol> underlying = parse_underlying_symbol(text.substr(0, text.size() - 1));
   if (!underlying) return fail(std::move(underlying.error()));
   const auto kind_byte = static_cast<unsigned char>(text.back());
-  if (kind_byte != product_kind_letter(ProductKind::Perpetual)) {
+  if (kind_byte != static_cast<unsigned char>(product_kind_letter(ProductKind::Perpetual))) {
     std::string message = "Unknown product kind ";
     append_utf8(message, kind_byte);  // the byte taken as a code point
     return fail(CommonError::parse(std::move(message)));

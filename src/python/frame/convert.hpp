@@ -347,6 +347,7 @@ struct ToPython<std::vector<T>> {
 
 template <class A, class B>
 struct ToPython<std::pair<A, B>> {
+  // NOLINTNEXTLINE(performance-unnecessary-value-param): moved into conversions that take their value
   static Ref convert(std::pair<A, B> value) {
     Ref first = ToPython<A>::convert(std::move(value.first));
     Ref second = ToPython<B>::convert(std::move(value.second));

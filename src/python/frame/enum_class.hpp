@@ -105,6 +105,7 @@ struct NumbersByName {
     for (const EnumMember<V>& member : enum_members<V>()) {
       Ref number = Ref::steal(PyLong_FromLongLong(enum_number(member.value)));
       // The names are whole string literals (core/enum_table.hpp), so NUL-terminated.
+      // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): see above
       if (!number || PyDict_SetItemString(numbers.get(), member.name.data(), number.get()) < 0)
         return fail(PyErr::fetch());
     }
@@ -128,6 +129,7 @@ struct EnumMembers {
   template <std::size_t... I>
   static void add_attributes(TypeBuilder& builder, std::index_sequence<I...>) {
     // The names are whole string literals (core/enum_table.hpp), so NUL-terminated.
+    // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): see above
     (builder.add_class_attribute(enum_members<V>()[I].name.data(), &make_member<I>), ...);
   }
 

@@ -280,6 +280,7 @@ template <PyClass V, class Make>
 
 template <PyClass V>
 [[gnu::always_inline]] inline PyResult<Ref> new_instance_of_type(PyTypeObject* type, V&& value) {
+  // NOLINTNEXTLINE(bugprone-move-forwarding-reference): a PyClass is no reference type, so V&& is an rvalue
   return new_instance_made_by<V>(type, [&]() -> V&& { return std::move(value); });
 }
 

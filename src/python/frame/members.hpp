@@ -130,6 +130,7 @@ template <class V, class R>
 PyResult<V> body_value(R&& result) {
   using Plain = std::remove_cvref_t<R>;
   if constexpr (IsExpected<Plain>::value) {
+    // NOLINTNEXTLINE(bugprone-move-forwarding-reference): a body's result is handed over, never used again
     auto value = to_py_result(std::move(result));
     if (!value) return fail(std::move(value.error()));
     return V(std::move(*value));

@@ -17,6 +17,7 @@ std::uint64_t hash(const TokenSymbol& self) { return enum_number(self); }
 std::string address(const TokenSymbol& self) { return to_hex(token_symbol_address(self)); }
 
 // The text is read before the context, so a malformed address never builds the context.
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it
 Result<TokenSymbol> from_address(std::string text) {
   Result<TokenAddress> address = parse_token_address(text);
   if (!address) return fail(std::move(address.error()));

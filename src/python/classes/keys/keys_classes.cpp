@@ -138,6 +138,7 @@ PositionKey strategy_as_position_key(const StrategyKey& key, const ProductSymbol
 }
 
 // The hash of the strategy id `strategy_id` (at most 31 UTF-8 bytes) as "0x" and 8 digits.
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it
 Result<std::string> generate_strategy_id_hash(std::string strategy_id) {
   auto id = strategy_id_from_text(strategy_id);
   if (!id) return fail(std::move(id.error()));

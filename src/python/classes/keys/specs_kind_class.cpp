@@ -9,6 +9,7 @@ namespace qzr::py {
 namespace {
 
 // Exactly an external kind name; any other text is the common error's Parse variant.
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it
 Result<SpecsKind> specs_kind_from_text(std::string kind) { return parse_specs_kind(kind); }
 
 }  // namespace

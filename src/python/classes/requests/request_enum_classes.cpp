@@ -11,6 +11,7 @@ namespace {
 // An update kind's constructor: the member of `name`, exact case, never Unassigned; any other
 // text is QzrCommonError "Invalid <class> value <name>".
 template <UpdateKind E>
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it
 Result<E> update_kind_from_python_name(std::string name) {
   return parse_update_kind<E>(name);
 }

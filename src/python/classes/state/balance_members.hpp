@@ -41,7 +41,7 @@ struct FromPython<TokenAmounts> {
       if (!symbol) return fail(std::move(symbol.error()));
       auto amount = FromPython<Decimal>::extract(value);
       if (!amount) return fail(std::move(amount.error()));
-      amounts.pairs.emplace_back(*symbol, std::move(*amount));
+      amounts.pairs.emplace_back(*symbol, *amount);
     }
     return amounts;
   }
@@ -54,6 +54,7 @@ namespace balance_members {
 template <class V>
 const Balance& held(const V& value) {
   if constexpr (std::is_same_v<V, Balance>) {
+    // NOLINTNEXTLINE(bugprone-return-const-ref-from-parameter): an instance's value outlives the call
     return value;
   } else {
     return value.inner;

@@ -5,6 +5,7 @@
 
 namespace qzr::py {
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it
 Result<Strategy> make_strategy(std::string strategy_id) {
   Result<StrategyId> id = strategy_id_from_text(strategy_id);
   if (!id) return fail(std::move(id.error()));

@@ -28,6 +28,7 @@ using tree::StateTree;
 template <std::size_t N>
 constexpr FixedString<N + 1> fixed_name(std::string_view text) {
   char data[N + 1]{};
+  // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): copies N characters; data ends in its own NUL
   std::copy_n(text.data(), N, data);
   return FixedString<N + 1>(data);
 }

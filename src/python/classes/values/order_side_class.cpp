@@ -9,6 +9,7 @@ namespace qzr::py {
 namespace {
 
 // Exactly a member name; any other text is the common error's Parse variant.
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it
 Result<OrderSide> order_side_from_name(std::string name) { return parse_order_side(name); }
 
 }  // namespace

@@ -21,6 +21,7 @@ PyResult<Ref> product_symbol_to_py_str(const ProductSymbol& symbol) {
 
 namespace {
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it
 Result<ProductSymbol> construct(std::string symbol) { return product_symbol_from_text(symbol); }
 Result<std::string> text(const ProductSymbol& self) { return unpack_product_symbol(self); }
 std::string repr(const ProductSymbol& self) {
