@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "core/utf8.hpp"
 #include "values/debug_shapes.hpp"
@@ -111,12 +112,37 @@ PositionKey position_key_of_bytes(const KeyBytes& bytes) noexcept {
   }
 }
 
-// A key whose one field is a 21-byte address, decoded by parse_address_key.
+// The checks of parse_address_key: the kind byte, then zeroes after the address.
+Result<void> check_address_key(const KeyBytes& bytes, std::uint8_t expected_kind) {
+  if (bytes[0] != expected_kind) {
+    return fail(CommonError::other("Expected discriminant " + std::to_string(expected_kind) + ", got " +
+                                   std::to_string(bytes[0])));
+  }
+  if (!zero_from(bytes, 22)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+  return {};
+}
+
+// A key whose one field is a 21-byte address, read as parse_address_key reads. The key is
+// written as a 16-byte word (bytes 1-16) and an 8-byte word (bytes 17-24, where 22-24 are the
+// checked zeroes, landing in the padding), which do not overlap: the copies that follow read the
+// same two words and take them from these stores. A 21-byte array copied into the key would be
+// stored as two overlapping words, and a load that spans both waits for them to retire.
 template <class K>
 Result<K> parse_address_key_as(const H256& key) {
-  auto address = parse_address_key(key, K::kind_byte);
-  if (!address) return fail(std::move(address.error()));
-  return K{{*address}};
+  static_assert(sizeof(K) == 24 && alignof(K) == 8 && std::is_trivially_copyable_v<K> &&
+                std::is_standard_layout_v<K>);
+  const KeyBytes& bytes = key.bytes();
+  if (auto checked = check_address_key(bytes, K::kind_byte); !checked)
+    return fail(std::move(checked.error()));
+  using Word128 = std::uint64_t __attribute__((vector_size(16)));
+  Word128 low;
+  std::uint64_t high;
+  std::memcpy(&low, bytes.data() + 1, sizeof low);
+  std::memcpy(&high, bytes.data() + 17, sizeof high);
+  K decoded;
+  std::memcpy(reinterpret_cast<unsigned char*>(&decoded), &low, sizeof low);
+  std::memcpy(reinterpret_cast<unsigned char*>(&decoded) + sizeof low, &high, sizeof high);
+  return decoded;
 }
 
 }  // namespace
@@ -194,11 +220,8 @@ H256 encode_epoch_metadata_key(const EpochMetadataKey& key) noexcept {
 
 Result<std::array<std::uint8_t, 21>> parse_address_key(const H256& key, std::uint8_t expected_kind) {
   const KeyBytes& bytes = key.bytes();
-  if (bytes[0] != expected_kind) {
-    return fail(CommonError::other("Expected discriminant " + std::to_string(expected_kind) + ", got " +
-                                   std::to_string(bytes[0])));
-  }
-  if (!zero_from(bytes, 22)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+  if (auto checked = check_address_key(bytes, expected_kind); !checked)
+    return fail(std::move(checked.error()));
   return read<21>(bytes, 1);
 }
 

@@ -6,6 +6,8 @@ namespace qzr::py {
 void ClassDef<frametest::ToyValue>::add_members(TypeBuilder& builder) {
   Members<Constructor<frametest::make_toy, "number", "label=None", "items=None">,
           Method<"describe", frametest::describe>, Method<"add", frametest::add_to_number, "amount">,
+          // reads through const ToyValue& but conflicts with every other borrow
+          ExclusiveMethod<"describe_exclusively", frametest::describe>,
           Method<"scaled_sum", frametest::scaled_sum, "scale", "offset">,
           Method<"triple", frametest::triple, "x", "y", "z">,
           Method<"options", frametest::options, "a", "b=None", "c=None">,

@@ -403,6 +403,9 @@ BORROW_CONFLICTS = [
     (lambda x: x.call_back(lambda: x.add(1)), RuntimeError, "Already borrowed"),
     (lambda x: x.call_back(lambda: setattr(x, "number", 1)), RuntimeError, "Already borrowed"),
     (lambda x: x.call_back(lambda: x.__setitem__(0, 1)), RuntimeError, "Already borrowed"),
+    # a borrow stated exclusive in the declaration, on a body that takes const ToyValue&
+    (lambda x: x.call_back(lambda: x.describe_exclusively()), RuntimeError, "Already borrowed"),
+    (lambda x: x.add(Index(lambda: len(x.describe_exclusively()))), RuntimeError, "Already borrowed"),
     # inside the exclusive borrow, `x + 1` cannot take x and falls through to NotImplemented
     (lambda x: x.add(Index(lambda: x + 1)), TypeError, None),
 ]

@@ -103,7 +103,7 @@ struct FromPython<bool> {
   static bool get(Stored& stored) { return stored; }
 };
 
-inline PyResult<long long> extract_long_long(PyObject* object) {
+[[gnu::always_inline]] inline PyResult<long long> extract_long_long(PyObject* object) {
   long long value = PyLong_AsLongLong(object);
   if (value == -1 && PyErr_Occurred()) [[unlikely]]
     return fail(PyErr::fetch());
@@ -364,7 +364,7 @@ struct IsExpected<std::expected<T, E>> : std::true_type {};
 
 // Turns whatever a body returned (a value, nothing, std::expected<T, E>) into a Python result.
 template <class R>
-[[gnu::always_inline]] inline PyResult<Ref> into_py_result(R&& result) {
+inline PyResult<Ref> into_py_result(R&& result) {
   using Plain = std::remove_cvref_t<R>;
   if constexpr (IsExpected<Plain>::value) {
     using E = typename Plain::error_type;
@@ -380,6 +380,25 @@ template <class R>
   }
 }
 
+// The same as a C result: a new reference, or null with the error raised.
+template <class R>
+[[gnu::always_inline]] inline PyObject* into_object(R&& result) {
+  using Plain = std::remove_cvref_t<R>;
+  if constexpr (IsExpected<Plain>::value) {
+    using E = typename Plain::error_type;
+    using T = typename Plain::value_type;
+    if (!result) [[unlikely]]
+      return raised(IntoPyErr<E>::convert(std::move(result.error())));
+    if constexpr (std::is_void_v<T>) {
+      return Py_NewRef(Py_None);
+    } else {
+      return ToPython<T>::convert(std::move(*result)).release();
+    }
+  } else {
+    return ToPython<Plain>::convert(std::forward<R>(result)).release();
+  }
+}
+
 // A domain result as a Python result, its error converted by IntoPyErr<E>.
 template <class T, class E>
 PyResult<T> to_py_result(std::expected<T, E> result) {
@@ -389,13 +408,25 @@ PyResult<T> to_py_result(std::expected<T, E> result) {
 
 // Calls `body` and turns its result (possibly void) into a Python result.
 template <class Body>
-[[gnu::always_inline]] inline PyResult<Ref> call_into_py(Body&& body) {
+inline PyResult<Ref> call_into_py(Body&& body) {
   using R = std::invoke_result_t<Body>;
   if constexpr (std::is_void_v<R>) {
     body();
     return Ref::borrow(Py_None);
   } else {
     return into_py_result(body());
+  }
+}
+
+// Calls `body` and turns its result (possibly void) into a C result.
+template <class Body>
+[[gnu::always_inline]] inline PyObject* call_into_object(Body&& body) {
+  using R = std::invoke_result_t<Body>;
+  if constexpr (std::is_void_v<R>) {
+    body();
+    return Py_NewRef(Py_None);
+  } else {
+    return into_object(body());
   }
 }
 

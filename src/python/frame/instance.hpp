@@ -206,6 +206,60 @@ class ExclusiveBorrow {
   Instance<V>* m_instance = nullptr;
 };
 
+// The borrow a member takes on its receiver, held by HeldBorrow for the call.
+enum class BorrowMode { Shared, Exclusive };
+
+// Takes a borrow of `object`'s value, or gives null (and builds no error) when `object` is not
+// an instance or the borrow conflicts with one held; borrow_refusal then tells which.
+template <PyClass V, BorrowMode mode>
+[[gnu::always_inline]] inline Instance<V>* try_borrow(PyObject* object) {
+  if (!is_instance<V>(object)) [[unlikely]]
+    return nullptr;
+  Instance<V>* instance = instance_of<V>(object);
+  if constexpr (mode == BorrowMode::Shared) {
+    if constexpr (!ClassDef<V>::frozen) {
+      if (instance->borrow_flag == -1) [[unlikely]]
+        return nullptr;
+      ++instance->borrow_flag;
+    }
+  } else {
+    static_assert(!ClassDef<V>::frozen, "frozen classes are never borrowed exclusively");
+    if (instance->borrow_flag != 0) [[unlikely]]
+      return nullptr;
+    instance->borrow_flag = -1;
+    instance->forget_hash();
+  }
+  return instance;
+}
+
+// Why try_borrow refused `object`: its conversion TypeError, or the borrow conflict.
+template <PyClass V, BorrowMode mode>
+[[gnu::cold, gnu::noinline]] PyErr borrow_refusal(PyObject* object) {
+  if (!is_instance<V>(object)) return cannot_convert_to<V>(object);
+  return mode == BorrowMode::Shared ? already_mutably_borrowed() : already_borrowed();
+}
+
+// A borrow taken by try_borrow, released when the holder ends.
+template <PyClass V, BorrowMode mode>
+class HeldBorrow {
+ public:
+  explicit HeldBorrow(Instance<V>* instance) : m_instance(instance) {}
+  HeldBorrow(const HeldBorrow&) = delete;
+  HeldBorrow& operator=(const HeldBorrow&) = delete;
+  ~HeldBorrow() {
+    if constexpr (mode == BorrowMode::Exclusive) {
+      m_instance->borrow_flag = 0;
+    } else if constexpr (!ClassDef<V>::frozen) {
+      --m_instance->borrow_flag;
+    }
+  }
+  V& get() const requires(mode == BorrowMode::Exclusive) { return m_instance->value(); }
+  const V& get() const requires(mode == BorrowMode::Shared) { return m_instance->value(); }
+
+ private:
+  Instance<V>* m_instance;
+};
+
 // The value of an exact instance, read in place without taking a borrow, or null when `object`
 // is not an exact instance or is exclusively borrowed (the caller then takes its general path,
 // which reports that). Only for a read during which no Python code can run: nothing can then

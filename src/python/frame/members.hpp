@@ -36,14 +36,22 @@ struct Members {
 
 // ---- receivers ------------------------------------------------------------------------------
 
-template <class V, class Parameter>
-struct Receiver;
+// The borrow a member takes on its receiver: what the body's receiver parameter implies (shared
+// for `const V&`, exclusive for `V&`), unless the declaration states another.
+enum class BorrowOf { Body, Shared, Exclusive };
 
-template <class V>
-struct Receiver<V, const V&> : SharedBorrow<V> {};
-
-template <class V>
-struct Receiver<V, V&> : ExclusiveBorrow<V> {};
+template <auto Body, BorrowOf Stated>
+constexpr BorrowMode receiver_borrow() {
+  if constexpr (Stated == BorrowOf::Shared) {
+    return BorrowMode::Shared;
+  } else if constexpr (Stated == BorrowOf::Exclusive) {
+    return BorrowMode::Exclusive;
+  } else {
+    using Parameter = BodyArgument<Body, 0>;
+    static_assert(std::is_reference_v<Parameter>, "a receiver is taken as const V& or V&");
+    return std::is_const_v<std::remove_reference_t<Parameter>> ? BorrowMode::Shared : BorrowMode::Exclusive;
+  }
+}
 
 // A nullable shared borrow: None is nullptr. (Stored is not an optional: GCC 12 misreports
 // an optional<optional<SharedBorrow>> as maybe uninitialized.)
@@ -59,6 +67,15 @@ struct FromPython<const V*> {
 
 // ---- argument packs -------------------------------------------------------------------------
 
+// What happens when the receiver or an operand cannot be taken: the member raises the error,
+// or (comparison and number slots) answers NotImplemented and drops it, refusing a receiver of
+// another type before any error is built.
+enum class Refusal { Raise, NotImplemented };
+
+// The C result of an object entry whose receiver or operand was refused with `error`: null with
+// the error raised, or NotImplemented (a new reference) when `refusal` drops it.
+[[gnu::cold]] PyObject* refused(PyErr error, Refusal refusal) noexcept;
+
 template <class Tuple>
 struct ArgumentPack;
 
@@ -70,25 +87,34 @@ struct ArgumentPack<std::tuple<A...>> {
   std::tuple<std::optional<typename FromPython<A>::Stored>...> stored;
 
   // Conversion failures are wrapped under the parameter's name when `names` is given.
-  [[gnu::always_inline]] PyResult<void> load(PyObject* const* objects, const std::string_view* names) {
+  PyResult<void> load(PyObject* const* objects, const std::string_view* names) {
     std::optional<PyErr> error;
-    load_all(objects, names, error, std::index_sequence_for<A...>{});
-    if (error) return fail(std::move(*error));
+    if (!load_or_keep_error(objects, names, error)) return fail(std::move(*error));
     return {};
+  }
+
+  // The same, keeping the first conversion's error in `error` and returning false.
+  [[gnu::always_inline]] bool load_or_keep_error([[maybe_unused]] PyObject* const* objects,
+                                                 [[maybe_unused]] const std::string_view* names,
+                                                 [[maybe_unused]] std::optional<PyErr>& error) {
+    return load_all(objects, names, error, std::index_sequence_for<A...>{});
   }
 
   template <class F>
   decltype(auto) apply(F&& function) {
-    return apply_all(std::forward<F>(function), std::index_sequence_for<A...>{});
+    return [&]<std::size_t... I>(std::index_sequence<I...>)->decltype(auto) {
+      return function(FromPython<A>::get(*std::get<I>(stored))...);
+    }
+    (std::index_sequence_for<A...>{});
   }
 
  private:
   template <std::size_t... I>
-  [[gnu::always_inline]] void load_all([[maybe_unused]] PyObject* const* objects,
+  [[gnu::always_inline]] bool load_all([[maybe_unused]] PyObject* const* objects,
                                        [[maybe_unused]] const std::string_view* names,
                                        [[maybe_unused]] std::optional<PyErr>& error,
                                        std::index_sequence<I...>) {
-    (void)(load_one<I>(objects[I], names, error) && ...);
+    return (load_one<I>(objects[I], names, error) && ...);
   }
 
   template <std::size_t I>
@@ -96,18 +122,13 @@ struct ArgumentPack<std::tuple<A...>> {
                                        std::optional<PyErr>& error) {
     using T = std::tuple_element_t<I, std::tuple<A...>>;
     auto result = FromPython<T>::extract(object);
-    if (!result) {
+    if (!result) [[unlikely]] {
       error.emplace(names ? wrap_argument_error(names[I], std::move(result.error()))
                           : std::move(result.error()));
       return false;
     }
     std::get<I>(stored).emplace(std::move(*result));
     return true;
-  }
-
-  template <class F, std::size_t... I>
-  decltype(auto) apply_all(F&& function, std::index_sequence<I...>) {
-    return function(FromPython<A>::get(*std::get<I>(stored))...);
   }
 };
 
@@ -139,132 +160,161 @@ PyResult<V> body_value(R&& result) {
   }
 }
 
-// How a member turns its body's result into what its C entry returns.
-struct IntoObject {  // a new reference (or NotImplemented) for slots and methods
-  using Result = PyResult<Ref>;
+// ---- results --------------------------------------------------------------------------------
+
+// How a member turns its body's result into what its C entry returns: `Raw` is that result,
+// `failed()` what it returns once the error is raised.
+struct IntoObject {  // a new reference (or NotImplemented) for slots and methods, null on error
+  using Raw = PyObject*;
+  static Raw failed() { return nullptr; }
   template <class Call>
-  static Result finish(Call&& call) {
-    return call_into_py(std::forward<Call>(call));
+  static Raw finish(Call&& call) {
+    return call_into_object(std::forward<Call>(call));
   }
 };
-struct IntoStatus {  // 0 for setters: the body's result, if any, is dropped
-  using Result = PyResult<int>;
+struct IntoStatus {  // 0 for setters, -1 on error: the body's result, if any, is dropped
+  using Raw = int;
+  static Raw failed() { return -1; }
   template <class Call>
-  static Result finish(Call&& call) {
-    auto result = call_into_py(std::forward<Call>(call));
-    if (!result) return fail(std::move(result.error()));
+  static Raw finish(Call&& call) {
+    PyObject* result = call_into_object(std::forward<Call>(call));
+    if (result == nullptr) return -1;
+    Py_DECREF(result);
     return 0;
   }
 };
 template <class T>
-struct IntoValue {  // the body's value as T (hash, length)
-  using Result = PyResult<T>;
+struct IntoValue {  // the body's value as T (hash, length); nullopt once the error is raised
+  using Raw = std::optional<T>;
+  static Raw failed() { return std::nullopt; }
   template <class Call>
-  static Result finish(Call&& call) {
-    return body_value<T>(call());
+  static Raw finish(Call&& call) {
+    auto value = body_value<T>(call());
+    if (!value) {
+      raise_error(std::move(value.error()));
+      return std::nullopt;
+    }
+    return *value;
   }
 };
 
-// What happens when the receiver or an operand cannot be taken: the member raises the error,
-// or (comparison and number slots) answers NotImplemented and drops it, refusing a receiver of
-// another type before any error is built.
-enum class Refusal { Raise, NotImplemented };
 // Whether operands are converted before the receiver is taken (property setters).
 enum class Order { ReceiverFirst, OperandsFirst };
 
 // The one sequence behind every member with a receiver: take the receiver (shared or exclusive
-// after the body's first parameter), convert the operands in parameter order (a conversion
-// error is wrapped under its parameter's name when `names` is given), call the body and finish.
-template <class V, auto Body, class Finish = IntoObject, Refusal refusal = Refusal::Raise,
+// as `borrow` says), convert the operands in parameter order (a conversion error is wrapped
+// under its parameter's name when `names` is given), call the body and finish. Returns the C
+// result; an error is raised by then. Only the typed steps are here: the refusals, the raising
+// and the boxing of errors are compiled once.
+template <class V, auto Body, BorrowMode borrow, class Finish = IntoObject, Refusal refusal = Refusal::Raise,
           Order order = Order::ReceiverFirst>
-[[gnu::always_inline]] inline typename Finish::Result call_on_receiver(PyObject* self,
-                                                                       PyObject* const* operands,
-                                                                       const std::string_view* names) {
-  using Result = typename Finish::Result;
+[[gnu::always_inline]] inline typename Finish::Raw call_on_receiver(PyObject* self, PyObject* const* operands,
+                                                                    const std::string_view* names) {
   constexpr bool decline = refusal == Refusal::NotImplemented;
-  auto refuse = [](PyErr&& error) -> Result {
-    if constexpr (decline) {
-      return not_implemented_unless_raised(std::move(error));
+  auto refuse = [](PyErr&& error) -> typename Finish::Raw {
+    if constexpr (std::is_same_v<Finish, IntoObject>) {
+      return refused(std::move(error), refusal);
     } else {
-      return fail(std::move(error));
+      static_assert(!decline, "only object entries answer NotImplemented");
+      raise_error(std::move(error));
+      return Finish::failed();
     }
   };
-  using Borrow = Receiver<V, BodyArgument<Body, 0>>;
   if constexpr (decline) {
-    if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
+    if (!is_instance<V>(self)) return Py_NewRef(Py_NotImplemented);
   }
   BodyArguments<Body, 1> arguments;
+  std::optional<PyErr> error;
   if constexpr (order == Order::OperandsFirst) {
-    if (auto loaded = arguments.load(operands, names); !loaded) return refuse(std::move(loaded.error()));
+    if (!arguments.load_or_keep_error(operands, names, error)) [[unlikely]]
+      return refuse(std::move(*error));
   }
-  auto receiver = decline ? Borrow::take_checked(self) : Borrow::take(self);
-  if (!receiver) return refuse(std::move(receiver.error()));
+  Instance<V>* instance = try_borrow<V, borrow>(self);
+  if (instance == nullptr) [[unlikely]]
+    return refuse(borrow_refusal<V, borrow>(self));
+  HeldBorrow<V, borrow> held(instance);
   if constexpr (order == Order::ReceiverFirst) {
-    if (auto loaded = arguments.load(operands, names); !loaded) return refuse(std::move(loaded.error()));
+    if (!arguments.load_or_keep_error(operands, names, error)) [[unlikely]]
+      return refuse(std::move(*error));
   }
   return Finish::finish([&]() -> decltype(auto) {
-    return arguments.apply(
-        [&](auto&&... values) { return Body(receiver->get(), std::forward<decltype(values)>(values)...); });
+    return arguments.apply([&](auto&&... values) -> decltype(auto) {
+      return Body(held.get(), std::forward<decltype(values)>(values)...);
+    });
   });
 }
 
-// The same for a body without a receiver (constructors, class and static methods).
-template <auto Body, class Finish = IntoObject>
-[[gnu::always_inline]] inline typename Finish::Result call_without_receiver(PyObject* const* operands,
-                                                                            const std::string_view* names) {
+// The same for a body without a receiver (class and static methods).
+template <auto Body>
+[[gnu::always_inline]] inline PyObject* call_without_receiver(PyObject* const* operands,
+                                                              const std::string_view* names) {
   BodyArguments<Body, 0> arguments;
-  if (auto loaded = arguments.load(operands, names); !loaded) return fail(std::move(loaded.error()));
-  return Finish::finish([&]() -> decltype(auto) {
-    return arguments.apply([](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
+  std::optional<PyErr> error;
+  if (!arguments.load_or_keep_error(operands, names, error)) [[unlikely]]
+    return raised(std::move(*error));
+  return call_into_object([&]() -> decltype(auto) {
+    return arguments.apply(
+        [](auto&&... values) -> decltype(auto) { return Body(std::forward<decltype(values)>(values)...); });
   });
 }
 
-// Parses, takes the receiver (when Skip is 1), converts and calls the body.
-template <class V, auto Body, std::size_t Skip, class P>
-[[gnu::always_inline]] inline PyResult<Ref> invoke_parsed(PyObject* self, PyObject* const* objects) {
-  static_assert(optional_parameters_are_optional<Body, Skip, P>(),
-                "a parameter written \"name=None\" must be std::optional<T> or a pointer");
-  if constexpr (Skip == 1) {
-    if (self == nullptr) api_call_failed();
-    return call_on_receiver<V, Body>(self, objects, P::names.data());
-  } else {
-    return call_without_receiver<Body>(objects, P::names.data());
-  }
-}
+// The most parameters a member may declare: a call that is parsed holds its objects in an array
+// of this size.
+inline constexpr std::size_t max_parsed_parameters = 16;
+
+// A fastcall entry: (self, args, positional count, keyword names).
+using FastcallEntry = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+
+// The general case of a fastcall entry, for a call that does not give exactly every parameter
+// by position: parses the arguments against `description` and calls `entry` again with one
+// object per parameter by position (null for an optional parameter not given). Compiled once.
+PyObject* call_with_parsed_arguments(const FunctionDescription& description, FastcallEntry entry,
+                                     PyObject* self, PyObject* const* args, Py_ssize_t positional_count,
+                                     PyObject* keyword_names) noexcept;
 
 // ---- methods --------------------------------------------------------------------------------
 
 enum class MethodKind { Instance, Class, Static };
 
-template <MethodKind Kind, FixedString Name, auto Body, FixedString... Written>
+template <MethodKind Kind, BorrowOf Borrow, FixedString Name, auto Body, FixedString... Written>
 struct MethodMember {
   using P = ParameterList<Written...>;
-  static constexpr std::size_t skip = Kind == MethodKind::Instance ? 1 : 0;
   static constexpr std::array<std::string_view, sizeof...(Written)> written{Written.view()...};
+  static_assert(optional_parameters_are_optional < Body, Kind == MethodKind::Instance ? 1 : 0, P > (),
+                "a parameter written \"name=None\" must be std::optional<T> or a pointer");
+  static_assert(Kind == MethodKind::Instance || Borrow == BorrowOf::Body, "only a receiver is borrowed");
+  static_assert(P::count <= max_parsed_parameters);
 
+  // Converts `objects` (one per parameter), takes the receiver and calls the body.
+  // Inlined into its one entry: a separate call costs the method call a tenth of its time.
   template <class V>
-  [[gnu::always_inline]] static PyResult<Ref> fastcall(PyObject* self, PyObject* const* args,
-                                                       Py_ssize_t positional_count, PyObject* keyword_names) {
-    static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(),
-                                                     P::count, P::required};
-    ArgumentSlots<P::count> objects;
-    if (auto parsed = parse_fastcall_arguments(description, args, positional_count, keyword_names, objects);
-        !parsed)
-      return fail(std::move(parsed.error()));
-    return invoke_parsed<V, Body, skip, P>(self, objects);
+  [[gnu::always_inline]] static PyObject* call(PyObject* self, PyObject* const* objects) {
+    if constexpr (Kind == MethodKind::Instance) {
+      if (self == nullptr) api_call_failed();
+      return call_on_receiver<V, Body, receiver_borrow<Body, Borrow>()>(self, objects, P::names.data());
+    } else {
+      return call_without_receiver<Body>(objects, P::names.data());
+    }
   }
 
   template <class V>
+  static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(), P::count,
+                                                   P::required};
+
+  // A call that gives every parameter by position converts the caller's array in place; any
+  // other is parsed out of line, which then calls this entry that way.
+  template <class V>
   static PyObject* fastcall_entry(PyObject* self, PyObject* const* args, Py_ssize_t positional_count,
                                   PyObject* keyword_names) noexcept {
-    return guarded_object([&]() __attribute__((always_inline)) {
-      return fastcall<V>(self, args, positional_count, keyword_names);
-    });
+    if (keyword_names != nullptr || positional_count != static_cast<Py_ssize_t>(P::count)) [[unlikely]]
+      return call_with_parsed_arguments(description<V>, &fastcall_entry<V>, self, args, positional_count,
+                                        keyword_names);
+    return guarded_raw<PyObject*>(nullptr, [&] { return call<V>(self, args); });
   }
 
   template <class V>
   static PyObject* noargs_entry(PyObject* self, PyObject*) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> { return invoke_parsed<V, Body, skip, P>(self, nullptr); });
+    return guarded_raw<PyObject*>(nullptr, [&] { return call<V>(self, nullptr); });
   }
 
   template <class V>
@@ -289,60 +339,76 @@ struct MethodMember {
 };
 
 template <FixedString Name, auto Body, FixedString... Written>
-using Method = MethodMember<MethodKind::Instance, Name, Body, Written...>;
+using Method = MethodMember<MethodKind::Instance, BorrowOf::Body, Name, Body, Written...>;
+// A method whose body only reads its receiver (`const V&`) but that borrows it exclusively, so
+// that it conflicts with every other borrow as a changing method would.
 template <FixedString Name, auto Body, FixedString... Written>
-using ClassMethod = MethodMember<MethodKind::Class, Name, Body, Written...>;
+using ExclusiveMethod = MethodMember<MethodKind::Instance, BorrowOf::Exclusive, Name, Body, Written...>;
 template <FixedString Name, auto Body, FixedString... Written>
-using StaticMethod = MethodMember<MethodKind::Static, Name, Body, Written...>;
+using ClassMethod = MethodMember<MethodKind::Class, BorrowOf::Body, Name, Body, Written...>;
+template <FixedString Name, auto Body, FixedString... Written>
+using StaticMethod = MethodMember<MethodKind::Static, BorrowOf::Body, Name, Body, Written...>;
 
 // ---- constructor ----------------------------------------------------------------------------
+
+// The tp_new of a constructor: parses the argument tuple and dictionary against `description`
+// into strong references held for the call, then calls `construct(type, objects)` with one
+// object per parameter (null for an optional parameter not given). Compiled once.
+using ConstructFunction = PyObject* (*)(PyTypeObject*, PyObject* const*);
+PyObject* construct_from_tuple_dict(const FunctionDescription& description, ConstructFunction construct,
+                                    PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept;
 
 template <auto Body, FixedString... Written>
 struct Constructor {
   using P = ParameterList<Written...>;
   static constexpr std::array<std::string_view, sizeof...(Written)> written{Written.view()...};
 
-  template <class V>
-  struct IntoInstance {  // a new instance of the type __new__ was called on
-    using Result = PyResult<Ref>;
-    PyTypeObject* type;
-    template <class Call>
-    Result finish(Call&& call) const {
-      auto value = body_value<V>(call());
-      if (!value) return fail(std::move(value.error()));
-      return new_instance_of_type<V>(type, std::move(*value));
-    }
-  };
-
   static constexpr bool checks_optional_parameters = optional_parameters_are_optional<Body, 0, P>();
   static_assert(checks_optional_parameters,
                 "a parameter written \"name=None\" must be std::optional<T> or a pointer");
+  static_assert(P::count <= max_parsed_parameters);
 
   template <class V>
   static constexpr FunctionDescription description{ClassDef<V>::name, "__new__", P::names.data(), P::count,
                                                    P::required};
 
-  // Converts the parsed objects, calls the body and puts its value in a new instance of `type`.
-  template <class V, std::size_t N>
-  [[gnu::always_inline]] static PyResult<Ref> construct(PyTypeObject* type, const ArgumentSlots<N>& objects) {
+  // Converts the objects (one per parameter), calls the body and puts its value in a new
+  // instance of `type`. Returns the new reference, or null with the error raised.
+  template <class V>
+  static PyObject* construct(PyTypeObject* type, PyObject* const* objects) {
     BodyArguments<Body, 0> arguments;
-    if (auto loaded = arguments.load(objects, P::names.data()); !loaded)
-      return fail(std::move(loaded.error()));
-    return IntoInstance<V>{type}.finish([&]() -> decltype(auto) {
-      return arguments.apply(
-          [](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
-    });
+    std::optional<PyErr> error;
+    if (!arguments.load_or_keep_error(objects, P::names.data(), error)) [[unlikely]]
+      return raised(std::move(*error));
+    auto result =
+        arguments.apply([](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
+    if constexpr (IsExpected<decltype(result)>::value) {
+      using E = typename decltype(result)::error_type;
+      if (!result) [[unlikely]]
+        return raised(IntoPyErr<E>::convert(std::move(result.error())));
+      return instance_or_raised<V>(type, V(std::move(*result)));
+    } else {
+      return instance_or_raised<V>(type, V(std::move(result)));
+    }
+  }
+
+  template <class V>
+  static PyObject* instance_or_raised(PyTypeObject* type, V&& value) {
+    auto instance = new_instance_of_type<V>(type, std::move(value));
+    if (!instance) [[unlikely]]
+      return raised(std::move(instance.error()));
+    return instance->release();
+  }
+
+  template <class V>
+  static PyObject* guarded_construct(PyTypeObject* type, PyObject* const* objects) noexcept {
+    return guarded_raw<PyObject*>(nullptr, [&] { return construct<V>(type, objects); });
   }
 
   // __new__, called with an argument tuple and a keyword dictionary.
   template <class V>
   static PyObject* entry(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      ArgumentSlots<P::count> objects;
-      if (auto parsed = parse_tuple_dict_arguments(description<V>, args, kwargs, objects); !parsed)
-        return fail(std::move(parsed.error()));
-      return construct<V>(type, objects);
-    });
+    return construct_from_tuple_dict(description<V>, &guarded_construct<V>, type, args, kwargs);
   }
 
   // A call of the class itself, without building an argument tuple. While the class's __new__
@@ -354,14 +420,18 @@ struct Constructor {
     auto* type = reinterpret_cast<PyTypeObject*>(callable);
     if (type->tp_new != &entry<V> || type->tp_init != PyBaseObject_Type.tp_init) [[unlikely]]
       return call_type_from_vector(callable, args, nargsf, keyword_names);
-    return guarded_object([&]() -> PyResult<Ref> {
-      ArgumentSlots<P::count> objects;
-      if (auto parsed = parse_fastcall_arguments(description<V>, args, PyVectorcall_NARGS(nargsf),
-                                                 keyword_names, objects);
-          !parsed)
-        return fail(std::move(parsed.error()));
-      return construct<V>(type, objects);
-    });
+    return construct_fastcall<V>(callable, args, PyVectorcall_NARGS(nargsf), keyword_names);
+  }
+
+  // The class call once it is known to be this constructor's: every parameter by position is
+  // converted in place, any other call parsed out of line first.
+  template <class V>
+  static PyObject* construct_fastcall(PyObject* callable, PyObject* const* args, Py_ssize_t positional_count,
+                                      PyObject* keyword_names) noexcept {
+    if (keyword_names != nullptr || positional_count != static_cast<Py_ssize_t>(P::count)) [[unlikely]]
+      return call_with_parsed_arguments(description<V>, &construct_fastcall<V>, callable, args,
+                                        positional_count, keyword_names);
+    return guarded_construct<V>(reinterpret_cast<PyTypeObject*>(callable), args);
   }
 
   template <class V>
@@ -378,8 +448,9 @@ template <FixedString Name, auto Body, FixedString Doc = "">
 struct Getter {
   template <class V>
   static PyObject* entry(PyObject* self, void*) noexcept {
-    return guarded_object(
-        [&]() -> PyResult<Ref> { return call_on_receiver<V, Body>(self, nullptr, nullptr); });
+    return guarded_raw<PyObject*>(nullptr, [&] {
+      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>()>(self, nullptr, nullptr);
+    });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -387,14 +458,17 @@ struct Getter {
   }
 };
 
+// Deleting the attribute: AttributeError "can't delete attribute", raised.
+[[gnu::cold]] int refuse_attribute_deletion() noexcept;
+
 template <FixedString Name, auto Body, FixedString Doc = "">
 struct Setter {
   template <class V>
   static int entry(PyObject* self, PyObject* value, void*) noexcept {
-    return guarded<int>(-1, [&]() -> PyResult<int> {
-      if (value == nullptr) return fail(PyErr::attribute_error("can't delete attribute"));
-      return call_on_receiver<V, Body, IntoStatus, Refusal::Raise, Order::OperandsFirst>(self, &value,
-                                                                                         nullptr);
+    if (value == nullptr) return refuse_attribute_deletion();
+    return guarded_raw<int>(-1, [&] {
+      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoStatus, Refusal::Raise,
+                              Order::OperandsFirst>(self, &value, nullptr);
     });
   }
   template <class V>
@@ -420,8 +494,9 @@ template <int Slot, auto Body>
 struct UnarySlot {
   template <class V>
   static PyObject* entry(PyObject* self) noexcept {
-    return guarded_object(
-        [&]() -> PyResult<Ref> { return call_on_receiver<V, Body>(self, nullptr, nullptr); });
+    return guarded_raw<PyObject*>(nullptr, [&] {
+      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>()>(self, nullptr, nullptr);
+    });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -456,9 +531,11 @@ struct Hash {
           return instance->cached_hash;
       }
     }
-    return guarded<Py_hash_t>(-1, [&]() -> PyResult<Py_hash_t> {
-      auto hash = call_on_receiver<V, Body, IntoValue<std::uint64_t>>(self, nullptr, nullptr);
-      if (!hash) return fail(std::move(hash.error()));
+    return guarded_raw<Py_hash_t>(-1, [&]() -> Py_hash_t {
+      auto hash =
+          call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoValue<std::uint64_t>>(
+              self, nullptr, nullptr);
+      if (!hash) return -1;
       auto value = static_cast<Py_hash_t>(*hash);
       if (value == -1) value = -2;
       // The receiver was an instance, and the body read it under a shared borrow.
@@ -472,17 +549,18 @@ struct Hash {
   }
 };
 
+// The C result of __len__ for `length`: OverflowError (raised) above the largest signed size.
+Py_ssize_t length_or_overflow(std::optional<std::size_t> length);
+
 // __len__: an unsigned size; one above the largest signed size is OverflowError.
 template <auto Body>
 struct Len {
   template <class V>
   static Py_ssize_t entry(PyObject* self) noexcept {
-    return guarded<Py_ssize_t>(-1, [&]() -> PyResult<Py_ssize_t> {
-      auto length = call_on_receiver<V, Body, IntoValue<std::size_t>>(self, nullptr, nullptr);
-      if (!length) return fail(std::move(length.error()));
-      if (*length > static_cast<std::size_t>(PY_SSIZE_T_MAX))
-        return fail(PyErr::overflow_error_without_text());
-      return static_cast<Py_ssize_t>(*length);
+    return guarded_raw<Py_ssize_t>(-1, [&] {
+      return length_or_overflow(
+          call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoValue<std::size_t>>(
+              self, nullptr, nullptr));
     });
   }
   template <class V>
@@ -497,25 +575,29 @@ struct Len {
 // NotImplemented (the error is dropped); errors of the body itself are raised.
 // A receiver of another type is refused before any error is built for it.
 template <class V, auto Body>
-PyResult<Ref> call_or_not_implemented(PyObject* self, PyObject* const* operands) {
-  return call_on_receiver<V, Body, IntoObject, Refusal::NotImplemented>(self, operands, nullptr);
+inline PyObject* call_or_not_implemented(PyObject* self, PyObject* const* operands) {
+  return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoObject,
+                          Refusal::NotImplemented>(self, operands, nullptr);
 }
 
 // A single comparison body: Body(const V&, Other, int op) with op 0..5 as Py_LT..Py_GE.
 template <auto Body>
 struct RichCompare {
   template <class V>
+  static PyObject* compare(PyObject* self, PyObject* other, int op) {
+    Instance<V>* instance = try_borrow<V, receiver_borrow<Body, BorrowOf::Body>()>(self);
+    if (instance == nullptr) return Py_NewRef(Py_NotImplemented);
+    HeldBorrow<V, receiver_borrow<Body, BorrowOf::Body>()> held(instance);
+    using Other = BodyArgument<Body, 1>;
+    auto operand = FromPython<Other>::extract(other);
+    if (!operand) [[unlikely]]
+      return refused(std::move(operand.error()), Refusal::NotImplemented);
+    return call_into_object([&] { return Body(held.get(), FromPython<Other>::get(*operand), op); });
+  }
+  template <class V>
   static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      if (op < Py_LT || op > Py_GE) return Ref::borrow(Py_NotImplemented);
-      if (!is_instance<V>(self)) return Ref::borrow(Py_NotImplemented);
-      auto receiver = Receiver<V, BodyArgument<Body, 0>>::take_checked(self);
-      if (!receiver) return Ref::borrow(Py_NotImplemented);
-      using Other = BodyArgument<Body, 1>;
-      auto operand = FromPython<Other>::extract(other);
-      if (!operand) return not_implemented_unless_raised(std::move(operand.error()));
-      return call_into_py([&] { return Body(receiver->get(), FromPython<Other>::get(*operand), op); });
-    });
+    if (op < Py_LT || op > Py_GE) return Py_NewRef(Py_NotImplemented);
+    return guarded_raw<PyObject*>(nullptr, [&] { return compare<V>(self, other, op); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -542,6 +624,10 @@ using Gt = ComparisonBody<Py_GT, Body>;
 template <auto Body>
 using Ge = ComparisonBody<Py_GE, Body>;
 
+// `self != other` for a class without a `!=` body: the negation of the interpreter's full `==`.
+// Compiled once.
+PyObject* not_equal_by_negation(PyObject* self, PyObject* other) noexcept;
+
 // Separate comparison bodies, each named by its operator; an operator without a body is
 // NotImplemented, except that `!=` without a body of its own negates the interpreter's full `==`.
 template <class... Bodies>
@@ -561,37 +647,34 @@ struct Comparisons {
 
   // The body of operator Op, called with (self, other); NotImplemented when there is none.
   template <class V, int Op>
-  static PyResult<Ref> compare(PyObject* self, PyObject* other) {
-    PyResult<Ref> result = Ref::borrow(Py_NotImplemented);
-    static_cast<void>(
-        ((Bodies::op == Op ? (result = call_or_not_implemented<V, Bodies::body>(self, &other), true)
-                           : false) ||
-         ...));
-    return result;
+  static PyObject* compare(PyObject* self, PyObject* other) noexcept {
+    PyObject* result = nullptr;
+    bool found =
+        ((Bodies::op == Op
+              ? (result = guarded_raw<PyObject*>(
+                     nullptr, [&] { return call_or_not_implemented<V, Bodies::body>(self, &other); }),
+                 true)
+              : false) ||
+         ...);
+    return found ? result : Py_NewRef(Py_NotImplemented);
   }
 
   template <class V>
   static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> {
-      switch (op) {
-        case Py_LT: return compare<V, Py_LT>(self, other);
-        case Py_LE: return compare<V, Py_LE>(self, other);
-        case Py_EQ: return compare<V, Py_EQ>(self, other);
-        case Py_GT: return compare<V, Py_GT>(self, other);
-        case Py_GE: return compare<V, Py_GE>(self, other);
-        case Py_NE:
-          if constexpr (defines<Py_NE>) {
-            return compare<V, Py_NE>(self, other);
-          } else {
-            Ref equal = Ref::steal(PyObject_RichCompare(self, other, Py_EQ));
-            if (!equal) return fail(PyErr::fetch());
-            int truth = PyObject_IsTrue(equal.get());
-            if (truth < 0) return fail(PyErr::fetch());
-            return Ref::borrow(truth ? Py_False : Py_True);
-          }
-        default: fault("invalid compareop");
-      }
-    });
+    switch (op) {
+      case Py_LT: return compare<V, Py_LT>(self, other);
+      case Py_LE: return compare<V, Py_LE>(self, other);
+      case Py_EQ: return compare<V, Py_EQ>(self, other);
+      case Py_GT: return compare<V, Py_GT>(self, other);
+      case Py_GE: return compare<V, Py_GE>(self, other);
+      case Py_NE:
+        if constexpr (defines<Py_NE>) {
+          return compare<V, Py_NE>(self, other);
+        } else {
+          return not_equal_by_negation(self, other);
+        }
+      default: return guarded_raw<PyObject*>(nullptr, []() -> PyObject* { fault("invalid compareop"); });
+    }
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -605,30 +688,31 @@ template <int Slot, auto Forward, auto Reflected>
 struct BinaryOperator {
   // `modulo` is the third operand of the ternary slot, null for the binary ones.
   template <class V>
-  static PyResult<Ref> both(PyObject* left, PyObject* right, PyObject* modulo) {
-    std::array<PyObject*, 2> forward_operands{right, modulo};
-    auto forward = call_side<V, Forward>(left, forward_operands);
-    if (!forward || forward->get() != Py_NotImplemented) return forward;
-    std::array<PyObject*, 2> reflected_operands{left, modulo};
+  static PyObject* both(PyObject* left, PyObject* right, PyObject* modulo) {
+    PyObject* forward_operands[] = {right, modulo};
+    PyObject* forward = call_side<V, Forward>(left, forward_operands);
+    if (forward != Py_NotImplemented) return forward;
+    Py_DECREF(forward);
+    PyObject* reflected_operands[] = {left, modulo};
     return call_side<V, Reflected>(right, reflected_operands);
   }
 
   template <class V, auto Body>
-  static PyResult<Ref> call_side(PyObject* receiver, const std::array<PyObject*, 2>& operands) {
+  static PyObject* call_side(PyObject* receiver, PyObject* const* operands) {
     if constexpr (std::is_null_pointer_v<decltype(Body)>) {
-      return Ref::borrow(Py_NotImplemented);
+      return Py_NewRef(Py_NotImplemented);
     } else {
-      return call_or_not_implemented<V, Body>(receiver, operands.data());
+      return call_or_not_implemented<V, Body>(receiver, operands);
     }
   }
 
   template <class V>
   static PyObject* binary_entry(PyObject* left, PyObject* right) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, nullptr); });
+    return guarded_raw<PyObject*>(nullptr, [&] { return both<V>(left, right, nullptr); });
   }
   template <class V>
   static PyObject* ternary_entry(PyObject* left, PyObject* right, PyObject* modulo) noexcept {
-    return guarded_object([&]() -> PyResult<Ref> { return both<V>(left, right, modulo); });
+    return guarded_raw<PyObject*>(nullptr, [&] { return both<V>(left, right, modulo); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -662,14 +746,18 @@ struct GetItem {
   static constexpr std::array<std::string_view, 1> names{KeyName.view()};
   template <class V>
   static PyObject* entry(PyObject* self, PyObject* key) noexcept {
-    return guarded_object(
-        [&]() -> PyResult<Ref> { return call_on_receiver<V, Body>(self, &key, names.data()); });
+    return guarded_raw<PyObject*>(nullptr, [&] {
+      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>()>(self, &key, names.data());
+    });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
     builder.add_slot(Py_mp_subscript, reinterpret_cast<void*>(&entry<V>));
   }
 };
+
+// Deleting an item: NotImplementedError "can't delete item", raised.
+[[gnu::cold]] int refuse_item_deletion() noexcept;
 
 // __setitem__ (Body(V&, Key, Value)); deletion raises NotImplementedError "can't delete item"
 // before the receiver is touched.
@@ -678,10 +766,11 @@ struct SetItem {
   static constexpr std::array<std::string_view, 2> names{KeyName.view(), ValueName.view()};
   template <class V>
   static int entry(PyObject* self, PyObject* key, PyObject* value) noexcept {
-    return guarded<int>(-1, [&]() -> PyResult<int> {
-      if (value == nullptr) return fail(PyErr::not_implemented_error("can't delete item"));
+    if (value == nullptr) return refuse_item_deletion();
+    return guarded_raw<int>(-1, [&] {
       PyObject* operands[] = {key, value};
-      return call_on_receiver<V, Body, IntoStatus>(self, operands, names.data());
+      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoStatus>(self, operands,
+                                                                                            names.data());
     });
   }
   template <class V>

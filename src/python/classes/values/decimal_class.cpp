@@ -92,7 +92,7 @@ DecimalResult<Decimal> from_usdc(UInt128 u) { return from_usdc_grains(u); }
 DecimalResult<Decimal> from_qzr(UInt128 u) { return from_qzr_grains(u); }
 
 // Truncated to `precision` places; never rounds up, adds no zeros and strips none.
-Decimal quantize(Decimal& self, std::uint32_t precision) {
+Decimal quantize(const Decimal& self, std::uint32_t precision) {
   return self.rounded_to_places(precision, RoundingStrategy::ToZero);
 }
 
@@ -105,7 +105,7 @@ PyResult<void> set_state(Decimal& self, BytesView state) {
   return {};
 }
 
-Bytes get_state(Decimal& self) {
+Bytes get_state(const Decimal& self) {
   auto bytes = self.to_bytes();
   return Bytes{{bytes.begin(), bytes.end()}};
 }
@@ -180,9 +180,9 @@ void ClassDef<Decimal>::add_members(TypeBuilder& builder) {
           Method<"to_qzr_grains", &to_qzr>,                                          //
           ClassMethod<"from_usdc_grains", &from_usdc, "u">,                          //
           ClassMethod<"from_qzr_grains", &from_qzr, "u">,                            //
-          Method<"quantize", &quantize, "precision">,                                //
+          ExclusiveMethod<"quantize", &quantize, "precision">,                       //
           Method<"__setstate__", &set_state, "state">,                               //
-          Method<"__getstate__", &get_state>,                                        //
+          ExclusiveMethod<"__getstate__", &get_state>,                               //
           Constructor<&construct, "maybe_value=None">,                               //
           Repr<&repr>, Str<&decimal_to_py_str>, RichCompare<&compare>, Hash<&hash>,  //
           Neg<&negate>, Abs<&absolute>, Int<&to_int>, Float<&to_float>,

@@ -38,7 +38,7 @@ PyResult<void> set_state(H256& self, BytesView state) {
   return {};
 }
 
-Bytes get_state(H256& self) { return as_bytes(self); }
+Bytes get_state(const H256& self) { return as_bytes(self); }
 // "0x" and the 64 digits of to_hex, written straight into a new str.
 Ref text(const H256& self) {
   constexpr Py_ssize_t length = 2 + 2 * 32;
@@ -64,7 +64,7 @@ void ClassDef<H256>::add_members(TypeBuilder& builder) {
           Method<"fork_height", &fork_height, "key">,                                               //
           Method<"parent_path", &parent_path, "height">, Method<"copy_bits", &copy_bits, "start">,  //
           Method<"__setstate__", &set_state, "state">,                                              //
-          Method<"__getstate__", &get_state>,                                                       //
+          ExclusiveMethod<"__getstate__", &get_state>,                                              //
           Repr<&text>, Str<&text>,                                                                  //
           Comparisons<Eq<&equals>>>::add_to<H256>(builder);
 }
