@@ -40,9 +40,11 @@ void raise_error(PyErr error) noexcept;
 [[gnu::cold]] void raise_current_exception() noexcept;
 
 // Runs `body`, which returns the entry's C result itself (its error already raised), and
-// returns `error_value` when it throws.
+// returns `error_value` when it throws. An entry's body is its one typed call path, so the
+// entries mark it always_inline: left to the inliner, it becomes a call that passes the entry's
+// arguments through memory.
 template <class T, class Body>
-inline T guarded_raw(T error_value, Body&& body) noexcept {
+[[gnu::always_inline]] inline T guarded_raw(T error_value, Body&& body) noexcept {
   try {
     return body();
   } catch (...) {

@@ -209,11 +209,28 @@ class ExclusiveBorrow {
 // The borrow a member takes on its receiver, held by HeldBorrow for the call.
 enum class BorrowMode { Shared, Exclusive };
 
+// What is known of an object before a borrow of it is taken: nothing; that its type is the
+// class's or a subclass (the interpreter checks the receiver of a method, a property or a slot
+// against the type that holds it before calling it); or that it passed is_instance<V>.
+enum class Known { Nothing, OfType, Instance };
+
+// is_instance<V> for an object of which `known` is known.
+template <PyClass V, Known known>
+[[gnu::always_inline]] inline bool is_instance_given(PyObject* object) {
+  if constexpr (known == Known::Nothing) {
+    return is_instance<V>(object);
+  } else if constexpr (known == Known::OfType) {
+    return instance_of<V>(object)->constructed;
+  } else {
+    return true;
+  }
+}
+
 // Takes a borrow of `object`'s value, or gives null (and builds no error) when `object` is not
 // an instance or the borrow conflicts with one held; borrow_refusal then tells which.
-template <PyClass V, BorrowMode mode>
+template <PyClass V, BorrowMode mode, Known known = Known::Nothing>
 [[gnu::always_inline]] inline Instance<V>* try_borrow(PyObject* object) {
-  if (!is_instance<V>(object)) [[unlikely]]
+  if (!is_instance_given<V, known>(object)) [[unlikely]]
     return nullptr;
   Instance<V>* instance = instance_of<V>(object);
   if constexpr (mode == BorrowMode::Shared) {

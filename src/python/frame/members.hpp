@@ -76,6 +76,12 @@ enum class Refusal { Raise, NotImplemented };
 // the error raised, or NotImplemented (a new reference) when `refusal` drops it.
 [[gnu::cold]] PyObject* refused(PyErr error, Refusal refusal) noexcept;
 
+// The refusal of ArgumentPack::load: the error is kept for the caller.
+struct KeepError {
+  using Raw = std::optional<PyErr>;
+  static Raw result(PyErr&& error) { return std::move(error); }
+};
+
 template <class Tuple>
 struct ArgumentPack;
 
@@ -89,15 +95,18 @@ struct ArgumentPack<std::tuple<A...>> {
   // Conversion failures are wrapped under the parameter's name when `names` is given.
   PyResult<void> load(PyObject* const* objects, const std::string_view* names) {
     std::optional<PyErr> error;
-    if (!load_or_keep_error(objects, names, error)) return fail(std::move(*error));
+    if (!load_or_refuse<KeepError>(objects, names, error)) return fail(std::move(*error));
     return {};
   }
 
-  // The same, keeping the first conversion's error in `error` and returning false.
-  [[gnu::always_inline]] bool load_or_keep_error([[maybe_unused]] PyObject* const* objects,
-                                                 [[maybe_unused]] const std::string_view* names,
-                                                 [[maybe_unused]] std::optional<PyErr>& error) {
-    return load_all(objects, names, error, std::index_sequence_for<A...>{});
+  // The same for an entry: on the first failure, sets `refused` to `Refuse::result(error)`
+  // (while the arguments converted before it are still held) and returns false. Nothing is
+  // kept for a failure on the way, so a call whose arguments convert carries nothing for one.
+  template <class Refuse>
+  [[gnu::always_inline]] bool load_or_refuse([[maybe_unused]] PyObject* const* objects,
+                                             [[maybe_unused]] const std::string_view* names,
+                                             [[maybe_unused]] typename Refuse::Raw& refused) {
+    return load_all<Refuse>(objects, names, refused, std::index_sequence_for<A...>{});
   }
 
   template <class F>
@@ -109,22 +118,22 @@ struct ArgumentPack<std::tuple<A...>> {
   }
 
  private:
-  template <std::size_t... I>
+  template <class Refuse, std::size_t... I>
   [[gnu::always_inline]] bool load_all([[maybe_unused]] PyObject* const* objects,
                                        [[maybe_unused]] const std::string_view* names,
-                                       [[maybe_unused]] std::optional<PyErr>& error,
+                                       [[maybe_unused]] typename Refuse::Raw& refused,
                                        std::index_sequence<I...>) {
-    return (load_one<I>(objects[I], names, error) && ...);
+    return (load_one<I, Refuse>(objects[I], names, refused) && ...);
   }
 
-  template <std::size_t I>
+  template <std::size_t I, class Refuse>
   [[gnu::always_inline]] bool load_one(PyObject* object, const std::string_view* names,
-                                       std::optional<PyErr>& error) {
+                                       typename Refuse::Raw& refused) {
     using T = std::tuple_element_t<I, std::tuple<A...>>;
     auto result = FromPython<T>::extract(object);
     if (!result) [[unlikely]] {
-      error.emplace(names ? wrap_argument_error(names[I], std::move(result.error()))
-                          : std::move(result.error()));
+      refused = Refuse::result(names ? wrap_argument_error(names[I], std::move(result.error()))
+                                     : std::move(result.error()));
       return false;
     }
     std::get<I>(stored).emplace(std::move(*result));
@@ -198,44 +207,61 @@ struct IntoValue {  // the body's value as T (hash, length); nullopt once the er
   }
 };
 
+// What an entry whose receiver or operand was refused with `error` returns: the error raised, or
+// (object entries that answer NotImplemented) dropped for NotImplemented.
+template <class Finish, Refusal refusal>
+struct RefuseInto {
+  using Raw = typename Finish::Raw;
+  static Raw result(PyErr&& error) {
+    if constexpr (std::is_same_v<Finish, IntoObject>) {
+      return refused(std::move(error), refusal);
+    } else {
+      static_assert(refusal == Refusal::Raise, "only object entries answer NotImplemented");
+      raise_error(std::move(error));
+      return Finish::failed();
+    }
+  }
+};
+
 // Whether operands are converted before the receiver is taken (property setters).
 enum class Order { ReceiverFirst, OperandsFirst };
+
+// How call_on_receiver treats its receiver and operands.
+struct CallOptions {
+  Refusal refusal = Refusal::Raise;
+  Order order = Order::ReceiverFirst;
+  // What the caller knows of the receiver's type (see Known).
+  Known receiver = Known::Nothing;
+};
+// For a receiver the interpreter checked: the self of a method, property or slot of the class.
+inline constexpr CallOptions of_type{.receiver = Known::OfType};
 
 // The one sequence behind every member with a receiver: take the receiver (shared or exclusive
 // as `borrow` says), convert the operands in parameter order (a conversion error is wrapped
 // under its parameter's name when `names` is given), call the body and finish. Returns the C
 // result; an error is raised by then. Only the typed steps are here: the refusals, the raising
 // and the boxing of errors are compiled once.
-template <class V, auto Body, BorrowMode borrow, class Finish = IntoObject, Refusal refusal = Refusal::Raise,
-          Order order = Order::ReceiverFirst>
+template <class V, auto Body, BorrowMode borrow, class Finish = IntoObject, CallOptions options = {}>
 [[gnu::always_inline]] inline typename Finish::Raw call_on_receiver(PyObject* self, PyObject* const* operands,
                                                                     const std::string_view* names) {
-  constexpr bool decline = refusal == Refusal::NotImplemented;
-  auto refuse = [](PyErr&& error) -> typename Finish::Raw {
-    if constexpr (std::is_same_v<Finish, IntoObject>) {
-      return refused(std::move(error), refusal);
-    } else {
-      static_assert(!decline, "only object entries answer NotImplemented");
-      raise_error(std::move(error));
-      return Finish::failed();
-    }
-  };
+  using Refuse = RefuseInto<Finish, options.refusal>;
+  constexpr bool decline = options.refusal == Refusal::NotImplemented;
   if constexpr (decline) {
-    if (!is_instance<V>(self)) return Py_NewRef(Py_NotImplemented);
+    if (!is_instance_given<V, options.receiver>(self)) return Py_NewRef(Py_NotImplemented);
   }
   BodyArguments<Body, 1> arguments;
-  std::optional<PyErr> error;
-  if constexpr (order == Order::OperandsFirst) {
-    if (!arguments.load_or_keep_error(operands, names, error)) [[unlikely]]
-      return refuse(std::move(*error));
+  typename Finish::Raw refused_operand;
+  if constexpr (options.order == Order::OperandsFirst) {
+    if (!arguments.template load_or_refuse<Refuse>(operands, names, refused_operand)) [[unlikely]]
+      return refused_operand;
   }
-  Instance<V>* instance = try_borrow<V, borrow>(self);
+  Instance<V>*instance = try_borrow < V, borrow, decline ? Known::Instance : options.receiver > (self);
   if (instance == nullptr) [[unlikely]]
-    return refuse(borrow_refusal<V, borrow>(self));
+    return Refuse::result(borrow_refusal<V, borrow>(self));
   HeldBorrow<V, borrow> held(instance);
-  if constexpr (order == Order::ReceiverFirst) {
-    if (!arguments.load_or_keep_error(operands, names, error)) [[unlikely]]
-      return refuse(std::move(*error));
+  if constexpr (options.order == Order::ReceiverFirst) {
+    if (!arguments.template load_or_refuse<Refuse>(operands, names, refused_operand)) [[unlikely]]
+      return refused_operand;
   }
   return Finish::finish([&]() -> decltype(auto) {
     return arguments.apply([&](auto&&... values) -> decltype(auto) {
@@ -249,9 +275,10 @@ template <auto Body>
 [[gnu::always_inline]] inline PyObject* call_without_receiver(PyObject* const* operands,
                                                               const std::string_view* names) {
   BodyArguments<Body, 0> arguments;
-  std::optional<PyErr> error;
-  if (!arguments.load_or_keep_error(operands, names, error)) [[unlikely]]
-    return raised(std::move(*error));
+  PyObject* refused_operand;
+  if (!arguments.template load_or_refuse<RefuseInto<IntoObject, Refusal::Raise>>(
+          operands, names, refused_operand)) [[unlikely]]
+    return refused_operand;
   return call_into_object([&]() -> decltype(auto) {
     return arguments.apply(
         [](auto&&... values) -> decltype(auto) { return Body(std::forward<decltype(values)>(values)...); });
@@ -291,7 +318,8 @@ struct MethodMember {
   [[gnu::always_inline]] static PyObject* call(PyObject* self, PyObject* const* objects) {
     if constexpr (Kind == MethodKind::Instance) {
       if (self == nullptr) api_call_failed();
-      return call_on_receiver<V, Body, receiver_borrow<Body, Borrow>()>(self, objects, P::names.data());
+      return call_on_receiver<V, Body, receiver_borrow<Body, Borrow>(), IntoObject, of_type>(self, objects,
+                                                                                             P::names.data());
     } else {
       return call_without_receiver<Body>(objects, P::names.data());
     }
@@ -309,12 +337,14 @@ struct MethodMember {
     if (keyword_names != nullptr || positional_count != static_cast<Py_ssize_t>(P::count)) [[unlikely]]
       return call_with_parsed_arguments(description<V>, &fastcall_entry<V>, self, args, positional_count,
                                         keyword_names);
-    return guarded_raw<PyObject*>(nullptr, [&] { return call<V>(self, args); });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) { return call<V>(self, args); });
   }
 
   template <class V>
   static PyObject* noargs_entry(PyObject* self, PyObject*) noexcept {
-    return guarded_raw<PyObject*>(nullptr, [&] { return call<V>(self, nullptr); });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) { return call<V>(self, nullptr); });
   }
 
   template <class V>
@@ -377,9 +407,10 @@ struct Constructor {
   template <class V>
   static PyObject* construct(PyTypeObject* type, PyObject* const* objects) {
     BodyArguments<Body, 0> arguments;
-    std::optional<PyErr> error;
-    if (!arguments.load_or_keep_error(objects, P::names.data(), error)) [[unlikely]]
-      return raised(std::move(*error));
+    PyObject* refused_operand;
+    if (!arguments.template load_or_refuse<RefuseInto<IntoObject, Refusal::Raise>>(
+            objects, P::names.data(), refused_operand)) [[unlikely]]
+      return refused_operand;
     auto result =
         arguments.apply([](auto&&... values) { return Body(std::forward<decltype(values)>(values)...); });
     if constexpr (IsExpected<decltype(result)>::value) {
@@ -402,7 +433,8 @@ struct Constructor {
 
   template <class V>
   static PyObject* guarded_construct(PyTypeObject* type, PyObject* const* objects) noexcept {
-    return guarded_raw<PyObject*>(nullptr, [&] { return construct<V>(type, objects); });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) { return construct<V>(type, objects); });
   }
 
   // __new__, called with an argument tuple and a keyword dictionary.
@@ -448,9 +480,11 @@ template <FixedString Name, auto Body, FixedString Doc = "">
 struct Getter {
   template <class V>
   static PyObject* entry(PyObject* self, void*) noexcept {
-    return guarded_raw<PyObject*>(nullptr, [&] {
-      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>()>(self, nullptr, nullptr);
-    });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) {
+          return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoObject, of_type>(
+              self, nullptr, nullptr);
+        });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -466,10 +500,12 @@ struct Setter {
   template <class V>
   static int entry(PyObject* self, PyObject* value, void*) noexcept {
     if (value == nullptr) return refuse_attribute_deletion();
-    return guarded_raw<int>(-1, [&] {
-      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoStatus, Refusal::Raise,
-                              Order::OperandsFirst>(self, &value, nullptr);
-    });
+    return guarded_raw<int>(
+        -1, [&]() __attribute__((always_inline)) {
+          return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoStatus,
+                                  CallOptions{.order = Order::OperandsFirst, .receiver = Known::OfType}>(
+              self, &value, nullptr);
+        });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -494,9 +530,11 @@ template <int Slot, auto Body>
 struct UnarySlot {
   template <class V>
   static PyObject* entry(PyObject* self) noexcept {
-    return guarded_raw<PyObject*>(nullptr, [&] {
-      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>()>(self, nullptr, nullptr);
-    });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) {
+          return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoObject, of_type>(
+              self, nullptr, nullptr);
+        });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -531,17 +569,17 @@ struct Hash {
           return instance->cached_hash;
       }
     }
-    return guarded_raw<Py_hash_t>(-1, [&]() -> Py_hash_t {
-      auto hash =
-          call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoValue<std::uint64_t>>(
-              self, nullptr, nullptr);
-      if (!hash) return -1;
-      auto value = static_cast<Py_hash_t>(*hash);
-      if (value == -1) value = -2;
-      // The receiver was an instance, and the body read it under a shared borrow.
-      if constexpr (CellTraits<V>::caches_hash) instance_of<V>(self)->cached_hash = value;
-      return value;
-    });
+    return guarded_raw<Py_hash_t>(
+        -1, [&]() __attribute__((always_inline))->Py_hash_t {
+          auto hash = call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(),
+                                       IntoValue<std::uint64_t>, of_type>(self, nullptr, nullptr);
+          if (!hash) return -1;
+          auto value = static_cast<Py_hash_t>(*hash);
+          if (value == -1) value = -2;
+          // The receiver was an instance, and the body read it under a shared borrow.
+          if constexpr (CellTraits<V>::caches_hash) instance_of<V>(self)->cached_hash = value;
+          return value;
+        });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -557,11 +595,12 @@ template <auto Body>
 struct Len {
   template <class V>
   static Py_ssize_t entry(PyObject* self) noexcept {
-    return guarded_raw<Py_ssize_t>(-1, [&] {
-      return length_or_overflow(
-          call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoValue<std::size_t>>(
-              self, nullptr, nullptr));
-    });
+    return guarded_raw<Py_ssize_t>(
+        -1, [&]() __attribute__((always_inline)) {
+          return length_or_overflow(
+              call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoValue<std::size_t>,
+                               of_type>(self, nullptr, nullptr));
+        });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -574,10 +613,11 @@ struct Len {
 // Calls Body(receiver, operands...) where a receiver or operand that cannot be taken gives
 // NotImplemented (the error is dropped); errors of the body itself are raised.
 // A receiver of another type is refused before any error is built for it.
-template <class V, auto Body>
+template <class V, auto Body, Known receiver = Known::Nothing>
 inline PyObject* call_or_not_implemented(PyObject* self, PyObject* const* operands) {
   return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoObject,
-                          Refusal::NotImplemented>(self, operands, nullptr);
+                          CallOptions{.refusal = Refusal::NotImplemented, .receiver = receiver}>(
+      self, operands, nullptr);
 }
 
 // A single comparison body: Body(const V&, Other, int op) with op 0..5 as Py_LT..Py_GE.
@@ -585,7 +625,7 @@ template <auto Body>
 struct RichCompare {
   template <class V>
   static PyObject* compare(PyObject* self, PyObject* other, int op) {
-    Instance<V>* instance = try_borrow<V, receiver_borrow<Body, BorrowOf::Body>()>(self);
+    Instance<V>* instance = try_borrow<V, receiver_borrow<Body, BorrowOf::Body>(), Known::OfType>(self);
     if (instance == nullptr) return Py_NewRef(Py_NotImplemented);
     HeldBorrow<V, receiver_borrow<Body, BorrowOf::Body>()> held(instance);
     using Other = BodyArgument<Body, 1>;
@@ -597,7 +637,8 @@ struct RichCompare {
   template <class V>
   static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
     if (op < Py_LT || op > Py_GE) return Py_NewRef(Py_NotImplemented);
-    return guarded_raw<PyObject*>(nullptr, [&] { return compare<V>(self, other, op); });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) { return compare<V>(self, other, op); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -649,13 +690,15 @@ struct Comparisons {
   template <class V, int Op>
   static PyObject* compare(PyObject* self, PyObject* other) noexcept {
     PyObject* result = nullptr;
-    bool found =
-        ((Bodies::op == Op
-              ? (result = guarded_raw<PyObject*>(
-                     nullptr, [&] { return call_or_not_implemented<V, Bodies::body>(self, &other); }),
-                 true)
-              : false) ||
-         ...);
+    bool found = ((Bodies::op == Op ? (result = guarded_raw<PyObject*>(
+                                           nullptr,
+                                           [&]() __attribute__((always_inline)) {
+                                             return call_or_not_implemented<V, Bodies::body, Known::OfType>(
+                                                 self, &other);
+                                           }),
+                                       true)
+                                    : false) ||
+                  ...);
     return found ? result : Py_NewRef(Py_NotImplemented);
   }
 
@@ -708,11 +751,13 @@ struct BinaryOperator {
 
   template <class V>
   static PyObject* binary_entry(PyObject* left, PyObject* right) noexcept {
-    return guarded_raw<PyObject*>(nullptr, [&] { return both<V>(left, right, nullptr); });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) { return both<V>(left, right, nullptr); });
   }
   template <class V>
   static PyObject* ternary_entry(PyObject* left, PyObject* right, PyObject* modulo) noexcept {
-    return guarded_raw<PyObject*>(nullptr, [&] { return both<V>(left, right, modulo); });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) { return both<V>(left, right, modulo); });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -746,9 +791,11 @@ struct GetItem {
   static constexpr std::array<std::string_view, 1> names{KeyName.view()};
   template <class V>
   static PyObject* entry(PyObject* self, PyObject* key) noexcept {
-    return guarded_raw<PyObject*>(nullptr, [&] {
-      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>()>(self, &key, names.data());
-    });
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) {
+          return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoObject, of_type>(
+              self, &key, names.data());
+        });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
@@ -767,11 +814,12 @@ struct SetItem {
   template <class V>
   static int entry(PyObject* self, PyObject* key, PyObject* value) noexcept {
     if (value == nullptr) return refuse_item_deletion();
-    return guarded_raw<int>(-1, [&] {
-      PyObject* operands[] = {key, value};
-      return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoStatus>(self, operands,
-                                                                                            names.data());
-    });
+    return guarded_raw<int>(
+        -1, [&]() __attribute__((always_inline)) {
+          PyObject* operands[] = {key, value};
+          return call_on_receiver<V, Body, receiver_borrow<Body, BorrowOf::Body>(), IntoStatus, of_type>(
+              self, operands, names.data());
+        });
   }
   template <class V>
   static void add_to(TypeBuilder& builder) {
