@@ -54,18 +54,27 @@ std::array<std::uint8_t, N> read(const KeyBytes& bytes, std::size_t offset) noex
 }
 
 std::uint64_t read_u64_big_endian(const KeyBytes& bytes, std::size_t offset) noexcept {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < 8; ++i) value = (value << 8) | bytes[offset + i];
-  return value;
+  std::uint64_t value;
+  std::memcpy(&value, bytes.data() + offset, sizeof value);
+  return std::endian::native == std::endian::little ? std::byteswap(value) : value;
 }
 
-bool zero_from(const KeyBytes& bytes, std::size_t offset) noexcept {
-  return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end(),
-                     [](std::uint8_t byte) { return byte == 0; });
+// Whether bytes `offset` to 31 of `key` are all zero, read a word at a time: the word that holds
+// byte `offset` without the bytes below it, and every word above.
+bool zero_from(const H256& key, std::size_t offset) noexcept {
+  const H256::Words& words = key.words();
+  const std::size_t first_word = offset / 8;
+  std::uint64_t rest = words[first_word] >> (8 * (offset % 8));
+  for (std::size_t word = first_word + 1; word < H256::word_count; ++word) rest |= words[word];
+  return rest == 0;
 }
 
-CommonError unexpected_kind(std::string_view expected, std::uint8_t got) {
+// The errors of the decoders, kept off their paths.
+[[gnu::cold]] CommonError unexpected_kind(std::string_view expected, std::uint8_t got) {
   return CommonError::other(std::string(expected) + std::to_string(got));
+}
+[[gnu::cold]] CommonError nonzero_rest(std::string_view text) {
+  return CommonError::other(std::string(text));
 }
 
 // The unpacking error of a symbol that does not unpack: its text is built only here.
@@ -113,12 +122,17 @@ PositionKey position_key_of_bytes(const KeyBytes& bytes) noexcept {
 }
 
 // The checks of parse_address_key: the kind byte, then zeroes after the address.
-Result<void> check_address_key(const KeyBytes& bytes, std::uint8_t expected_kind) {
-  if (bytes[0] != expected_kind) {
-    return fail(CommonError::other("Expected discriminant " + std::to_string(expected_kind) + ", got " +
-                                   std::to_string(bytes[0])));
-  }
-  if (!zero_from(bytes, 22)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+[[gnu::cold]] CommonError unexpected_discriminant(std::uint8_t expected_kind, std::uint8_t got) {
+  return CommonError::other("Expected discriminant " + std::to_string(expected_kind) + ", got " +
+                            std::to_string(got));
+}
+
+Result<void> check_address_key(const H256& key, std::uint8_t expected_kind) {
+  const auto kind = static_cast<std::uint8_t>(key.words()[0]);
+  if (kind != expected_kind) [[unlikely]]
+    return fail(unexpected_discriminant(expected_kind, kind));
+  if (!zero_from(key, 22)) [[unlikely]]
+    return fail(nonzero_rest(trader_address_rest_text));
   return {};
 }
 
@@ -131,9 +145,9 @@ template <class K>
 Result<K> parse_address_key_as(const H256& key) {
   static_assert(sizeof(K) == 24 && alignof(K) == 8 && std::is_trivially_copyable_v<K> &&
                 std::is_standard_layout_v<K>);
-  const KeyBytes& bytes = key.bytes();
-  if (auto checked = check_address_key(bytes, K::kind_byte); !checked)
+  if (auto checked = check_address_key(key, K::kind_byte); !checked) [[unlikely]]
     return fail(std::move(checked.error()));
+  const KeyBytes bytes = key.bytes();
   using Word128 = std::uint64_t __attribute__((vector_size(16)));
   Word128 low;
   std::uint64_t high;
@@ -219,10 +233,8 @@ H256 encode_epoch_metadata_key(const EpochMetadataKey& key) noexcept {
 // ---- decoders ---------------------------------------------------------------------------------
 
 Result<std::array<std::uint8_t, 21>> parse_address_key(const H256& key, std::uint8_t expected_kind) {
-  const KeyBytes& bytes = key.bytes();
-  if (auto checked = check_address_key(bytes, expected_kind); !checked)
-    return fail(std::move(checked.error()));
-  return read<21>(bytes, 1);
+  if (auto checked = check_address_key(key, expected_kind); !checked) return fail(std::move(checked.error()));
+  return read<21>(key.bytes(), 1);
 }
 
 Result<TraderKey> parse_trader_key(const H256& key) { return parse_address_key_as<TraderKey>(key); }
@@ -234,22 +246,22 @@ Result<InsuranceFundContributionKey> parse_contribution_key(const H256& key) {
 }
 
 Result<StatsKey> parse_stats_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != StatsKey::kind_byte) return fail(unexpected_kind("Expected a stats key, got ", bytes[0]));
-  if (!zero_from(bytes, 22)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+  if (!zero_from(key, 22)) return fail(nonzero_rest(trader_address_rest_text));
   return StatsKey{TraderAddress{read<21>(bytes, 1)}};
 }
 
 Result<StrategyKey> parse_strategy_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != StrategyKey::kind_byte)
     return fail(unexpected_kind("Expected a strategy key, got ", bytes[0]));
-  if (!zero_from(bytes, 26)) return fail(CommonError::other(std::string(trader_address_rest_text)));
+  if (!zero_from(key, 26)) return fail(nonzero_rest(trader_address_rest_text));
   return StrategyKey{TraderAddress{read<21>(bytes, 1)}, StrategyIdHash{read<4>(bytes, 22)}};
 }
 
 Result<PositionKey> parse_position_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != PositionKey::kind_byte)
     return fail(unexpected_kind("Expected a position key, got ", bytes[0]));
   auto symbol = read_symbol(bytes);
@@ -258,7 +270,7 @@ Result<PositionKey> parse_position_key(const H256& key) {
 }
 
 Result<BookOrderKey> parse_book_order_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != BookOrderKey::kind_byte)
     return fail(unexpected_kind("Expected a book order key, got ", bytes[0]));
   auto symbol = read_symbol(bytes);
@@ -267,7 +279,7 @@ Result<BookOrderKey> parse_book_order_key(const H256& key) {
 }
 
 Result<PriceKey> parse_price_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != PriceKey::kind_byte) return fail(unexpected_kind("Expected a price key, got ", bytes[0]));
   auto symbol = read_symbol(bytes);
   if (!symbol) return fail(std::move(symbol.error()));
@@ -275,7 +287,7 @@ Result<PriceKey> parse_price_key(const H256& key) {
 }
 
 Result<InsuranceFundKey> parse_insurance_fund_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != InsuranceFundKey::kind_byte) {
     return fail(unexpected_kind("Expected an insurance fund key, got ", bytes[0]));
   }
@@ -294,27 +306,27 @@ Result<SpecsKey> parse_specs_key_body(std::span<const std::uint8_t, 30> body) {
 }
 
 Result<SpecsKey> parse_specs_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != SpecsKey::kind_byte) return fail(unexpected_kind("Expected a specs key, got ", bytes[0]));
   if (bytes[1] != 0) return fail(unexpected_kind("Expected the Ethereum chain discriminant, got ", bytes[1]));
   return parse_specs_key_body(std::span<const std::uint8_t, 30>(bytes.data() + 2, 30));
 }
 
 Result<FeePoolKey> parse_fee_pool_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != FeePoolKey::kind_byte)
     return fail(unexpected_kind("Expected a FeePool fund key, got ", bytes[0]));
   if (bytes[1] != fee_pool_epoch_marker) return FeePoolKey{std::nullopt};
-  if (!zero_from(bytes, 10)) return fail(CommonError::other(std::string(epoch_rest_text)));
+  if (!zero_from(key, 10)) return fail(nonzero_rest(epoch_rest_text));
   return FeePoolKey{read_u64_big_endian(bytes, 2)};
 }
 
 Result<EpochMetadataKey> parse_epoch_metadata_key(const H256& key) {
-  const KeyBytes& bytes = key.bytes();
+  const KeyBytes bytes = key.bytes();
   if (bytes[0] != EpochMetadataKey::kind_byte) {
     return fail(unexpected_kind("Expected a EpochMetadata key, got ", bytes[0]));
   }
-  if (!zero_from(bytes, 9)) return fail(CommonError::other(std::string(epoch_rest_text)));
+  if (!zero_from(key, 9)) return fail(nonzero_rest(epoch_rest_text));
   return EpochMetadataKey{read_u64_big_endian(bytes, 1)};
 }
 

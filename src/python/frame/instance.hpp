@@ -277,19 +277,26 @@ class HeldBorrow {
   Instance<V>* m_instance;
 };
 
-// The value of an exact instance, read in place without taking a borrow, or null when `object`
-// is not an exact instance or is exclusively borrowed (the caller then takes its general path,
-// which reports that). Only for a read during which no Python code can run: nothing can then
-// see or change the borrow flag, so a shared borrow would be unobservable.
+// Whether the value of an object of which `known` is known may be read in place without taking
+// a borrow: it is an instance and not exclusively borrowed (otherwise the caller takes its
+// general path, which reports that). Only for a read during which no Python code can run:
+// nothing can then see or change the borrow flag, so a shared borrow would be unobservable.
+template <PyClass V, Known known>
+[[gnu::always_inline]] inline bool readable_in_place(PyObject* object) {
+  if (!is_instance_given<V, known>(object)) return false;
+  if constexpr (!ClassDef<V>::frozen) {
+    if (instance_of<V>(object)->borrow_flag == -1) [[unlikely]]
+      return false;
+  }
+  return true;
+}
+
+// The value of an exact instance read in place (see readable_in_place), or null when `object`
+// is not an exact instance or is exclusively borrowed.
 template <PyClass V>
 [[gnu::always_inline]] inline const V* peek_exact_value(PyObject* object) {
-  if (!is_exact_instance<V>(object)) return nullptr;
-  Instance<V>* instance = instance_of<V>(object);
-  if constexpr (!ClassDef<V>::frozen) {
-    if (instance->borrow_flag == -1) [[unlikely]]
-      return nullptr;
-  }
-  return &instance->value();
+  if (!is_exact_instance<V>(object) || !readable_in_place<V, Known::Instance>(object)) return nullptr;
+  return &instance_of<V>(object)->value();
 }
 
 // An independent copy of an instance's value (refused while it is exclusively borrowed).

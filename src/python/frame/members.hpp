@@ -686,28 +686,63 @@ struct Comparisons {
   template <int Op>
   static constexpr bool defines = ((Bodies::op == Op) || ...);
 
+  // Whether a body compares its receiver with a value of a class and returns a bool: it then runs
+  // on the two values read in place (readable_in_place), without borrows. Taking the operand,
+  // the body and the result run no Python code, so the borrows would be unobservable; such a
+  // body must not run Python code itself (the bodies compare domain values).
+  template <class V, auto Body>
+  static constexpr bool compares_in_place = [] {
+    using Operand = BodyArgument<Body, 1>;
+    if constexpr (std::is_lvalue_reference_v<Operand> && std::is_const_v<std::remove_reference_t<Operand>>) {
+      return std::is_same_v<BodyArgument<Body, 0>, const V&> && PyClass<std::remove_cvref_t<Operand>> &&
+             std::is_same_v<typename BodyTraits<Body>::Result, bool>;
+    } else {
+      return false;
+    }
+  }();
+
+  // Calls one body with (self, other). The values are read in place where they can be; the
+  // general path, out of line, takes borrows and may answer NotImplemented.
+  template <class V, auto Body>
+  [[gnu::always_inline]] static PyObject* call_body(PyObject* self, PyObject* other) noexcept {
+    if constexpr (compares_in_place<V, Body>) {
+      using W = std::remove_cvref_t<BodyArgument<Body, 1>>;
+      if (readable_in_place<V, Known::OfType>(self) && is_exact_instance<W>(other) &&
+          readable_in_place<W, Known::Instance>(other)) [[likely]] {
+        return guarded_raw<PyObject*>(
+            nullptr, [&]() __attribute__((always_inline)) {
+              return Py_NewRef(
+                  Body(instance_of<V>(self)->value(), instance_of<W>(other)->value()) ? Py_True : Py_False);
+            });
+      }
+    }
+    return call_with_borrows<V, Body>(self, other);
+  }
+
+  template <class V, auto Body>
+  [[gnu::noinline]] static PyObject* call_with_borrows(PyObject* self, PyObject* other) noexcept {
+    return guarded_raw<PyObject*>(
+        nullptr, [&]() __attribute__((always_inline)) {
+          return call_or_not_implemented<V, Body, Known::OfType>(self, &other);
+        });
+  }
+
   // The body of operator Op, called with (self, other); NotImplemented when there is none.
   template <class V, int Op>
   static PyObject* compare(PyObject* self, PyObject* other) noexcept {
     PyObject* result = nullptr;
-    bool found = ((Bodies::op == Op ? (result = guarded_raw<PyObject*>(
-                                           nullptr,
-                                           [&]() __attribute__((always_inline)) {
-                                             return call_or_not_implemented<V, Bodies::body, Known::OfType>(
-                                                 self, &other);
-                                           }),
-                                       true)
-                                    : false) ||
-                  ...);
+    bool found =
+        ((Bodies::op == Op ? (result = call_body<V, Bodies::body>(self, other), true) : false) || ...);
     return found ? result : Py_NewRef(Py_NotImplemented);
   }
 
   template <class V>
   static PyObject* entry(PyObject* self, PyObject* other, int op) noexcept {
+    if (op == Py_EQ) [[likely]]  // the comparison of dict and set lookups
+      return compare<V, Py_EQ>(self, other);
     switch (op) {
       case Py_LT: return compare<V, Py_LT>(self, other);
       case Py_LE: return compare<V, Py_LE>(self, other);
-      case Py_EQ: return compare<V, Py_EQ>(self, other);
       case Py_GT: return compare<V, Py_GT>(self, other);
       case Py_GE: return compare<V, Py_GE>(self, other);
       case Py_NE:

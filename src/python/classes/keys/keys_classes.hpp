@@ -27,6 +27,8 @@ struct KeyClassDef {
   static constexpr bool frozen = true;
   // Keys are hashed again and again as dict and set members; a frozen value's hash never changes.
   static constexpr bool caches_hash = true;
+  // Keys are made and dropped at a high rate (decoded from tree keys, listed from the tree).
+  static constexpr std::size_t free_cells = 64;
 };
 
 template <>
