@@ -14,7 +14,9 @@ builds, both with `--jobs` parallel jobs (the goals are stated for 8):
                 copy after another with the command line of a binding object (from
                 compile_commands.json), so it runs under the same parallel load; its median is
                 taken. Goal: the slowest binding object <= 6x the reference. Each line says how
-                many other compiles ran beside it on average, as the load it ran under.
+                many other compiles ran beside it on average, as the load it ran under. On a
+                shared machine the wall times carry the other work's load as well, the CPU times
+                less so: both ratios are printed, each of the slowest object by that measure.
 
 Then the module's stripped size (goal <= 2 MB). --module-only skips the full build. The logs, the
 reference and the stripped copy stay in BUILD_DIR/compile-time/.
@@ -162,7 +164,7 @@ def full_build(build_dir, jobs, log):
     for obj, cpu, _, _ in read_log(log):
         category, count, total = by_target.get(target_of(obj), (category_of(obj), 0, 0.0))
         by_target[target_of(obj)] = (category, count + 1, total + cpu)
-    print(f"\nFull build (ninja -j{jobs}, everything): wall {wall:.1f} s")
+    print(f"Full build (ninja -j{jobs}, everything): wall {wall:.1f} s")
     totals = dict.fromkeys(("module", "frame", "domain", "tests", "other"), 0.0)
     for target, (category, count, cpu) in sorted(by_target.items(), key=lambda item: -item[1][2]):
         totals[category] += cpu
@@ -171,7 +173,7 @@ def full_build(build_dir, jobs, log):
     print("  CPU s: " + ", ".join(f"{name} {cpu:.1f}" for name, cpu in totals.items()))
     verdict = "met" if binding <= domain else "missed"
     print(f"  binding (module + frame) / domain: {binding:.1f} / {domain:.1f} = {binding / domain:.2f} "
-          f"(goal <= 1: {verdict})")
+          f"(goal <= 1: {verdict})\n")
 
 
 def module_build(build_dir, jobs, launcher, log, scratch):
@@ -197,7 +199,7 @@ def module_build(build_dir, jobs, launcher, log, scratch):
     entries = read_log(log)
     objects = sorted((e for e in entries if MODULE_DIR in e[0]), key=lambda e: e[3] - e[2], reverse=True)
     references = [e for e in entries if e[0].endswith("reference.o")]
-    print(f"\nModule build (ninja -j{jobs} qzr_python, its {len(objects)} objects): wall {wall:.1f} s, "
+    print(f"Module build (ninja -j{jobs} qzr_python, its {len(objects)} objects): wall {wall:.1f} s, "
           f"{sum(e[1] for e in objects):.1f} CPU s")
     print(f"  {'object':<52} {'wall s':>7} {'CPU s':>7} {'beside':>7}")
     for entry in objects[:10]:
@@ -208,11 +210,9 @@ def module_build(build_dir, jobs, launcher, log, scratch):
     ref_beside = statistics.median(mean_concurrency(e, entries) for e in references)
     label = f"reference (median of {len(references)})"
     print(f"  {label:<52} {ref_wall:7.2f} {ref_cpu:7.2f} {ref_beside:7.1f}")
-    slowest = objects[0]
-    wall_ratio, cpu_ratio = (slowest[3] - slowest[2]) / ref_wall, slowest[1] / ref_cpu
-    verdict = "met" if wall_ratio <= RATIO_GOAL else "missed"
-    print(f"  slowest / reference: wall {wall_ratio:.1f}x, CPU {cpu_ratio:.1f}x "
-          f"(goal <= {RATIO_GOAL:g}x by wall: {verdict})")
+    ratios = {"wall": (objects[0][3] - objects[0][2]) / ref_wall, "CPU": max(e[1] for e in objects) / ref_cpu}
+    print(f"  slowest / reference (goal <= {RATIO_GOAL:g}x): " + ", ".join(
+        f"{measure} {ratio:.1f}x {'met' if ratio <= RATIO_GOAL else 'missed'}" for measure, ratio in ratios.items()))
 
 
 def print_module_size(build_dir, scratch):
@@ -235,12 +235,13 @@ def main():
     args = parser.parse_args()
     build_dir = os.path.abspath(args.build_dir)
     launcher = configure(build_dir)
-    print(peer_table.machine_line())
     scratch = os.path.join(build_dir, "compile-time")
     shutil.rmtree(scratch, ignore_errors=True)
     os.makedirs(scratch)
     if not args.module_only:
+        print(peer_table.machine_line())
         full_build(build_dir, args.jobs, os.path.join(scratch, "full.log"))
+    print(peer_table.machine_line())
     module_build(build_dir, args.jobs, launcher, os.path.join(scratch, "module.log"), scratch)
     print_module_size(build_dir, scratch)
     print(peer_table.machine_line())
