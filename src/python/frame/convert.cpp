@@ -32,6 +32,8 @@ PyErr integer_out_of_range() {
   return PyErr::lazy([] { return PyExc_OverflowError; }, "out of range integral type conversion attempted");
 }
 
+PyErr integer_read_error() { return PyErr_Occurred() ? PyErr::fetch() : integer_out_of_range(); }
+
 PyResult<unsigned long long> extract_unsigned_long_long(PyObject* object) {
   auto index = index_of(object);
   if (!index) return fail(std::move(index.error()));

@@ -103,36 +103,29 @@ struct FromPython<bool> {
   static bool get(Stored& stored) { return stored; }
 };
 
-[[gnu::always_inline]] inline PyResult<long long> extract_long_long(PyObject* object) {
-  long long value = PyLong_AsLongLong(object);
-  if (value == -1 && PyErr_Occurred()) [[unlikely]]
-    return fail(PyErr::fetch());
-  return value;
-}
 PyResult<unsigned long long> extract_unsigned_long_long(PyObject* object);
 PyResult<__int128> extract_int128(PyObject* object);
 PyResult<unsigned __int128> extract_uint128(PyObject* object);
 PyResult<double> extract_double(PyObject* object);
 PyResult<std::string> extract_string(PyObject* object);
 PyErr integer_out_of_range();
+// The error of an integer read that failed or gave a value out of range: the pending error
+// when the read set one, otherwise integer_out_of_range(). Out of line, off the callers' paths.
+[[gnu::cold]] PyErr integer_read_error();
 
+// Integers up to 64 bits are read as a long long; narrow unsigned types too, so -1 is out of
+// range like 256. A read that fails gives -1 with an error pending.
 template <std::integral T>
 requires(!std::same_as<T, bool>) struct FromPython<T> {
   using Stored = T;
   [[gnu::always_inline]] static PyResult<Stored> extract(PyObject* object) {
-    if constexpr (std::is_signed_v<T>) {
-      auto value = extract_long_long(object);
-      if (!value) return fail(std::move(value.error()));
-      if (*value < std::numeric_limits<T>::min() || *value > std::numeric_limits<T>::max())
-        return fail(integer_out_of_range());
-      return static_cast<T>(*value);
-    } else if constexpr (sizeof(T) < sizeof(long long)) {
-      // Narrow unsigned types go through a signed read, so -1 is out of range like 256.
-      auto value = extract_long_long(object);
-      if (!value) return fail(std::move(value.error()));
-      if (*value < 0 || static_cast<unsigned long long>(*value) > std::numeric_limits<T>::max())
-        return fail(integer_out_of_range());
-      return static_cast<T>(*value);
+    if constexpr (std::is_signed_v<T> || sizeof(T) < sizeof(long long)) {
+      const long long value = PyLong_AsLongLong(object);
+      constexpr auto lowest = static_cast<long long>(std::numeric_limits<T>::min());
+      constexpr auto highest = static_cast<long long>(std::numeric_limits<T>::max());
+      if ((value == -1 && PyErr_Occurred()) || value < lowest || value > highest) [[unlikely]]
+        return fail(integer_read_error());
+      return static_cast<T>(value);
     } else {
       return extract_unsigned_long_long(object);
     }

@@ -127,7 +127,7 @@ PyErr PyErr::cannot_convert(PyObject* object, const char* class_name) {
   return PyErr(CannotConvert{Ref::borrow(reinterpret_cast<PyObject*>(Py_TYPE(object))), class_name});
 }
 
-PyErr::~PyErr() = default;
+void PyErr::DeleteState::operator()(State* state) const noexcept { delete state; }
 
 PyErr PyErr::from_exception(Ref exception) { return PyErr(std::move(exception)); }
 

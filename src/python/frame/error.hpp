@@ -60,8 +60,7 @@ class [[nodiscard]] PyErr {
 
   PyErr(PyErr&&) noexcept = default;
   PyErr& operator=(PyErr&&) noexcept = default;
-  // Out of line: keeps the release of the boxed state off the callers' hot paths.
-  ~PyErr();
+  ~PyErr() = default;
 
   // Hands the error to the interpreter as its current exception.
   void restore() &&;
@@ -84,12 +83,17 @@ class [[nodiscard]] PyErr {
     const char* class_name;
   };
   using State = std::variant<Lazy, CannotConvert, Ref>;
-  explicit PyErr(State state) : m_state(std::make_unique<State>(std::move(state))) {}
+  // Frees a state out of line: destroying a PyErr is a null test where it is inlined, and
+  // nothing after a move, where the compiler knows the box is empty.
+  struct DeleteState {
+    void operator()(State* state) const noexcept;
+  };
+  explicit PyErr(State state) : m_state(new State(std::move(state))) {}
   PyObject* type_object() const;
 
   // Boxed so that a PyResult<T> stays one pointer wider than T on the hot path; only a failing
   // call allocates. Never null for a live error.
-  std::unique_ptr<State> m_state;
+  std::unique_ptr<State, DeleteState> m_state;
 };
 
 template <class T>

@@ -31,6 +31,14 @@ PyObject* refused(PyErr error, Refusal refusal) noexcept {
   return nullptr;
 }
 
+PyObject* refused_argument(PyErr error, const std::string_view* name, Refusal refusal) {
+  return refused(name ? wrap_argument_error(*name, std::move(error)) : std::move(error), refusal);
+}
+
+void raise_argument_error(PyErr error, const std::string_view* name) {
+  raise_error(name ? wrap_argument_error(*name, std::move(error)) : std::move(error));
+}
+
 PyObject* call_with_parsed_arguments(const FunctionDescription& description, FastcallEntry entry,
                                      PyObject* self, PyObject* const* args, Py_ssize_t positional_count,
                                      PyObject* keyword_names) noexcept {

@@ -76,10 +76,21 @@ enum class Refusal { Raise, NotImplemented };
 // the error raised, or NotImplemented (a new reference) when `refusal` drops it.
 [[gnu::cold]] PyObject* refused(PyErr error, Refusal refusal) noexcept;
 
-// The refusal of ArgumentPack::load: the error is kept for the caller.
+// The same for an argument that failed to convert with `error`, its TypeError first wrapped
+// under the parameter's name when `name` is not null. Compiled once.
+[[gnu::cold]] PyObject* refused_argument(PyErr error, const std::string_view* name, Refusal refusal);
+// Raises the error of an argument, wrapped as refused_argument wraps it. Compiled once.
+[[gnu::cold]] void raise_argument_error(PyErr error, const std::string_view* name);
+
+// A refusal (see ArgumentPack::load_or_refuse) turns the error of the receiver or of an argument
+// into what the caller returns. This one keeps the error for the caller (ArgumentPack::load).
 struct KeepError {
   using Raw = std::optional<PyErr>;
   static Raw result(PyErr&& error) { return std::move(error); }
+  static Raw argument(PyErr&& error, const std::string_view* name) {
+    if (name == nullptr) return std::move(error);
+    return wrap_argument_error(*name, std::move(error));
+  }
 };
 
 template <class Tuple>
@@ -99,8 +110,8 @@ struct ArgumentPack<std::tuple<A...>> {
     return {};
   }
 
-  // The same for an entry: on the first failure, sets `refused` to `Refuse::result(error)`
-  // (while the arguments converted before it are still held) and returns false. Nothing is
+  // The same for an entry: on the first failure, sets `refused` to `Refuse::argument(error,
+  // name)` (while the arguments converted before it are still held) and returns false. Nothing is
   // kept for a failure on the way, so a call whose arguments convert carries nothing for one.
   template <class Refuse>
   [[gnu::always_inline]] bool load_or_refuse([[maybe_unused]] PyObject* const* objects,
@@ -132,8 +143,7 @@ struct ArgumentPack<std::tuple<A...>> {
     using T = std::tuple_element_t<I, std::tuple<A...>>;
     auto result = FromPython<T>::extract(object);
     if (!result) [[unlikely]] {
-      refused = Refuse::result(names ? wrap_argument_error(names[I], std::move(result.error()))
-                                     : std::move(result.error()));
+      refused = Refuse::argument(std::move(result.error()), names ? &names[I] : nullptr);
       return false;
     }
     std::get<I>(stored).emplace(std::move(*result));
@@ -218,6 +228,14 @@ struct RefuseInto {
     } else {
       static_assert(refusal == Refusal::Raise, "only object entries answer NotImplemented");
       raise_error(std::move(error));
+      return Finish::failed();
+    }
+  }
+  static Raw argument(PyErr&& error, const std::string_view* name) {
+    if constexpr (std::is_same_v<Finish, IntoObject>) {
+      return refused_argument(std::move(error), name, refusal);
+    } else {
+      raise_argument_error(std::move(error), name);
       return Finish::failed();
     }
   }

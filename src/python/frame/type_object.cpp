@@ -53,9 +53,8 @@ PyErr runtime_error_caused_by(std::string text, PyErr cause) {
   return PyErr::from_exception(std::move(exception));
 }
 
-}  // namespace
-
-PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder, const char* doc) {
+PyResult<PyTypeObject*> create_type(const ClassSpec& spec, TypeBuilder& builder, const char* doc,
+                                    const char* spec_name) {
   // The method and property tables must outlive the type; they are owned here and kept for the
   // process only once the type exists, so a failed creation frees them.
   auto tables = std::make_unique<TypeTables>();
@@ -79,11 +78,11 @@ PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder
     slots.push_back({Py_sq_ass_item, reinterpret_cast<void*>(&assign_item_by_index)});
   slots.push_back({Py_tp_base, &PyBaseObject_Type});
   if (!builder.has_slot(Py_tp_new)) slots.push_back({Py_tp_new, reinterpret_cast<void*>(&no_constructor)});
-  slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(parts.dealloc)});
+  slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(spec.dealloc)});
   slots.push_back({0, nullptr});
 
-  PyType_Spec spec{parts.spec_name, parts.basic_size, 0, Py_TPFLAGS_DEFAULT, slots.data()};
-  PyObject* type = PyType_FromSpec(&spec);
+  PyType_Spec type_spec{spec_name, spec.basic_size, 0, Py_TPFLAGS_DEFAULT, slots.data()};
+  PyObject* type = PyType_FromSpec(&type_spec);
   if (type == nullptr) return fail(PyErr::fetch());
   kept_type_tables().push_back(std::move(tables));
   // Types are called through this field (the type of types supports vectorcall); it is not set
@@ -126,6 +125,40 @@ PyResult<void> set_class_attributes(PyTypeObject* type, const char* class_name,
   }
   done = true;
   return {};
+}
+
+PyResult<PyTypeObject*> build_type_object(const ClassSpec& spec, ClassState& state) {
+  TypeBuilder builder(spec.name);
+  spec.add_members(builder);
+  if (state.doc == nullptr) {
+    auto doc = build_class_doc(spec.name, spec.doc, builder.text_signature);
+    if (!doc) return fail(std::move(doc.error()));
+    state.doc = keep_text(std::move(*doc));
+  }
+  auto type = create_type(spec, builder, state.doc, keep_text(std::string("builtins.") + spec.name));
+  if (!type) return type;
+  if (state.type == nullptr) {
+    state.type = *type;
+    state.class_attributes = std::move(builder.class_attributes);
+  } else {
+    Py_DECREF(*type);
+  }
+  return state.type;
+}
+
+}  // namespace
+
+PyResult<PyTypeObject*> build_and_fill_type_object(const ClassSpec& spec, ClassState& state,
+                                                   PyTypeObject*& published) {
+  if (state.type == nullptr) {
+    auto built = build_type_object(spec, state);
+    if (!built) return fail(std::move(built.error()));
+  }
+  auto filled = set_class_attributes(state.type, spec.name, state.class_attributes,
+                                     state.class_attributes_done, state.filling_threads);
+  if (!filled) return fail(std::move(filled.error()));
+  if (state.class_attributes_done) published = state.type;
+  return state.type;
 }
 
 PyErr class_initialization_error(const char* class_name, PyErr cause) {

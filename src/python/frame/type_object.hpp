@@ -10,30 +10,33 @@
 
 namespace qzr::py {
 
-// The parts of type building that do not depend on the class.
-struct TypeParts {
-  const char* spec_name;
+// What a class's type object is built from: constants of its ClassDef.
+struct ClassSpec {
+  const char* name;
+  std::string_view doc;
   int basic_size;
   destructor dealloc;
+  void (*add_members)(TypeBuilder&);
 };
-PyResult<PyTypeObject*> create_type(const TypeParts& parts, TypeBuilder& builder, const char* doc);
-// Sets the class attributes; a failure is the RuntimeError of the class attribute fill.
-PyResult<void> set_class_attributes(PyTypeObject* type, const char* class_name,
-                                    const std::vector<ClassAttributeEntry>& entries, bool& done,
-                                    std::vector<unsigned long>& filling_threads);
+
+// What is kept of one class while and after its type object is built.
+struct ClassState {
+  PyTypeObject* type = nullptr;
+  const char* doc = nullptr;
+  std::vector<ClassAttributeEntry> class_attributes;
+  bool class_attributes_done = false;
+  std::vector<unsigned long> filling_threads;
+};
+
+// Builds the class's type object when `state` holds none yet and fills its class attributes;
+// once both are done, stores the type in `published` (the class's exact_type_object). Errors are
+// the build's or the fill's own. Compiled once: a class passes its constants and its state.
+PyResult<PyTypeObject*> build_and_fill_type_object(const ClassSpec& spec, ClassState& state,
+                                                   PyTypeObject*& published);
 // The RuntimeError "An error occurred while initializing class X" with `cause` attached.
 PyErr class_initialization_error(const char* class_name, PyErr cause);
 // Prints `error` as an unhandled error, then faults "failed to create type object for X".
 [[noreturn]] void type_object_failed(const char* class_name, PyErr error);
-
-template <PyClass V>
-struct ClassState {
-  static inline PyTypeObject* type = nullptr;
-  static inline const char* doc = nullptr;
-  static inline std::vector<ClassAttributeEntry> class_attributes;
-  static inline bool class_attributes_done = false;
-  static inline std::vector<unsigned long> filling_threads;
-};
 
 // Destroys the value (when the frame built it), frees the cell or keeps it for reuse, and
 // releases the instance's reference to its type.
@@ -59,48 +62,17 @@ void deallocate(PyObject* self) noexcept {
 }
 
 template <PyClass V>
-PyResult<PyTypeObject*> build_type_object() {
-  using State = ClassState<V>;
-  TypeBuilder builder(ClassDef<V>::name);
-  ClassDef<V>::add_members(builder);
-  if (State::doc == nullptr) {
-    auto doc = build_class_doc(ClassDef<V>::name, ClassDef<V>::doc, builder.text_signature);
-    if (!doc) return fail(std::move(doc.error()));
-    State::doc = keep_text(std::move(*doc));
-  }
-  TypeParts parts{keep_text(std::string("builtins.") + ClassDef<V>::name),
-                  static_cast<int>(sizeof(Instance<V>)), &deallocate<V>};
-  auto type = create_type(parts, builder, State::doc);
-  if (!type) return type;
-  if (State::type == nullptr) {
-    State::type = *type;
-    State::class_attributes = std::move(builder.class_attributes);
-  } else {
-    Py_DECREF(*type);
-  }
-  return State::type;
-}
+inline constexpr ClassSpec class_spec{ClassDef<V>::name, ClassDef<V>::doc,
+                                      static_cast<int>(sizeof(Instance<V>)), &deallocate<V>,
+                                      &ClassDef<V>::add_members};
 
-// Builds the type when it does not exist yet and fills its class attributes; once both are
-// done, publishes it as exact_type_object<V>. Errors are the build's or the fill's own.
 template <PyClass V>
-PyResult<PyTypeObject*> build_and_fill_type_object() {
-  using State = ClassState<V>;
-  if (State::type == nullptr) {
-    auto built = build_type_object<V>();
-    if (!built) return fail(std::move(built.error()));
-  }
-  auto filled = set_class_attributes(State::type, ClassDef<V>::name, State::class_attributes,
-                                     State::class_attributes_done, State::filling_threads);
-  if (!filled) return fail(std::move(filled.error()));
-  if (State::class_attributes_done) exact_type_object<V> = State::type;
-  return State::type;
-}
+inline ClassState class_state;
 
 template <PyClass V>
 PyResult<PyTypeObject*> try_class_type_object() {
   if (PyTypeObject* type = exact_type_object<V>) return type;
-  auto type = build_and_fill_type_object<V>();
+  auto type = build_and_fill_type_object(class_spec<V>, class_state<V>, exact_type_object<V>);
   if (!type) return fail(class_initialization_error(ClassDef<V>::name, std::move(type.error())));
   return type;
 }
@@ -108,7 +80,7 @@ PyResult<PyTypeObject*> try_class_type_object() {
 // The slow path of class_type_object: the first build and fill.
 template <PyClass V>
 [[gnu::noinline]] PyTypeObject* build_class_type_object() {
-  auto type = build_and_fill_type_object<V>();
+  auto type = build_and_fill_type_object(class_spec<V>, class_state<V>, exact_type_object<V>);
   if (!type) type_object_failed(ClassDef<V>::name, std::move(type.error()));
   return *type;
 }
