@@ -136,7 +136,8 @@ def category_of(obj):
 
 
 def reference_command(build_dir, launcher, source, obj):
-    """A binding object's compile command (compile_commands.json) on `source` instead."""
+    """A binding object's compile command (compile_commands.json) on `source` instead, without
+    the module's precompiled header (a plain file includes none of it)."""
     with open(os.path.join(build_dir, "compile_commands.json"), encoding="utf-8") as commands:
         entry = next(c for c in json.load(commands) if c["file"].endswith("src/python/module.cpp"))
     words = shlex.split(entry["command"])
@@ -144,9 +145,9 @@ def reference_command(build_dir, launcher, source, obj):
     for word in words:
         if skip:
             skip = False
-        elif word in ("-o", "-c", "-MT", "-MF"):
+        elif word in ("-o", "-c", "-MT", "-MF", "-include"):
             skip = True
-        elif word != "-MD" and word != launcher:
+        elif word not in ("-MD", "-Winvalid-pch", launcher):
             command.append(word)
     return command + ["-o", obj, "-c", source], entry["directory"]
 
