@@ -102,9 +102,11 @@ constexpr std::underlying_type_t<E> enum_number(E value) noexcept {
 // A value outside its table can only come from a cast that skipped the number check: the fault
 // "<Enum> holds an undeclared discriminant <number>".
 template <DeclaredEnum E>
-[[noreturn]] void fault_undeclared(E value) {
-  fault(std::string(EnumTable<E>::name) + " holds an undeclared discriminant " +
-        std::to_string(+enum_number(value)));
+[[noreturn, gnu::cold, gnu::noinline]] void fault_undeclared(E value) {
+  std::string message(EnumTable<E>::name);
+  message += " holds an undeclared discriminant ";
+  message += std::to_string(+enum_number(value));
+  fault(std::move(message));
 }
 
 // The row of a value; an undeclared value faults (fault_undeclared).

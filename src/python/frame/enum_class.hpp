@@ -72,9 +72,14 @@ PyResult<Ref> compare_enum_member(const V& self, Object other, int op) {
   return Ref::borrow(equal == (op == Py_EQ) ? Py_True : Py_False);
 }
 
+// "<Class>.<member>", appended in place (a sum of temporaries draws GCC 12's false array-bounds
+// warning once inlined).
 template <DeclaredEnum V>
 std::string enum_repr(const V& self) {
-  return std::string(ClassDef<V>::name) + "." + std::string(enum_name(self));
+  std::string text(ClassDef<V>::name);
+  text += '.';
+  text += enum_name(self);
+  return text;
 }
 
 // The member with this number: ValueError "<number> is not a valid <Class>" for a number that

@@ -373,15 +373,14 @@ struct MethodMember {
     std::string_view receiver = Kind == MethodKind::Instance ? "$self"
                                 : Kind == MethodKind::Class  ? "$cls"
                                                              : "";
-    std::string doc = method_doc(Name.view(), receiver, written.data(), written.size());
     if constexpr (P::count == 0) {
       builder.add_method(Name.c_str(),
                          reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&noargs_entry<V>)),
-                         METH_NOARGS | kind_flag, std::move(doc));
+                         METH_NOARGS | kind_flag, receiver, written.data(), written.size());
     } else {
       builder.add_method(Name.c_str(),
                          reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&fastcall_entry<V>)),
-                         METH_FASTCALL | METH_KEYWORDS | kind_flag, std::move(doc));
+                         METH_FASTCALL | METH_KEYWORDS | kind_flag, receiver, written.data(), written.size());
     }
   }
 };
@@ -486,9 +485,7 @@ struct Constructor {
 
   template <class V>
   static void add_to(TypeBuilder& builder) {
-    builder.add_slot(Py_tp_new, reinterpret_cast<void*>(&entry<V>));
-    builder.set_construct_call(&construct_call<V>);
-    builder.set_text_signature(parameter_list_text("", written.data(), written.size()));
+    builder.add_constructor(&entry<V>, &construct_call<V>, written.data(), written.size());
   }
 };
 

@@ -65,7 +65,16 @@ bool TypeBuilder::has_slot(int slot) const {
   return false;
 }
 
-void TypeBuilder::add_method(const char* name, PyCFunction function, int flags, std::string doc) {
+void TypeBuilder::add_constructor(newfunc new_function, vectorcallfunc call,
+                                  const std::string_view* written_parameters, std::size_t count) {
+  add_slot(Py_tp_new, reinterpret_cast<void*>(new_function));
+  construct_call = call;
+  text_signature = parameter_list_text("", written_parameters, count);
+}
+
+void TypeBuilder::add_method(const char* name, PyCFunction function, int flags, std::string_view receiver,
+                             const std::string_view* written_parameters, std::size_t count) {
+  std::string doc = method_doc(name, receiver, written_parameters, count);
   if (doc.find('\0') != std::string::npos) fault("function doc cannot contain NUL byte.");
   claim_name(name);
   methods.push_back({name, function, flags, keep_text(std::move(doc))});

@@ -30,16 +30,19 @@ class TypeBuilder {
 
   void add_slot(int slot, void* function);
   bool has_slot(int slot) const;
-  // `doc` is kept for the life of the process.
-  void add_method(const char* name, PyCFunction function, int flags, std::string doc);
+  // The method's docstring is its text signature (method_doc) with `receiver` ("$self",
+  // "$cls" or empty) and the parameters as written; it is kept for the life of the process.
+  void add_method(const char* name, PyCFunction function, int flags, std::string_view receiver,
+                  const std::string_view* written_parameters, std::size_t count);
   // A getter and a setter of one name form one property; its doc is the first one given.
   void add_property(const char* name, getter get, setter set, const char* doc);
   void add_class_attribute(const char* name, PyResult<Ref> (*make)());
-  // "(a, b=None)": the constructor's parameter list, which the class doc shows.
-  void set_text_signature(std::string signature) { text_signature = std::move(signature); }
-  // What calling the class runs in place of the interpreter's type call (a call without an
-  // argument tuple); it must behave as the type call would with the class's own __new__.
-  void set_construct_call(vectorcallfunc function) { construct_call = function; }
+  // The constructor: `new_function` is __new__; `call` is what calling the class runs in place of
+  // the interpreter's type call (a call without an argument tuple), which must behave as the
+  // type call would with this __new__; the parameters as written give the text signature
+  // "(a, b=None)" that the class doc shows.
+  void add_constructor(newfunc new_function, vectorcallfunc call, const std::string_view* written_parameters,
+                       std::size_t count);
 
   std::vector<PyType_Slot> slots;
   std::vector<PyMethodDef> methods;
