@@ -442,6 +442,7 @@ struct Constructor {
 
   template <class V>
   static PyObject* instance_or_raised(PyTypeObject* type, V&& value) {
+    // NOLINTNEXTLINE(bugprone-move-forwarding-reference): V is given, never deduced: V&& is an rvalue
     auto instance = new_instance_of_type<V>(type, std::move(value));
     if (!instance) [[unlikely]]
       return raised(std::move(instance.error()));
@@ -578,7 +579,7 @@ struct Hash {
   template <class V>
   static Py_hash_t entry(PyObject* self) noexcept {
     if constexpr (CellTraits<V>::caches_hash) {
-      if (is_instance<V>(self)) [[likely]] {
+      if (is_instance_given<V, Known::OfType>(self)) [[likely]] {
         Instance<V>* instance = instance_of<V>(self);
         if (instance->cached_hash != no_cached_hash && instance->borrow_flag != -1) [[likely]]
           return instance->cached_hash;
