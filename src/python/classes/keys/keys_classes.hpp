@@ -16,8 +16,9 @@ concept PythonTreeKey = TreeKeyRecord<K> && requires {
 };
 
 // The traits every key class shares: frozen, named as its record, no docstring. Each key class's
-// ClassDef derives from it; its add_members (keys_classes.cpp) lists its own constructor,
-// getters and conversions, then KeyMembers<K>, what every key class shares.
+// ClassDef derives from it; its add_members (in one of the four *_key_classes.cpp files, by group)
+// lists its own constructor, getters and conversions, then KeyMembers<K>, what every key class
+// shares (key_class_members.hpp).
 template <PythonTreeKey K>
 struct KeyClassDef {
   static_assert(FieldList<K>::name.data()[FieldList<K>::name.size()] == '\0',
