@@ -134,6 +134,23 @@ def test_set_bit_borrows_receiver_before_converting_argument():
     assert h.fork_height(h) == 0 and h == h
 
 
+def test_equality_of_an_exclusively_borrowed_value_falls_back_to_identity():
+    # Equality reads both values in place only when neither is exclusively borrowed; while one
+    # is, both sides answer NotImplemented and `==` compares identity, as with the borrows taken.
+    h = H256.zero()
+    same = H256.zero()
+    seen = []
+
+    class ComparesReceiver:
+        def __index__(self):
+            seen.append((h == same, same == h, h != same, h == h))
+            return 1
+
+    h.set_bit(ComparesReceiver())
+    assert seen == [(False, False, True, True)]
+    assert h != same and h == h256_with(b0=2)
+
+
 @pytest.mark.skipif(UNDER_ASAN, reason="needs an address-space limit")
 def test_long_bytes_are_refused_before_any_copy(run_python):
     # With no room for a copy of `big`, only a check made on the argument in place can refuse it.
