@@ -1,16 +1,53 @@
-// VelmarindSMT's per-kind members: one row per record class (the getter, store and listing of
-// state_tree_kind_rows.hpp, compiled three kinds to a file), then the listings of one market.
+// VelmarindSMT's per-kind members, one row per record class: the getter `trader(key)` (None for
+// an absent key, QzrCommonError "invalid Trader item" for another kind), the store
+// `store_trader(key, maybe_inner)` (None or a void record deletes the key; returns the new root)
+// and the listing `all_traders()` (a list of (key, record) tuples in no particular order).
 //
 // The rows and their names are those of the list of kinds (state/kinds.hpp): a new kind there
-// is a new row here, in the last file of kinds or a new one.
-#include <vector>
+// is a new row here.
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 
-#include "python/classes/tree/state_tree_kind_rows.hpp"
+#include "python/classes/core/exceptions.hpp"
+#include "python/classes/state/record_classes.hpp"
+#include "python/classes/tree/state_tree_class.hpp"
+#include "python/classes/values/h256_class.hpp"
+#include "python/classes/values/product_symbol_class.hpp"
+#include "state/kinds.hpp"
+#include "tree/state_listing.hpp"
 
 namespace qzr::py {
 namespace {
 
 using tree::StateTree;
+
+// A name of the list of kinds as a template argument.
+template <std::size_t N>
+constexpr FixedString<N + 1> fixed_name(std::string_view text) {
+  char data[N + 1]{};
+  // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): copies N characters; data ends in its own NUL
+  std::copy_n(text.data(), N, data);
+  return FixedString<N + 1>(data);
+}
+
+// The three members of kind `Number`, named by its row.
+template <std::size_t Number>
+struct KindRow {
+  static constexpr const auto& row = record_kind_row<Number>;
+  using R = typename std::remove_cvref_t<decltype(row)>::record;
+  static constexpr auto getter = fixed_name<row.getter.size()>(row.getter);
+  static constexpr auto store = fixed_name<row.store.size()>(row.store);
+  static constexpr auto listing = fixed_name<row.listing.size()>(row.listing);
+  using members = Members<Method<getter, &tree::get_record<R>, "key">,
+                          Method<store, &tree::store_record<R>, "key", "maybe_inner">,
+                          Method<listing, &tree::collect_records<R>>>;
+};
+
+template <std::size_t... I>
+Members<typename KindRow<I + 1>::members...> kind_rows(std::index_sequence<I...>);
 
 // The records of one market; `symbol` is a ProductSymbol or its text.
 template <tree::MarketRecord R>
@@ -21,22 +58,14 @@ std::vector<tree::KeyedRecord<R>> records_for_symbol(const StateTree& tree, Prod
 template <tree::MarketRecord R, FixedString Listing>
 using MarketRow = Method<Listing, &records_for_symbol<R>, "symbol">;
 
-using MarketMembers =
-    Members<MarketRow<Price, "all_prices_for_symbol">, MarketRow<Position, "all_positions_for_symbol">,
+// One row per kind of the list, then the listings of one market.
+using KindMembers =
+    Members<decltype(kind_rows(std::make_index_sequence<record_kind_count>{})),
+            MarketRow<Price, "all_prices_for_symbol">, MarketRow<Position, "all_positions_for_symbol">,
             MarketRow<BookOrder, "all_book_orders_for_symbol">>;
 
 }  // namespace
 
-static_assert(record_kind_count == 12,
-              "every kind has its row in one of the files of kinds: a new kind needs a file");
-
-// One row per kind of the list, in kind order, then the listings of one market.
-void add_state_tree_kind_members(TypeBuilder& builder) {
-  add_state_tree_kinds_1_to_3(builder);
-  add_state_tree_kinds_4_to_6(builder);
-  add_state_tree_kinds_7_to_9(builder);
-  add_state_tree_kinds_10_to_12(builder);
-  MarketMembers::add_to<StateTree>(builder);
-}
+void add_state_tree_kind_members(TypeBuilder& builder) { KindMembers::add_to<StateTree>(builder); }
 
 }  // namespace qzr::py
