@@ -57,28 +57,24 @@ template <class T, class Body>
 // exception set.
 template <class T, class Body>
 inline T guarded(T error_value, Body&& body) noexcept {
-  try {
+  return guarded_raw<T>(error_value, [&] {
     auto result = body();
-    if (result) return std::move(*result);
+    if (result) [[likely]]
+      return T(std::move(*result));
     raise_error(std::move(result.error()));
-  } catch (...) {
-    raise_current_exception();
-  }
-  return error_value;
+    return error_value;
+  });
 }
 
 // For entries that return a new object: the body returns PyResult<Ref>.
 template <class Body>
 inline PyObject* guarded_object(Body&& body) noexcept {
-  try {
+  return guarded<PyObject*>(nullptr, [&]() -> PyResult<PyObject*> {
     PyResult<Ref> result = body();
-    if (result) [[likely]]
-      return result->release();
-    raise_error(std::move(result.error()));
-  } catch (...) {
-    raise_current_exception();
-  }
-  return nullptr;
+    if (!result) [[unlikely]]
+      return fail(std::move(result.error()));
+    return result->release();
+  });
 }
 
 // For deallocation, which cannot report: a fault is written through the unraisable hook.

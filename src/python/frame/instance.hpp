@@ -136,76 +136,6 @@ template <PyClass V>
   return PyErr::runtime_error("Already borrowed");
 }
 
-// A held shared reference to an instance's value; releasing it undoes the borrow.
-template <PyClass V>
-class SharedBorrow {
- public:
-  [[gnu::always_inline]] static PyResult<SharedBorrow> take(PyObject* object) {
-    if (!is_instance<V>(object)) [[unlikely]]
-      return fail(cannot_convert_to<V>(object));
-    return take_checked(object);
-  }
-  // The same for an object that passed is_instance<V>.
-  [[gnu::always_inline]] static PyResult<SharedBorrow> take_checked(PyObject* object) {
-    Instance<V>* instance = instance_of<V>(object);
-    if constexpr (!ClassDef<V>::frozen) {
-      if (instance->borrow_flag == -1) [[unlikely]]
-        return fail(already_mutably_borrowed());
-      ++instance->borrow_flag;
-    }
-    return SharedBorrow(instance);
-  }
-  // Holds no borrow: what a nullable parameter keeps for None.
-  static SharedBorrow none() { return SharedBorrow(nullptr); }
-  SharedBorrow(SharedBorrow&& other) noexcept : m_instance(std::exchange(other.m_instance, nullptr)) {}
-  SharedBorrow& operator=(SharedBorrow&&) = delete;
-  ~SharedBorrow() {
-    if constexpr (!ClassDef<V>::frozen) {
-      if (m_instance) --m_instance->borrow_flag;
-    }
-  }
-  const V& get() const { return m_instance->value(); }
-  // Null for none().
-  const V* get_if() const { return m_instance ? &m_instance->value() : nullptr; }
-  PyObject* object() const { return reinterpret_cast<PyObject*>(m_instance); }
-
- private:
-  explicit SharedBorrow(Instance<V>* instance) : m_instance(instance) {}
-  Instance<V>* m_instance = nullptr;
-};
-
-// A held exclusive reference to an instance's value; releasing it undoes the borrow. Taking it
-// forgets a cached hash, since the value may change.
-template <PyClass V>
-class ExclusiveBorrow {
- public:
-  [[gnu::always_inline]] static PyResult<ExclusiveBorrow> take(PyObject* object) {
-    if (!is_instance<V>(object)) [[unlikely]]
-      return fail(cannot_convert_to<V>(object));
-    return take_checked(object);
-  }
-  // The same for an object that passed is_instance<V>.
-  [[gnu::always_inline]] static PyResult<ExclusiveBorrow> take_checked(PyObject* object) {
-    static_assert(!ClassDef<V>::frozen, "frozen classes are never borrowed exclusively");
-    Instance<V>* instance = instance_of<V>(object);
-    if (instance->borrow_flag != 0) [[unlikely]]
-      return fail(already_borrowed());
-    instance->borrow_flag = -1;
-    instance->forget_hash();
-    return ExclusiveBorrow(instance);
-  }
-  ExclusiveBorrow(ExclusiveBorrow&& other) noexcept : m_instance(std::exchange(other.m_instance, nullptr)) {}
-  ExclusiveBorrow& operator=(ExclusiveBorrow&&) = delete;
-  ~ExclusiveBorrow() {
-    if (m_instance) m_instance->borrow_flag = 0;
-  }
-  V& get() const { return m_instance->value(); }
-
- private:
-  explicit ExclusiveBorrow(Instance<V>* instance) : m_instance(instance) {}
-  Instance<V>* m_instance = nullptr;
-};
-
 // The borrow a member takes on its receiver, held by HeldBorrow for the call.
 enum class BorrowMode { Shared, Exclusive };
 
@@ -226,27 +156,49 @@ template <PyClass V, Known known>
   }
 }
 
+// Whether the value of an object of which `known` is known may be read: it is an instance and
+// not exclusively borrowed. Read in place without taking a borrow (as the in-place comparisons
+// do) only while no Python code can run: nothing can then see or change the borrow flag, so a
+// shared borrow would be unobservable.
+template <PyClass V, Known known>
+[[gnu::always_inline]] inline bool readable_in_place(PyObject* object) {
+  if (!is_instance_given<V, known>(object)) return false;
+  if constexpr (!ClassDef<V>::frozen) {
+    if (instance_of<V>(object)->borrow_flag == -1) [[unlikely]]
+      return false;
+  }
+  return true;
+}
+
 // Takes a borrow of `object`'s value, or gives null (and builds no error) when `object` is not
-// an instance or the borrow conflicts with one held; borrow_refusal then tells which.
+// an instance or the borrow conflicts with one held; borrow_refusal then tells which. Taking an
+// exclusive borrow forgets a cached hash, since the value may change.
 template <PyClass V, BorrowMode mode, Known known = Known::Nothing>
 [[gnu::always_inline]] inline Instance<V>* try_borrow(PyObject* object) {
-  if (!is_instance_given<V, known>(object)) [[unlikely]]
-    return nullptr;
-  Instance<V>* instance = instance_of<V>(object);
   if constexpr (mode == BorrowMode::Shared) {
-    if constexpr (!ClassDef<V>::frozen) {
-      if (instance->borrow_flag == -1) [[unlikely]]
-        return nullptr;
-      ++instance->borrow_flag;
-    }
+    if (!readable_in_place<V, known>(object)) [[unlikely]]
+      return nullptr;
+    if constexpr (!ClassDef<V>::frozen) ++instance_of<V>(object)->borrow_flag;
   } else {
     static_assert(!ClassDef<V>::frozen, "frozen classes are never borrowed exclusively");
-    if (instance->borrow_flag != 0) [[unlikely]]
+    if (!is_instance_given<V, known>(object)) [[unlikely]]
       return nullptr;
-    instance->borrow_flag = -1;
-    instance->forget_hash();
+    if (instance_of<V>(object)->borrow_flag != 0) [[unlikely]]
+      return nullptr;
+    instance_of<V>(object)->borrow_flag = -1;
+    instance_of<V>(object)->forget_hash();
   }
-  return instance;
+  return instance_of<V>(object);
+}
+
+// Undoes a borrow taken by try_borrow.
+template <PyClass V, BorrowMode mode>
+[[gnu::always_inline]] inline void release_borrow(Instance<V>* instance) {
+  if constexpr (mode == BorrowMode::Exclusive) {
+    instance->borrow_flag = 0;
+  } else if constexpr (!ClassDef<V>::frozen) {
+    --instance->borrow_flag;
+  }
 }
 
 // Why try_borrow refused `object`: its conversion TypeError, or the borrow conflict.
@@ -263,13 +215,7 @@ class HeldBorrow {
   explicit HeldBorrow(Instance<V>* instance) : m_instance(instance) {}
   HeldBorrow(const HeldBorrow&) = delete;
   HeldBorrow& operator=(const HeldBorrow&) = delete;
-  ~HeldBorrow() {
-    if constexpr (mode == BorrowMode::Exclusive) {
-      m_instance->borrow_flag = 0;
-    } else if constexpr (!ClassDef<V>::frozen) {
-      --m_instance->borrow_flag;
-    }
-  }
+  ~HeldBorrow() { release_borrow<V, mode>(m_instance); }
   V& get() const requires(mode == BorrowMode::Exclusive) { return m_instance->value(); }
   const V& get() const requires(mode == BorrowMode::Shared) { return m_instance->value(); }
 
@@ -277,19 +223,32 @@ class HeldBorrow {
   Instance<V>* m_instance;
 };
 
-// Whether the value of an object of which `known` is known may be read in place without taking
-// a borrow: it is an instance and not exclusively borrowed (otherwise the caller takes its
-// general path, which reports that). Only for a read during which no Python code can run:
-// nothing can then see or change the borrow flag, so a shared borrow would be unobservable.
-template <PyClass V, Known known>
-[[gnu::always_inline]] inline bool readable_in_place(PyObject* object) {
-  if (!is_instance_given<V, known>(object)) return false;
-  if constexpr (!ClassDef<V>::frozen) {
-    if (instance_of<V>(object)->borrow_flag == -1) [[unlikely]]
-      return false;
+// A shared borrow that can be moved and can hold none: what an argument keeps for the call.
+template <PyClass V>
+class SharedBorrow {
+ public:
+  [[gnu::always_inline]] static PyResult<SharedBorrow> take(PyObject* object) {
+    Instance<V>* instance = try_borrow<V, BorrowMode::Shared>(object);
+    if (instance == nullptr) [[unlikely]]
+      return fail(borrow_refusal<V, BorrowMode::Shared>(object));
+    return SharedBorrow(instance);
   }
-  return true;
-}
+  // Holds no borrow: what a nullable parameter keeps for None.
+  static SharedBorrow none() { return SharedBorrow(nullptr); }
+  SharedBorrow(SharedBorrow&& other) noexcept : m_instance(std::exchange(other.m_instance, nullptr)) {}
+  SharedBorrow& operator=(SharedBorrow&&) = delete;
+  ~SharedBorrow() {
+    if (m_instance) release_borrow<V, BorrowMode::Shared>(m_instance);
+  }
+  const V& get() const { return m_instance->value(); }
+  // Null for none().
+  const V* get_if() const { return m_instance ? &m_instance->value() : nullptr; }
+  PyObject* object() const { return reinterpret_cast<PyObject*>(m_instance); }
+
+ private:
+  explicit SharedBorrow(Instance<V>* instance) : m_instance(instance) {}
+  Instance<V>* m_instance = nullptr;
+};
 
 // The value of an exact instance read in place (see readable_in_place), or null when `object`
 // is not an exact instance or is exclusively borrowed.
@@ -302,14 +261,9 @@ template <PyClass V>
 // An independent copy of an instance's value (refused while it is exclusively borrowed).
 template <PyClass V>
 PyResult<V> extract_clone(PyObject* object) {
-  if (!is_instance<V>(object)) [[unlikely]]
-    return fail(cannot_convert_to<V>(object));
-  Instance<V>* instance = instance_of<V>(object);
-  if constexpr (!ClassDef<V>::frozen) {
-    if (instance->borrow_flag == -1) [[unlikely]]
-      return fail(already_mutably_borrowed());
-  }
-  return V(instance->value());
+  if (!readable_in_place<V, Known::Nothing>(object)) [[unlikely]]
+    return fail(borrow_refusal<V, BorrowMode::Shared>(object));
+  return V(instance_of<V>(object)->value());
 }
 
 // Freed cells of exactly the class's own type, kept for reuse (see CellTraits::free_cells).

@@ -273,7 +273,9 @@ template <class V, auto Body, BorrowMode borrow, class Finish = IntoObject, Call
     if (!arguments.template load_or_refuse<Refuse>(operands, names, refused_operand)) [[unlikely]]
       return refused_operand;
   }
-  Instance<V>*instance = try_borrow < V, borrow, decline ? Known::Instance : options.receiver > (self);
+  // A receiver that answers NotImplemented was checked above.
+  constexpr Known receiver_known = decline ? Known::Instance : options.receiver;
+  Instance<V>* instance = try_borrow<V, borrow, receiver_known>(self);
   if (instance == nullptr) [[unlikely]]
     return Refuse::result(borrow_refusal<V, borrow>(self));
   HeldBorrow<V, borrow> held(instance);
@@ -325,7 +327,8 @@ template <MethodKind Kind, BorrowOf Borrow, FixedString Name, auto Body, FixedSt
 struct MethodMember {
   using P = ParameterList<Written...>;
   static constexpr std::array<std::string_view, sizeof...(Written)> written{Written.view()...};
-  static_assert(optional_parameters_are_optional < Body, Kind == MethodKind::Instance ? 1 : 0, P > (),
+  static constexpr std::size_t receivers = Kind == MethodKind::Instance ? 1 : 0;
+  static_assert(optional_parameters_are_optional<Body, receivers, P>(),
                 "a parameter written \"name=None\" must be std::optional<T> or a pointer");
   static_assert(Kind == MethodKind::Instance || Borrow == BorrowOf::Body, "only a receiver is borrowed");
   static_assert(P::count <= max_parsed_parameters);
