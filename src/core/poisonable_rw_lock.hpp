@@ -111,7 +111,7 @@ class PoisonableRwLock {
  private:
   template <class Guard>
   static Guard unwrap(std::expected<Guard, PoisonError>&& result) {
-    if (!result) fault("called `Result::unwrap()` on an `Err` value: " + result.error().debug());
+    if (!result) fault_unwrapped(result.error());
     return std::move(*result);
   }
 
