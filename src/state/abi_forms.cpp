@@ -73,7 +73,7 @@ Result<Balance> AbiForm<Balance>::from_token(const abi::Token& token) {
     if (!address) return fail(std::move(address.error()));
     Result<Decimal> amount = abi::decimal_from_token(pairs->values[i]);
     if (!amount) return fail(std::move(amount.error()));
-    Result<void> assigned = balance.try_assign(TokenAddress{address->bytes}, *amount);
+    Result<void> assigned = balance.checked_assign(TokenAddress{address->bytes}, *amount);
     if (!assigned) return fail(std::move(assigned.error()));
   }
   return balance;

@@ -59,11 +59,11 @@ class Balance {
 
   // Records `amount` and replaces the amount of the token's entry, or appends one; a zero amount
   // is kept as an entry. Appending a third token faults.
-  void assign(const TokenAddress& token, const Decimal& amount);
+  void assign_or_fault(const TokenAddress& token, const Decimal& amount);
 
   // The same for an amount from untrusted input: a third token is the Other error with the limit
   // text, and the balance is unchanged.
-  [[nodiscard]] Result<void> try_assign(const TokenAddress& token, const Decimal& amount);
+  [[nodiscard]] Result<void> checked_assign(const TokenAddress& token, const Decimal& amount);
 
   // The exact sum of all amounts in entry order, not rounded (zero for no entries). Overflow
   // faults with "Addition overflowed".
