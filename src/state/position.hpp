@@ -86,8 +86,6 @@ struct Position {
   friend bool operator==(const Position&, const Position&) noexcept = default;
 };
 
-// The result of an accounting step: the new position and the step's realized amount (not
-// rounded).
 template <>
 struct FieldList<Position> {
   static constexpr std::string_view name = "Position";
@@ -98,6 +96,8 @@ struct FieldList<Position> {
   };
 };
 
+// The result of an accounting step: the new position and the step's realized amount (not
+// rounded).
 struct PositionUpdate {
   Position position;
   Decimal realized;
