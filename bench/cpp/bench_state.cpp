@@ -31,8 +31,8 @@ Fixed filled(std::uint8_t fill) {
 
 Balance two_tokens() {
   Balance balance;
-  balance.assign(filled<TokenAddress>(0xa1), decimal("12345.678901"));
-  balance.assign(filled<TokenAddress>(0xb2), decimal("-0.5"));
+  balance.assign_or_fault(filled<TokenAddress>(0xa1), decimal("12345.678901"));
+  balance.assign_or_fault(filled<TokenAddress>(0xb2), decimal("-0.5"));
   return balance;
 }
 
@@ -41,7 +41,7 @@ std::vector<Item> sample_items() {
   Strategy strategy;
   strategy.strategy_id = strategy_id_from_text("main").value();
   strategy.avail_collateral = two_tokens();
-  strategy.locked_collateral.assign(filled<TokenAddress>(0xa1), decimal("10"));
+  strategy.locked_collateral.assign_or_fault(filled<TokenAddress>(0xa1), decimal("10"));
   NextBookOrdinals ordinals;
   for (std::string_view text : {"ETHP", "BTCP", "SOLP", "ABP"}) {
     ordinals.insert_or_assign(product_symbol_from_text(text).value(), 1000);

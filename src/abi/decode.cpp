@@ -1,3 +1,5 @@
+// The ABI decoder: one bounds-checked pass over untrusted bytes against a schema, with the
+// element count of every array bounded by the input left before anything is reserved.
 #include "abi/decode.hpp"
 
 #include <algorithm>

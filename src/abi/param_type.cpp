@@ -1,3 +1,5 @@
+// ParamType's named constructors with their fault checks, the head sizes computed once per type,
+// and the canonical type text.
 #include "abi/param_type.hpp"
 
 #include <limits>

@@ -8,7 +8,9 @@
 namespace qzr::abi {
 
 // Built through the named constructors, whose preconditions keep every type a valid Solidity
-// type; a violation is a fault, since schemas are written by this program, never read from input.
+// type; a violation is a fault (each states its text), since schemas are written by this program,
+// never read from input. Each accessor of one kind's detail faults for a type of another kind
+// with "ParamType::<accessor> of <signature>".
 // Every valid type has an encoded head of at least one word (Solidity has no zero-length static
 // arrays and no empty tuples), which the decoder relies on to bound array counts by the input size.
 class ParamType {
@@ -17,29 +19,35 @@ class ParamType {
 
   static ParamType address() { return ParamType(Kind::Address, 0, {}); }
   static ParamType bytes() { return ParamType(Kind::Bytes, 0, {}); }
-  // Precondition: `bits` is a multiple of 8 from 8 to 256.
+  // Faults with "ABI integer width must be a multiple of 8 from 8 to 256, got <bits>" unless
+  // `bits` is one.
   static ParamType signed_int(std::size_t bits);
   static ParamType unsigned_int(std::size_t bits);
   static ParamType boolean() { return ParamType(Kind::Bool, 0, {}); }
   static ParamType string() { return ParamType(Kind::String, 0, {}); }
-  // Precondition: 1 to 32 bytes.
+  // Faults with "ABI fixed bytes type must hold 1 to 32 bytes, got <byte_count>" unless it is 1
+  // to 32.
   static ParamType fixed_bytes(std::size_t byte_count);
   static ParamType array(ParamType element) { return ParamType(Kind::Array, 0, {std::move(element)}); }
-  // Precondition: `length` is at least 1 and the encoded size fits in size_t.
+  // Faults with "ABI fixed array type must have at least one element" for a zero `length`, and
+  // with "ABI fixed array type too large to encode: <signature>" when the encoded size does not
+  // fit in size_t.
   static ParamType fixed_array(ParamType element, std::size_t length);
-  // Precondition: at least one element.
+  // Faults with "ABI tuple type must have at least one element" for no elements, and with "ABI
+  // tuple type too large to encode: <signature>" when the encoded size does not fit in size_t.
   static ParamType tuple(std::vector<ParamType> elements);
 
   Kind kind() const { return m_kind; }
-  // Int and Uint: the declared width. The decoder does not check it (words are read whole).
+  // Faults for another kind (above). Int and Uint: the declared width. The decoder does not
+  // check it (words are read whole).
   std::size_t bits() const;
-  // FixedBytes: the byte count n of bytesN.
+  // Faults for another kind. FixedBytes: the byte count n of bytesN.
   std::size_t byte_count() const;
-  // FixedArray: the element count.
+  // Faults for another kind. FixedArray: the element count.
   std::size_t length() const;
-  // Array and FixedArray: the element type.
+  // Faults for another kind. Array and FixedArray: the element type.
   const ParamType& element() const;
-  // Tuple: the element types.
+  // Faults for another kind. Tuple: the element types.
   const std::vector<ParamType>& elements() const;
 
   // Whether values of the type are encoded behind an offset.

@@ -1,3 +1,5 @@
+// Token's fixed-bytes check, whether a token is dynamic, and the debug texts of tokens and byte
+// lists.
 #include "abi/token.hpp"
 
 #include "core/debug_quote.hpp"

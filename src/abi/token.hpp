@@ -24,7 +24,8 @@ class Token {
   enum class Kind { Address, FixedBytes, Bytes, Int, Uint, Bool, String, FixedArray, Array, Tuple };
 
   static Token address(const Address& value) { return {Kind::Address, value}; }
-  // Precondition: 1 to 32 bytes (a bytesN value); any other length is a fault.
+  // Faults with "ABI fixed bytes must hold 1 to 32 bytes, got <size>" for any other length than 1
+  // to 32 bytes (a bytesN value).
   static Token fixed_bytes(std::span<const std::uint8_t> value);
   static Token bytes(std::vector<std::uint8_t> value) { return {Kind::Bytes, std::move(value)}; }
   // `bits` is the value in two's complement; an intN value of any N is held sign-extended.

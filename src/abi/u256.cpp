@@ -1,3 +1,4 @@
+// U256's decimal digits, by schoolbook division over the big-endian bytes.
 #include "abi/u256.hpp"
 
 #include <algorithm>

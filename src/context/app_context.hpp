@@ -28,8 +28,8 @@ struct OperatorContext {
   // The deployment's "qzrAddress", kept outside that map: TokenSymbol QZR resolves to it.
   TokenAddress qzr_token_address;
 
-  // A copy of the process-wide context, taken under its read lock (which is released before
-  // returning). Builds the context on the first read of the process; faults as get_app_context.
+  // Faults as get_app_context does. A copy of the process-wide context, taken under its read lock
+  // (which is released before returning); builds the context on the first read of the process.
   static OperatorContext clone_global();
 
   friend bool operator==(const OperatorContext&, const OperatorContext&) = default;
@@ -92,12 +92,13 @@ Result<OperatorContext> load_operator_context(const AppContextEnvironment& envir
 // call get_app_context again while holding it.
 using AppContextReadGuard = PoisonableRwLock<OperatorContext>::ReadGuard;
 
-// The process-wide context, under its read lock. The first call of the process builds it with
-// load_operator_context(read_app_context_environment()); concurrent first callers wait for that
-// one build. A failed build faults with the failure's text (the error's display text), and
-// every later call of the process faults with "Once has panicked": the build is never retried,
-// and neither the environment nor the file is read again. After a successful build the file and
-// the environment are never read again either, and the call cannot fail.
+// Faults with the failure's text (the error's display text) when the process's one build fails,
+// and every later call of the process with "Once has panicked": the build is never retried, and
+// neither the environment nor the file is read again. The process-wide context, under its read
+// lock: the first call of the process builds it, load_operator_context applied to
+// read_app_context_environment(), and concurrent first callers wait for that one build. After a
+// successful build the file and the environment are never read again either, and the call
+// cannot fail.
 AppContextReadGuard get_app_context();
 
 }  // namespace qzr

@@ -31,12 +31,12 @@ TokenAddress token_address_in(const OperatorContext& context, TokenSymbol symbol
 std::optional<TokenSymbol> token_symbol_in(const OperatorContext& context,
                                            const TokenAddress& address) noexcept;
 
+// Faults as get_app_context does (the first read of the process builds the context).
 // token_address_in the process-wide context, read under its lock (released before returning).
-// The first read of the process builds the context and faults as get_app_context does.
 TokenAddress token_symbol_address(TokenSymbol symbol);
 
-// token_symbol_in the process-wide context (faults as token_symbol_address). An address that is
-// neither token's fails with Other "Unknown token address: " and the address's "0x" text.
+// Faults as token_symbol_address does. token_symbol_in the process-wide context. An address that
+// is neither token's fails with Other "Unknown token address: " and the address's "0x" text.
 Result<TokenSymbol> token_symbol_from_address(const TokenAddress& address);
 
 // Reads an address text, untrusted, with the fixed reading of 20 bytes (values/hex.hpp): one

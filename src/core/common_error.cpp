@@ -1,3 +1,4 @@
+// The display and debug texts of CommonError, one switch over the kinds each.
 #include "core/common_error.hpp"
 
 #include "core/debug_quote.hpp"

@@ -99,8 +99,8 @@ constexpr std::underlying_type_t<E> enum_number(E value) noexcept {
   return static_cast<std::underlying_type_t<E>>(value);
 }
 
-// A value outside its table can only come from a cast that skipped the number check: the fault
-// "<Enum> holds an undeclared discriminant <number>".
+// Faults with "<Enum> holds an undeclared discriminant <number>": the stop for a value outside its
+// table, which can only come from a cast that skipped the number check.
 template <DeclaredEnum E>
 [[noreturn, gnu::cold, gnu::noinline]] void fault_undeclared(E value) {
   std::string message(EnumTable<E>::name);
@@ -109,7 +109,7 @@ template <DeclaredEnum E>
   fault(std::move(message));
 }
 
-// The row of a value; an undeclared value faults (fault_undeclared).
+// Faults (fault_undeclared) for a value outside the table. The row of a value.
 template <DeclaredEnum E>
 constexpr const EnumMember<E>& enum_member(E value) {
   const auto index = static_cast<std::size_t>(enum_number(value));
@@ -117,6 +117,8 @@ constexpr const EnumMember<E>& enum_member(E value) {
   return enum_members<E>()[index];
 }
 
+// Fault as enum_member does for a value outside the table. The three readings of a value's row
+// below: its name, its debug text and its external name (each the name unless the row gives one).
 template <DeclaredEnum E>
 constexpr std::string_view enum_name(E value) {
   return enum_member(value).name;

@@ -26,9 +26,10 @@ class OnceCell {
   OnceCell(const OnceCell&) = delete;
   OnceCell& operator=(const OnceCell&) = delete;
 
-  // The value, built by `build()` (which returns a T) if no value exists yet. Faults with "Once
-  // has panicked" when an earlier build stopped by a fault or any other exception; a build that
-  // stops that way passes its exception on and leaves the cell failed.
+  // Faults with "Once has panicked" when an earlier build stopped by a fault or any other
+  // exception, and with "OnceCell read from inside its own build" when called by this cell's
+  // build. The value, built by `build()` (which returns a T) if no value exists yet; a build that
+  // stops by an exception passes it on and leaves the cell failed.
   template <class Build>
   const T& get_or_init(Build&& build) {
     if (m_state.load(std::memory_order_acquire) == State::Ready) return *m_value;
@@ -63,8 +64,8 @@ class OnceCell {
     return *m_value;
   }
 
-  // The value if it has been built, else nullptr (without building). Faults with "Once has
-  // panicked" when the build failed.
+  // Faults with "Once has panicked" when the build failed. The value if it has been built, else
+  // nullptr (without building).
   const T* get() const {
     State state = m_state.load(std::memory_order_acquire);
     if (state == State::Ready) return &*m_value;

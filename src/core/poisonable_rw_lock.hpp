@@ -35,10 +35,10 @@ class PoisonableRwLock {
   PoisonableRwLock(const PoisonableRwLock&) = delete;
   PoisonableRwLock& operator=(const PoisonableRwLock&) = delete;
 
-  // Shared access; a poisoned lock is a broken invariant: the fault "called `Result::unwrap()` on
-  // an `Err` value: PoisonError { .. }".
+  // Faults with "called `Result::unwrap()` on an `Err` value: PoisonError { .. }" on a poisoned
+  // lock, a broken invariant. Shared access.
   ReadGuard read() { return unwrap(read_unless_poisoned()); }
-  // Exclusive access; faults on a poisoned lock like read().
+  // Faults on a poisoned lock like read(). Exclusive access.
   WriteGuard write() { return unwrap(write_unless_poisoned()); }
 
   // The same acquisitions with a poisoned lock reported as a value (the lock is then released
@@ -111,7 +111,7 @@ class PoisonableRwLock {
  private:
   template <class Guard>
   static Guard unwrap(std::expected<Guard, PoisonError>&& result) {
-    if (!result) fault("called `Result::unwrap()` on an `Err` value: " + result.error().debug());
+    if (!result) fault_unwrapped(result.error());
     return std::move(*result);
   }
 

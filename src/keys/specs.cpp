@@ -1,3 +1,5 @@
+// Reading a specs kind from its external name and a specs expression from a decoded token, and
+// the expression's debug text.
 #include "keys/specs.hpp"
 
 #include "core/debug_quote.hpp"

@@ -1,3 +1,5 @@
+// The byte layouts of the tree keys: a writer of fields at fixed offsets for the encoders, and
+// the decoders that check the kind byte, the zero padding and each field of untrusted keys.
 #include "keys/tree_key_codec.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The insurance fund's fixed key name and the length check of a specs key's name.
 #include "keys/tree_keys.hpp"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// The twelve typed tree keys, one per non-empty item kind: the identity under which a record is
+// The typed tree keys, one per kind of the list of kinds: the identity under which a record is
 // stored in the state tree. Each record's field list (FieldList, beside it) gives its fields in
 // declared order, which is the order its comparison, hash (keys/key_fields.hpp) and debug text
 // follow; the byte layout of the 32-byte tree key is a different order and lives in

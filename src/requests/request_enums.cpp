@@ -27,11 +27,6 @@ std::int64_t settlement_action_hash(SettlementAction action) noexcept {
 
 CommonError price_metadata_missing_tag() { return CommonError::other("missing field `t`"); }
 
-CommonError price_metadata_not_a_mapping(std::string_view type_name) {
-  return CommonError::other("unexpected type: '" + std::string(type_name) +
-                            "' object cannot be converted to 'Mapping'");
-}
-
 CommonError price_metadata_unexpected_content(PriceMetadata variant, std::string_view what) {
   return CommonError::other("invalid type: " + std::string(what) + ", expected unit variant " +
                             std::string(EnumTable<PriceMetadata>::name) +

@@ -108,11 +108,10 @@ Result<E> parse_update_kind(std::string_view name);
 std::int64_t settlement_action_hash(SettlementAction action) noexcept;
 
 // Reading PriceMetadata from a Python mapping: a "t" value is read by parse_price_metadata_tag;
-// the other failures are these Other errors.
+// the other failures are these Other errors (a value that is not a mapping is refused by the
+// Python side, which words that error itself).
 // Other "missing field `t`": a mapping without the key "t".
 CommonError price_metadata_missing_tag();
-// Other "unexpected type: '<type name>' object cannot be converted to 'Mapping'": not a mapping.
-CommonError price_metadata_not_a_mapping(std::string_view type_name);
 // Other "invalid type: <what>, expected unit variant PriceMetadata::<name>": a "c" value that is
 // not None; `what` describes the value given (the Python side chooses the wording).
 CommonError price_metadata_unexpected_content(PriceMetadata variant, std::string_view what);

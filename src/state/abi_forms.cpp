@@ -56,14 +56,6 @@ Result<StrategyIdHash> AbiForm<StrategyIdHash>::from_token(const abi::Token& tok
   return abi::strategy_id_hash_from_token(token);
 }
 
-Result<OrderSide> AbiForm<OrderSide>::from_token(const abi::Token& token) {
-  return abi::order_side_from_token(token);
-}
-
-Result<PositionSide> AbiForm<PositionSide>::from_token(const abi::Token& token) {
-  return abi::discriminant_tuple_member(token, &enum_from_number<PositionSide>);
-}
-
 Result<Balance> AbiForm<Balance>::from_token(const abi::Token& token) {
   Result<MapTuplePairs> pairs = map_tuple_from_token(token);
   if (!pairs) return fail(std::move(pairs.error()));
@@ -73,7 +65,7 @@ Result<Balance> AbiForm<Balance>::from_token(const abi::Token& token) {
     if (!address) return fail(std::move(address.error()));
     Result<Decimal> amount = abi::decimal_from_token(pairs->values[i]);
     if (!amount) return fail(std::move(amount.error()));
-    Result<void> assigned = balance.try_assign(TokenAddress{address->bytes}, *amount);
+    Result<void> assigned = balance.checked_assign(TokenAddress{address->bytes}, *amount);
     if (!assigned) return fail(std::move(assigned.error()));
   }
   return balance;
@@ -131,12 +123,6 @@ void AbiForm<StrategyId>::write_static(std::uint8_t* dest, const StrategyId& id)
 }
 void AbiForm<StrategyIdHash>::write_static(std::uint8_t* dest, const StrategyIdHash& hash) {
   write_word(dest, abi::strategy_id_hash_to_word(hash));
-}
-void AbiForm<OrderSide>::write_static(std::uint8_t* dest, OrderSide side) {
-  write_u64_word(dest, enum_number(side));
-}
-void AbiForm<PositionSide>::write_static(std::uint8_t* dest, PositionSide side) {
-  write_u64_word(dest, enum_number(side));
 }
 void AbiForm<ReleaseHash>::write_static(std::uint8_t* dest, const ReleaseHash& hash) {
   write_left_aligned(dest, hash.bytes);

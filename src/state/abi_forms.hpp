@@ -11,10 +11,13 @@
 
 #include "abi/param_type.hpp"
 #include "abi/token.hpp"
+#include "abi/words.hpp"
 #include "core/common_error.hpp"
+#include "core/enum_table.hpp"
 #include "keys/specs.hpp"
 #include "state/accounting_enums.hpp"
 #include "state/balance.hpp"
+#include "state/map_tuple_token.hpp"
 #include "state/next_book_ordinals.hpp"
 #include "values/fixed_bytes.hpp"
 #include "values/order_side.hpp"
@@ -102,24 +105,24 @@ struct AbiForm<StrategyIdHash> {
   static Result<StrategyIdHash> from_token(const abi::Token& token);
 };
 
-// The static one-element tuple (uint8) of the side's number, one word.
-template <>
-struct AbiForm<OrderSide> {
+// A declared enum written as the static one-element tuple (uint8) of its number, one word, and
+// read back from a discriminant tuple (abi::discriminant_tuple_member: a number without a member
+// is Other "Discriminant out of bounds"). An enum written this way says so in one line below.
+template <DeclaredEnum E>
+struct AbiDiscriminantTuple {
   static abi::ParamType param_type() { return abi::ParamType::tuple({abi::ParamType::unsigned_int(8)}); }
   static constexpr std::size_t static_size = 32;
-  static void write_static(std::uint8_t* dest, OrderSide side);
-  static Result<OrderSide> from_token(const abi::Token& token);
+  static void write_static(std::uint8_t* dest, E value) { write_u64_word(dest, enum_number(value)); }
+  static Result<E> from_token(const abi::Token& token) {
+    return abi::discriminant_tuple_member(token, &enum_from_number<E>);
+  }
 };
 
-// A one-element tuple of the side's number (0 Empty, 1 Long, 2 Short), read as
-// OrderSide is.
+// OrderSide: 0 Bid, 1 Ask. PositionSide: 0 Empty, 1 Long, 2 Short.
 template <>
-struct AbiForm<PositionSide> {
-  static abi::ParamType param_type() { return abi::ParamType::tuple({abi::ParamType::unsigned_int(8)}); }
-  static constexpr std::size_t static_size = 32;
-  static void write_static(std::uint8_t* dest, PositionSide side);
-  static Result<PositionSide> from_token(const abi::Token& token);
-};
+struct AbiForm<OrderSide> : AbiDiscriminantTuple<OrderSide> {};
+template <>
+struct AbiForm<PositionSide> : AbiDiscriminantTuple<PositionSide> {};
 
 // The balance tuple: the map tuple (map_tuple_token.hpp) of the token addresses and their amount
 // words, in entry order. Reading assigns the pairs in order (a repeated address keeps its last

@@ -63,11 +63,11 @@ std::optional<Decimal> Balance::insert(const TokenAddress& token, const Decimal&
   return previous;
 }
 
-void Balance::assign(const TokenAddress& token, const Decimal& amount) {
-  or_fault(try_assign(token, amount));
+void Balance::assign_or_fault(const TokenAddress& token, const Decimal& amount) {
+  or_fault(checked_assign(token, amount));
 }
 
-Result<void> Balance::try_assign(const TokenAddress& token, const Decimal& amount) {
+Result<void> Balance::checked_assign(const TokenAddress& token, const Decimal& amount) {
   return assign_recorded(token, round_recorded_decimal(amount));
 }
 
@@ -120,7 +120,7 @@ bool operator==(const Balance& a, const Balance& b) noexcept {
 Balance add_balances(const Balance& left, const Balance& right) {
   Balance sum = left;
   for (const BalanceEntry& entry : right.entries()) {
-    sum.assign(entry.token, add_or_fault(sum.amount_of(entry.token), entry.amount.value));
+    sum.assign_or_fault(entry.token, add_or_fault(sum.amount_of(entry.token), entry.amount.value));
   }
   return sum;
 }
@@ -128,7 +128,7 @@ Balance add_balances(const Balance& left, const Balance& right) {
 Result<Balance> balance_from_pairs(std::span<const std::pair<TokenAddress, Decimal>> pairs) {
   if (pairs.empty()) return fail(CommonError::other(std::string(no_collateral_addresses_text)));
   Balance balance;
-  for (const auto& [token, amount] : pairs) balance.assign(token, amount);
+  for (const auto& [token, amount] : pairs) balance.assign_or_fault(token, amount);
   return balance;
 }
 
@@ -149,7 +149,7 @@ std::optional<std::vector<Decimal>> balance_split(const Balance& balance, TokenS
 
 Balance balance_of(TokenSymbol symbol, const Decimal& amount) {
   Balance balance;
-  balance.assign(token_symbol_address(symbol), amount);
+  balance.assign_or_fault(token_symbol_address(symbol), amount);
   return balance;
 }
 

@@ -51,33 +51,35 @@ class Balance {
   // The amount of `token`, zero when there is no entry for it.
   Decimal amount_of(const TokenAddress& token) const noexcept;
 
-  // Sets the amount of one token and returns the amount it replaced or removed, if any. A zero
-  // `amount` (any scale or sign, tested before recording, so 0.0000004 is not zero here) removes
-  // the token's entry, the last entry taking its place. Any other amount is recorded and replaces
-  // the entry's amount in place, or is appended; appending a third token faults.
+  // Faults with the limit text (balance_limit_text) when it would append a third token. Sets the
+  // amount of one token and returns the amount it replaced or removed, if any. A zero `amount`
+  // (any scale or sign, tested before recording, so 0.0000004 is not zero here) removes the
+  // token's entry, the last entry taking its place. Any other amount is recorded and replaces the
+  // entry's amount in place, or is appended.
   std::optional<Decimal> insert(const TokenAddress& token, const Decimal& amount);
 
-  // Records `amount` and replaces the amount of the token's entry, or appends one; a zero amount
-  // is kept as an entry. Appending a third token faults.
-  void assign(const TokenAddress& token, const Decimal& amount);
+  // Faults with the limit text when it would append a third token. Records `amount` and replaces
+  // the amount of the token's entry, or appends one; a zero amount is kept as an entry.
+  void assign_or_fault(const TokenAddress& token, const Decimal& amount);
 
   // The same for an amount from untrusted input: a third token is the Other error with the limit
   // text, and the balance is unchanged.
-  [[nodiscard]] Result<void> try_assign(const TokenAddress& token, const Decimal& amount);
+  [[nodiscard]] Result<void> checked_assign(const TokenAddress& token, const Decimal& amount);
 
-  // The exact sum of all amounts in entry order, not rounded (zero for no entries). Overflow
-  // faults with "Addition overflowed".
+  // Faults with "Addition overflowed" when the sum does not fit. The exact sum of all amounts in
+  // entry order, not rounded (zero for no entries).
   Decimal total_value() const;
 
   // Whether every amount is zero (any scale or sign); true for no entries.
   bool all_amounts_zero() const noexcept;
 
-  // One token's amount divided in proportion to `weights`: factor = amount / sum of weights, and
-  // the result holds weight x factor for every weight, in order, exact to the decimal's precision
-  // and not recorded, so the parts need not add up to the amount. Nothing for a token without an
-  // entry (before the weights are read), for a zero amount, or when the weights do not add up to
-  // more than zero. For a token with an entry the weights are added first; decimal overflow
-  // faults ("Addition overflowed", "Division overflowed", "Multiplication overflowed").
+  // Faults with "Addition overflowed", "Division overflowed" or "Multiplication overflowed" when a
+  // step does not fit (only for a token with an entry, whose weights are added first). One
+  // token's amount divided in proportion to `weights`: factor = amount / sum of weights, and the
+  // result holds weight x factor for every weight, in order, exact to the decimal's precision and
+  // not recorded, so the parts need not add up to the amount. Nothing for a token without an entry
+  // (before the weights are read), for a zero amount, or when the weights do not add up to more
+  // than zero.
   std::optional<std::vector<Decimal>> split(const TokenAddress& token,
                                             std::span<const Decimal> weights) const;
 
@@ -100,24 +102,25 @@ class Balance {
 // refused pair "(TokenAddress(0x...), UnscaledI128(x))" with its recorded amount.
 inline constexpr std::string_view balance_limit_text = "collaterals limit exceeded";
 
-// The per-token sum: a copy of `left`; then, for each entry of `right` in its order, the sum of
-// the amounts (a missing entry counts as zero), recorded, written into the token's entry or
-// appended. Zero sums stay entries; left-only entries are not recorded again. Never drops a token:
-// a sum that would need a third token faults like insert() (decimal overflow faults with
-// "Addition overflowed"). Neither operand changes.
+// Faults with the limit text when a sum would need a third token (never dropping one), and with
+// "Addition overflowed" when a sum does not fit. The per-token sum: a copy of `left`; then, for
+// each entry of `right` in its order, the sum of the amounts (a missing entry counts as zero),
+// recorded, written into the token's entry or appended. Zero sums stay entries; left-only entries
+// are not recorded again. Neither operand changes.
 Balance add_balances(const Balance& left, const Balance& right);
 
-// A balance from (token, amount) pairs, in order: each amount recorded and assigned (zero
-// amounts kept). No pairs at all is the Other error no_collateral_addresses_text; a third
-// distinct token faults.
+// Faults with the limit text at a third distinct token. A balance from (token, amount) pairs, in
+// order: each amount recorded and assigned (zero amounts kept). No pairs at all is the Other
+// error no_collateral_addresses_text.
 inline constexpr std::string_view no_collateral_addresses_text =
     "Cannot create balance with no collateral addresses";
 Result<Balance> balance_from_pairs(std::span<const std::pair<TokenAddress, Decimal>> pairs);
 
 // --- By token symbol -----------------------------------------------------------------------------
-// The same operations naming tokens by symbol: each resolves the symbol's address through the
-// process-wide application context first (context/token_symbol.hpp; the first read of the process
-// builds the context and faults as that does).
+// Each faults as the operation it names does, and, on the process's first read of the
+// application context, as building the context does. The same operations naming tokens by
+// symbol: each resolves the symbol's address through the process-wide application context first
+// (context/token_symbol.hpp).
 
 std::optional<Decimal> balance_insert(Balance& balance, TokenSymbol symbol, const Decimal& amount);
 Decimal balance_amount_of(const Balance& balance, TokenSymbol symbol);

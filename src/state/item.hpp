@@ -1,6 +1,6 @@
-// Item: the one tagged state value of the exchange, the empty value or exactly one of the twelve
-// state records. Every tree leaf holds one (storing the empty item deletes a leaf); its ABI value
-// and leaf value hash are in item_abi.hpp.
+// Item: the one tagged state value of the exchange, the empty value or exactly one state record
+// of a kind of the list of kinds (state/kinds.hpp). Every tree leaf holds one (storing the empty
+// item deletes a leaf); its ABI value and leaf value hash are in item_abi.hpp.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +27,7 @@ using ItemValue = RecordTypes<std::variant, EmptyItem>;
 
 static_assert(std::variant_size_v<ItemValue> == item_kind_count);
 
-// One of the twelve record types (not EmptyItem).
+// One of the record types of the list of kinds (not EmptyItem).
 template <class R>
 concept StateRecord = !std::is_same_v<R, EmptyItem> && requires(const ItemValue& value) {
   std::get_if<R>(&value);

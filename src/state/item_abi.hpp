@@ -38,9 +38,9 @@
 
 namespace qzr {
 
-// The value schema of a kind, derived from its record's field list (the list the encoder walks).
-// Built once per process on first use. The empty kind has no entry: asking for it is the fault
-// "no entry found for key".
+// Faults with "no entry found for key" for the empty kind, which has no entry. The value schema
+// of a kind, derived from its record's field list (the list the encoder walks). Built once per
+// process on first use.
 const abi::ParamType& item_abi_schema(ItemKind kind);
 
 // The item ABI value; empty bytes for the empty item. Cannot fail.

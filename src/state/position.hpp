@@ -40,34 +40,42 @@ struct Position {
   // A position is void (its tree leaf is removed) when its balance is zero.
   bool is_void() const noexcept { return balance.value.is_zero(); }
 
-  // Per-unit unrealized profit at `ref_price`: Long ref_price - avg_entry_price, Short
-  // avg_entry_price - ref_price, Empty a zero of scale 0.
+  // Faults with "Subtraction overflowed" when the difference does not fit. Per-unit unrealized
+  // profit at `ref_price`: Long ref_price - avg_entry_price, Short avg_entry_price - ref_price,
+  // Empty a zero of scale 0.
   Decimal avg_pnl(const Decimal& ref_price) const;
+  // Faults as avg_pnl does, and with "Multiplication overflowed" when the product does not fit.
   // avg_pnl(ref_price) x balance.
   Decimal unrealized_pnl(const Decimal& ref_price) const;
 
-  // Adds `amount` traded at `price`. Empty: avg_entry_price := R(price), balance := R(balance +
-  // amount). Long or Short: n = avg_entry_price x balance, m = price x amount, q = (n + m) /
-  // (balance + amount), then avg_entry_price := R(q), balance := R(balance + amount); there a
-  // zero balance + amount is the fault "Division by zero". Never changes the side (an Empty
-  // position stays Empty: the caller sets the side). The returned amount is zero.
+  // Faults with "Addition overflowed", "Multiplication overflowed" or "Division overflowed" when a
+  // step does not fit, and, for a Long or Short position, with "Division by zero" when balance +
+  // amount is zero. Adds `amount` traded at `price`. Empty: avg_entry_price := R(price), balance :=
+  // R(balance + amount). Long or Short: n = avg_entry_price x balance, m = price x amount, q = (n +
+  // m) / (balance + amount), then avg_entry_price := R(q), balance := R(balance + amount). Never
+  // changes the side (an Empty position stays Empty: the caller sets the side). The returned
+  // amount is zero.
   PositionUpdate increase(const Decimal& price, const Decimal& amount) const;
+  // Faults with "Subtraction overflowed" or "Multiplication overflowed" when a step does not fit.
   // Reduces the position by `amount` at `price`: realized = amount x avg_pnl(price), returned;
   // balance := R(balance - amount); when that is zero the side becomes Empty and avg_entry_price
   // is left as it was. Nothing bounds `amount`: a larger one leaves a negative balance on the
   // same side.
   PositionUpdate decrease(const Decimal& price, const Decimal& amount) const;
-  // Turns the position to the opposite side with `amount` at `price`: realized =
-  // unrealized_pnl(price) of the old position (returned), side := the other side, balance :=
-  // R(amount - balance), avg_entry_price := R(price). An Empty position has no opposite side: the
-  // error Other "Cannot cross over empty position".
+  // Faults with "Subtraction overflowed" or "Multiplication overflowed" when a step does not fit
+  // (an Empty position is the error below, not a fault). Turns the position to the opposite side
+  // with `amount` at `price`: realized = unrealized_pnl(price) of the old position (returned),
+  // side := the other side, balance := R(amount - balance), avg_entry_price := R(price). An Empty
+  // position has no opposite side: the error Other "Cannot cross over empty position".
   Result<PositionUpdate> cross_over(const Decimal& price, const Decimal& amount) const;
-  // cross_over, with its error as the fault "called `Result::unwrap()` on an `Err` value: " +
-  // the error's debug text (what the Python method does with it).
+  // Faults with "called `Result::unwrap()` on an `Err` value: " + the error's debug text where
+  // cross_over returns its error (what the Python method does with it), and where cross_over
+  // faults. Otherwise cross_over's update.
   PositionUpdate cross_over_or_fault(const Decimal& price, const Decimal& amount) const;
-  // mark_price - s x (account_total_value / balance), s = 1 for Long and -1 for Short. An Empty
-  // position is the fault "Bankruptcy price not applicable to empty position"; a zero balance the
-  // fault "Division by zero".
+  // Faults with "Bankruptcy price not applicable to empty position" for an Empty position, with
+  // "Division by zero" for a zero balance, and with "Division overflowed" or "Subtraction
+  // overflowed" when a step does not fit. mark_price - s x (account_total_value / balance), s = 1
+  // for Long and -1 for Short.
   Decimal bankruptcy_price(const Decimal& mark_price, const Decimal& account_total_value) const;
 
   // "Position { side: Long, balance: UnscaledI128(1.5), avg_entry_price: UnscaledI128(100) }";
@@ -78,8 +86,6 @@ struct Position {
   friend bool operator==(const Position&, const Position&) noexcept = default;
 };
 
-// The result of an accounting step: the new position and the step's realized amount (not
-// rounded).
 template <>
 struct FieldList<Position> {
   static constexpr std::string_view name = "Position";
@@ -90,6 +96,8 @@ struct FieldList<Position> {
   };
 };
 
+// The result of an accounting step: the new position and the step's realized amount (not
+// rounded).
 struct PositionUpdate {
   Position position;
   Decimal realized;

@@ -59,7 +59,7 @@ Result<PositionUpdate> Position::cross_over(const Decimal& price, const Decimal&
 
 PositionUpdate Position::cross_over_or_fault(const Decimal& price, const Decimal& amount) const {
   Result<PositionUpdate> update = cross_over(price, amount);
-  if (!update) fault("called `Result::unwrap()` on an `Err` value: " + update.error().debug());
+  if (!update) fault_unwrapped(update.error());
   return *update;
 }
 

@@ -38,12 +38,12 @@ struct Price {
     return index_price.value.is_zero() && ema.value.is_zero() && ordinal == 0 && time_value == 0;
   }
 
-  // The index price moved by the ema term, by at most 0.5 % of the index price. With the sign flag
-  // of ema clear: bound = 0.005 x index_price, t = ema unless bound is smaller; with it set: bound
-  // = -0.005 x index_price, t = ema unless bound is larger. The result is R(index_price + t), the
+  // Faults with "Multiplication overflowed" or "Addition overflowed" when a step does not fit. The
+  // index price moved by the ema term, by at most 0.5 % of the index price. With the sign flag of
+  // ema clear: bound = 0.005 x index_price, t = ema unless bound is smaller; with it set: bound =
+  // -0.005 x index_price, t = ema unless bound is larger. The result is R(index_price + t), the
   // only rounding (round_recorded_decimal). The bound follows the index price's sign, so a
-  // negative index price swaps the caps. Overflow is a fault ("Multiplication overflowed",
-  // "Addition overflowed").
+  // negative index price swaps the caps.
   Decimal mark_price() const;
 
   // "Price { index_price: UnscaledI128(100.5), ema: UnscaledI128(-0.25), ordinal: 7, time_value: 12 }".

@@ -15,11 +15,11 @@ inline constexpr const Decimal& trading_fee_rate(TradeSide side) noexcept {
   return side == TradeSide::Taker ? TAKER_FEE_RATE : MAKER_FEE_RATE;
 }
 
-// (amount x price) x the side's rate, in that order, neither rounded nor stripped: a taker's fee
-// normally has the notional's scale plus 3 (2 x 1500.5 gives "6.0020"), a maker's fee is a zero
-// of scale 0. A notional that does not fit is the fault "Multiplication overflowed", for either
-// side (the notional is computed first); the second product cannot overflow, since the rate is
-// below 1.
+// Faults with "Multiplication overflowed" when the notional amount x price does not fit, for
+// either side (the notional is computed first); the second product cannot overflow, since the
+// rate is below 1. (amount x price) x the side's rate, in that order, neither rounded nor
+// stripped: a taker's fee normally has the notional's scale plus 3 (2 x 1500.5 gives "6.0020"), a
+// maker's fee is a zero of scale 0.
 Decimal trading_fee(TradeSide side, const Decimal& amount, const Decimal& price);
 
 }  // namespace qzr

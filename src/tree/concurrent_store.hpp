@@ -95,16 +95,16 @@ class ConcurrentStore {
     return change(*m_leaves, [&](LeafMap<V>& map) { map.erase(leaf_hash); });
   }
 
-  // A new store with copies of both maps (same seeds, slots and order), made under both read
-  // locks. A poisoned lock is a fault.
+  // Faults on a poisoned lock (as PoisonableRwLock::read does). A new store with copies of both
+  // maps (same seeds, slots and order), made under both read locks.
   ConcurrentStore deep_clone() const {
     auto branches = m_branches->read();
     auto leaves = m_leaves->read();
     return ConcurrentStore(std::make_unique<Branches>(*branches), std::make_unique<Leaves>(*leaves));
   }
 
-  // The leaf map under its read lock, for enumerations that read every entry in place; held until
-  // the guard is dropped. A poisoned lock is a fault.
+  // Faults on a poisoned lock (as PoisonableRwLock::read does). The leaf map under its read lock,
+  // for enumerations that read every entry in place; held until the guard is dropped.
   typename Leaves::ReadGuard leaves() const { return m_leaves->read(); }
 
   // A map under its read lock; Store error when the lock is poisoned.

@@ -28,7 +28,8 @@
 
 namespace qzr::tree {
 
-// Four 64-bit words from the operating system's entropy source (a fault if it fails).
+// Faults with "getentropy failed: " and the system's error text when the entropy source fails.
+// Four 64-bit words from the operating system's entropy source.
 std::array<std::uint64_t, 4> random_map_seed();
 
 template <class V>
@@ -104,7 +105,9 @@ class FlatHashMap {
       __builtin_prefetch(reinterpret_cast<const void*>(line));
   }
 
-  // Stores `value` under `key`, replacing the value of an existing entry; returns the entry's index.
+  // Faults with "node store map exceeds 2^32 - 1 entries" or "node store map exceeds 2^32 slots"
+  // when the map would outgrow its 32-bit indexes. Stores `value` under `key`, replacing the value
+  // of an existing entry; returns the entry's index.
   std::uint32_t insert_or_assign(const H256& key, V value) {
     return insert_or_assign(key, tag_of(key), std::move(value));
   }

@@ -48,8 +48,8 @@ class SparseMerkleTree {
   const H256& root() const { return m_root; }
   const ConcurrentStore<V>& store() const { return m_store; }
 
-  // An independent copy: both maps copied with their seeds and order, the same root. A poisoned
-  // map is a fault.
+  // Faults on a poisoned map (ConcurrentStore::deep_clone). An independent copy: both maps copied
+  // with their seeds and order, the same root.
   SparseMerkleTree deep_clone() const { return SparseMerkleTree(m_store.deep_clone(), m_root); }
 
   // The value stored under `key` (a copy), or the empty value when the key has no leaf.

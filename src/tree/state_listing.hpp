@@ -21,13 +21,13 @@ namespace qzr::tree {
 template <StateRecord R>
 using KeyedRecord = std::pair<RecordKey<R>, R>;
 
-// Every leaf: its 32-byte key and a copy of its item.
+// Faults on a poisoned leaf map (above). Every leaf: its 32-byte key and a copy of its item.
 std::vector<std::pair<H256, Item>> collect_leaves(const StateTree& tree);
 
 namespace listing_detail {
 
-// Visits every leaf holding an R with its decoded key; `failure_text` begins the fault of a key
-// that does not decode.
+// Faults with `failure_text`, ": " and the decoder's debug text for a key that does not decode,
+// and on a poisoned leaf map. Visits every leaf holding an R with its decoded key.
 template <StateRecord R, class Visit>
 void for_each_record(const StateTree& tree, std::string_view failure_text, Visit&& visit) {
   auto leaves = tree.store().leaves();
@@ -42,7 +42,8 @@ void for_each_record(const StateTree& tree, std::string_view failure_text, Visit
 
 }  // namespace listing_detail
 
-// The (key, record) pairs of every leaf holding an R.
+// Faults as the listings do (above; "key item mismatch: ..."). The (key, record) pairs of every
+// leaf holding an R.
 template <StateRecord R>
 std::vector<KeyedRecord<R>> collect_records(const StateTree& tree) {
   std::vector<KeyedRecord<R>> pairs;
@@ -70,8 +71,9 @@ inline constexpr std::string_view market_key_failure_text<Position> = "invalid p
 template <>
 inline constexpr std::string_view market_key_failure_text<BookOrder> = "invalid book order key";
 
-// The (key, record) pairs of every leaf holding an R whose key's symbol is `symbol` (the packed
-// bytes compared). Every R leaf's key is decoded, also those of other markets.
+// Faults as the listings do (above; "invalid price key: ..." and its sisters). The (key, record)
+// pairs of every leaf holding an R whose key's symbol is `symbol` (the packed bytes compared).
+// Every R leaf's key is decoded, also those of other markets.
 template <MarketRecord R>
 std::vector<KeyedRecord<R>> collect_records_for_symbol(const StateTree& tree, const ProductSymbol& symbol) {
   static_assert(!market_key_failure_text<R>.empty());

@@ -31,8 +31,8 @@ struct DebugForm {};
 template <class T>
 std::string field_debug_text(const T& value);
 
-// Precondition: every symbol the record holds unpacks (every symbol that was parsed and packed
-// does); otherwise a fault.
+// Faults (product_symbol_display) when a symbol the record holds does not unpack; every symbol
+// that was parsed and packed does. The record's debug text, in the shapes above.
 template <FieldRecord R>
 std::string record_debug_text(const R& record) {
   return [&]<std::size_t... I>(std::index_sequence<I...>) {

@@ -84,10 +84,10 @@ class Decimal {
   static constexpr Decimal zero() noexcept { return Decimal(); }
   static constexpr Decimal one() noexcept { return from_parts_or_fault(1, 0, false); }
 
-  // The value of the parts; a mantissa above max_mantissa or a scale above max_scale is a broken
-  // invariant, the fault "Decimal parts outside the model: ..." (in a constant expression, such
-  // as the named constants built with it, the compiler refuses it instead). from_parts is the
-  // form for parts that may be outside the model.
+  // Faults with "Decimal parts outside the model: ..." for a mantissa above max_mantissa or a
+  // scale above max_scale, a broken invariant (in a constant expression, such as the named
+  // constants built with it, the compiler refuses it instead). The value of the parts; from_parts
+  // is the form for parts that may be outside the model.
   static constexpr Decimal from_parts_or_fault(UInt128 mantissa, std::uint32_t scale, bool negative);
   // InvalidValue when the mantissa or the scale is outside the model.
   static DecimalResult<Decimal> from_parts(UInt128 mantissa, std::uint32_t scale, bool negative) noexcept;
@@ -215,6 +215,8 @@ class Decimal {
   std::uint64_t m_low = 0;    // mantissa bits 0 to 63
 };
 
+// Faults with "Decimal parts outside the model: mantissa <digits>, scale <digits>": the fault of
+// from_parts_or_fault, out of line.
 [[noreturn]] void decimal_invalid_parts_fault(UInt128 mantissa, std::uint32_t scale);
 
 constexpr Decimal Decimal::from_parts_or_fault(UInt128 mantissa, std::uint32_t scale, bool negative) {
@@ -259,13 +261,13 @@ constexpr Decimal Decimal::from_i64(std::int64_t value) noexcept {
   return from_parts_or_fault(magnitude, 0, value < 0);
 }
 
-// The faulting forms: the checked operation, or a fault with the error's text ("Addition
+// Fault with the error's text where the checked operation returns an error ("Addition
 // overflowed", "Subtraction overflowed", "Multiplication overflowed", "Division overflowed",
 // "Division by zero"; those texts are part of the contract, since a fault reaches Python as
-// PanicException with that message). They are not for broken invariants only: the accounting
-// computations use them on values that come from Python (trading_fee, Position's pnl, increase,
-// decrease, cross_over and bankruptcy_price, Balance's total_value and split, add_balances,
-// Price::mark_price), so a Python argument reaches the fault:
+// PanicException with that message); otherwise the checked operation's value. They are not for
+// broken invariants only: the accounting computations use them on values that come from Python
+// (trading_fee, Position's pnl, increase, decrease, cross_over and bankruptcy_price, Balance's
+// total_value and split, add_balances, Price::mark_price), so a Python argument reaches the fault:
 // TradeSide.Taker.trading_fee(Decimal("79228162514264337593543950335"), Decimal(2)) faults with
 // "Multiplication overflowed". Each of those computations states its faults in its contract.
 Decimal add_or_fault(const Decimal& a, const Decimal& b);

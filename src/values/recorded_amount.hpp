@@ -36,13 +36,13 @@ DecimalResult<UInt128> to_qzr_grains(const Decimal& value) noexcept;
 DecimalResult<Decimal> from_usdc_grains(UInt128 grains) noexcept;
 DecimalResult<Decimal> from_qzr_grains(UInt128 grains) noexcept;
 
-// 10^n. Precondition: n <= 38 (10^39 does not fit; a fault otherwise).
+// Faults with "10^<n> does not fit 128 bits" when n > 38 (10^39 does not fit). 10^n.
 UInt128 pow10_u128(std::uint32_t n);
 
-// A non-negative amount as an integer count of millionths: mantissa x 10^(6 - scale), so 1.5
-// gives 1500000 and RECORDED_MAX gives 2^96 - 1. A zero gives 0 whatever its sign. Digits beyond
-// 6 places (never present in a recorded amount) are truncated. A negative non-zero value is a
-// broken invariant: the fault "Negatives don't scale into unsigned: " followed by its text.
+// Faults with "Negatives don't scale into unsigned: " followed by the value's text for a negative
+// non-zero value (a broken invariant). A non-negative amount as an integer count of millionths:
+// mantissa x 10^(6 - scale), so 1.5 gives 1500000 and RECORDED_MAX gives 2^96 - 1. A zero gives 0
+// whatever its sign. Digits beyond 6 places (never present in a recorded amount) are truncated.
 UInt128 decimal_to_unscaled_u128(const Decimal& value);
 
 // The recorded amount of `unscaled` millionths; values above 2^96 - 1 give RECORDED_MAX. The

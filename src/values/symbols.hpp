@@ -138,18 +138,20 @@ inline bool product_symbol_unpacks(const ProductSymbol& symbol) noexcept {
   return !symbol_detail::has_unnamed_code(number, 0) && !symbol_detail::has_unnamed_code(number, 1);
 }
 
-// unpack_product_symbol for a value known to unpack (every value this file packs, and every
-// value a key decoder accepted); faults otherwise.
+// Faults with "product symbol that does not unpack: " and the unpacking error's debug text for a
+// value that does not unpack. unpack_product_symbol for a value known to unpack: every value this
+// file packs, and every value a key decoder accepted.
 std::string product_symbol_display(const ProductSymbol& symbol);
 
 // Unpacks, parses and packs again: how a ProductSymbol argument is read, so that a value whose
 // bytes hold '0' codes is read as the symbol it prints as. Fails as unpacking and parsing do.
 Result<ProductSymbol> reparse_product_symbol(const ProductSymbol& symbol);
 
-// The symbol text as a Bytes32 (length byte, ASCII text, zero bytes): the word that EIP-712 and
-// ABI values carry. Same precondition as product_symbol_display.
+// Faults as product_symbol_display does for a value that does not unpack. The symbol text as a
+// Bytes32 (length byte, ASCII text, zero bytes): the word that EIP-712 and ABI values carry.
 Bytes32 product_symbol_to_bytes32(const ProductSymbol& symbol);
 
+// Faults as product_symbol_display does for a value that does not unpack.
 // ProductSymbol("ETHP"): the debug text of the value and of a field holding it. The Python
 // class's repr wraps it: debug_struct("ProductSymbol", {{"inner", debug_text(symbol)}}).
 std::string debug_text(const ProductSymbol& symbol);

@@ -104,7 +104,7 @@ void result_allocation_failed(PyErr error) {
   Ref exception = std::move(error).into_exception();
   std::string text;
   if (auto str = str_of(exception.get())) text = *str;
-  fault("called `Result::unwrap()` on an `Err` value: " + text);
+  fault_unwrapped(text);
 }
 
 }  // namespace qzr::py

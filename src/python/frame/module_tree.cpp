@@ -80,7 +80,7 @@ Ref submodule_at(PyObject* top, const std::vector<const char*>& path) {
     if (!module) {
       Ref error = PyErr::fetch().into_exception();
       auto text = str_of(error.get());
-      fault("called `Result::unwrap()` on an `Err` value: " + (text ? *text : std::string()));
+      fault_unwrapped(text ? *text : std::string());
     }
   }
   return module;

@@ -28,7 +28,7 @@ char letter_of(const TokenAddress& address) { return static_cast<char>('a' + add
 
 Balance balance(std::initializer_list<std::pair<char, std::string_view>> entries) {
   Balance result;
-  for (const auto& [letter, amount] : entries) result.assign(token(letter), dec(amount));
+  for (const auto& [letter, amount] : entries) result.assign_or_fault(token(letter), dec(amount));
   return result;
 }
 

@@ -50,7 +50,7 @@ class RandomRecords {
   Balance balance() {
     Balance balance;
     const std::size_t count = below(3);
-    for (std::size_t i = 0; i < count; ++i) balance.assign(bytes<TokenAddress>(), amount().value);
+    for (std::size_t i = 0; i < count; ++i) balance.assign_or_fault(bytes<TokenAddress>(), amount().value);
     return balance;
   }
 

@@ -36,7 +36,7 @@ Balance balance_of_pairs(std::initializer_list<std::pair<char, std::string_view>
   for (const auto& [digit, value] : pairs) {
     TokenAddress token;
     token.bytes.fill(static_cast<std::uint8_t>((digit - 'a' + 10) * 0x11));
-    balance.assign(token, dec(value));
+    balance.assign_or_fault(token, dec(value));
   }
   return balance;
 }

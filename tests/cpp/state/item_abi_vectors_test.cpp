@@ -45,7 +45,7 @@ const std::string token_t_word = std::string(24, '0') + repeat("b0", 20);
 
 Balance one_entry(const TokenAddress& token, std::string_view value) {
   Balance balance;
-  balance.assign(token, dec(value));
+  balance.assign_or_fault(token, dec(value));
   return balance;
 }
 
@@ -199,11 +199,11 @@ TEST(ItemAbiValue, EqualBalancesInAnotherOrderEncodeApart) {
   const TokenAddress a = filled<TokenAddress>(0x0a);
   const TokenAddress b = filled<TokenAddress>(0x0b);
   Balance ab;
-  ab.assign(a, dec("1"));
-  ab.assign(b, dec("2"));
+  ab.assign_or_fault(a, dec("1"));
+  ab.assign_or_fault(b, dec("2"));
   Balance ba;
-  ba.assign(b, dec("2"));
-  ba.assign(a, dec("1"));
+  ba.assign_or_fault(b, dec("2"));
+  ba.assign_or_fault(a, dec("1"));
   EXPECT_EQ(Item(FeePool{ab}), Item(FeePool{ba}));
   EXPECT_NE(item_abi_encoded_value(Item(FeePool{ab})), item_abi_encoded_value(Item(FeePool{ba})));
   EXPECT_NE(item_value_hash(Item(FeePool{ab})), item_value_hash(Item(FeePool{ba})));

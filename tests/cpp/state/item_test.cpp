@@ -131,17 +131,17 @@ TEST(Item, VoidTests) {
   Strategy frozen_zero = strategy_named("s");
   frozen_zero.frozen = true;
   frozen_zero.max_leverage = 10;
-  frozen_zero.avail_collateral.assign(filled<TokenAddress>(1), dec("0"));
+  frozen_zero.avail_collateral.assign_or_fault(filled<TokenAddress>(1), dec("0"));
   Strategy funded = strategy_named("s");
-  funded.locked_collateral.assign(filled<TokenAddress>(1), dec("0.000001"));
+  funded.locked_collateral.assign_or_fault(filled<TokenAddress>(1), dec("0.000001"));
   InsuranceFundContribution zero_entry;
-  zero_entry.avail_balance.assign(filled<TokenAddress>(1), dec("0"));
+  zero_entry.avail_balance.assign_or_fault(filled<TokenAddress>(1), dec("0"));
   InsuranceFundContribution tiny_locked;
-  tiny_locked.locked_balance.assign(filled<TokenAddress>(1), dec("0.000001"));
+  tiny_locked.locked_balance.assign_or_fault(filled<TokenAddress>(1), dec("0.000001"));
   InsuranceFund zero_fund;
-  zero_fund.inner.assign(filled<TokenAddress>(1), dec("0"));
+  zero_fund.inner.assign_or_fault(filled<TokenAddress>(1), dec("0"));
   FeePool funded_pool;
-  funded_pool.inner.assign(filled<TokenAddress>(1), dec("-2"));
+  funded_pool.inner.assign_or_fault(filled<TokenAddress>(1), dec("-2"));
 
   struct Case {
     std::string_view name;
