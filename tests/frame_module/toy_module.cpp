@@ -5,6 +5,9 @@
 // fails on the Broken class. Both entries go through module_entry, which keeps one root per
 // library: the broken module must be imported in a fresh process before qzr_frame_testmod
 // (tests/python/test_frame.py does so in a subprocess).
+#include <optional>
+#include <string_view>
+
 #include "raw_toy.hpp"
 #include "toy_classes.hpp"
 
@@ -13,6 +16,23 @@ namespace qzr::frametest {
 namespace {
 
 // ---- helper functions -----------------------------------------------------------------------
+
+// The refusal of load_arguments: keeps the error for the caller (the helpers name no parameter),
+// where an entry's refusals raise it or answer NotImplemented.
+struct KeepError {
+  using Raw = std::optional<py::PyErr>;
+  static Raw result(py::PyErr&& error) { return std::move(error); }
+  static Raw argument(py::PyErr&& error, const std::string_view*) { return std::move(error); }
+};
+
+// Converts one object per argument of `arguments` in parameter order; the first failure is returned.
+template <class Pack>
+py::PyResult<void> load_arguments(Pack& arguments, PyObject* const* objects) {
+  std::optional<py::PyErr> error;
+  if (!arguments.template load_or_refuse<KeepError>(objects, nullptr, error))
+    return py::fail(std::move(*error));
+  return {};
+}
 
 template <auto Body>
 PyObject* no_arguments(PyObject*, PyObject*) noexcept {
@@ -24,7 +44,7 @@ PyObject* two_arguments(PyObject*, PyObject* const* args, Py_ssize_t count) noex
   return py::guarded_object([&]() -> py::PyResult<py::Ref> {
     if (count != 2) return py::fail(py::PyErr::type_error("expected 2 arguments"));
     py::BodyArguments<Body, 0> arguments;
-    if (auto loaded = arguments.load(args, nullptr); !loaded) return py::fail(std::move(loaded.error()));
+    if (auto loaded = load_arguments(arguments, args); !loaded) return py::fail(std::move(loaded.error()));
     return py::call_into_py([&] { return arguments.apply(Body); });
   });
 }
@@ -33,7 +53,8 @@ template <auto Body>
 PyObject* one_argument(PyObject*, PyObject* argument) noexcept {
   return py::guarded_object([&]() -> py::PyResult<py::Ref> {
     py::BodyArguments<Body, 0> arguments;
-    if (auto loaded = arguments.load(&argument, nullptr); !loaded) return py::fail(std::move(loaded.error()));
+    if (auto loaded = load_arguments(arguments, &argument); !loaded)
+      return py::fail(std::move(loaded.error()));
     return py::call_into_py([&] { return arguments.apply(Body); });
   });
 }

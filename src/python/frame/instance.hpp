@@ -243,7 +243,6 @@ class SharedBorrow {
   const V& get() const { return m_instance->value(); }
   // Null for none().
   const V* get_if() const { return m_instance ? &m_instance->value() : nullptr; }
-  PyObject* object() const { return reinterpret_cast<PyObject*>(m_instance); }
 
  private:
   explicit SharedBorrow(Instance<V>* instance) : m_instance(instance) {}

@@ -38,13 +38,11 @@ struct Members {
 
 // The borrow a member takes on its receiver: what the body's receiver parameter implies (shared
 // for `const V&`, exclusive for `V&`), unless the declaration states another.
-enum class BorrowOf { Body, Shared, Exclusive };
+enum class BorrowOf { Body, Exclusive };
 
 template <auto Body, BorrowOf Stated>
 constexpr BorrowMode receiver_borrow() {
-  if constexpr (Stated == BorrowOf::Shared) {
-    return BorrowMode::Shared;
-  } else if constexpr (Stated == BorrowOf::Exclusive) {
+  if constexpr (Stated == BorrowOf::Exclusive) {
     return BorrowMode::Exclusive;
   } else {
     using Parameter = BodyArgument<Body, 0>;
@@ -82,17 +80,6 @@ enum class Refusal { Raise, NotImplemented };
 // Raises the error of an argument, wrapped as refused_argument wraps it. Compiled once.
 [[gnu::cold]] void raise_argument_error(PyErr error, const std::string_view* name);
 
-// A refusal (see ArgumentPack::load_or_refuse) turns the error of the receiver or of an argument
-// into what the caller returns. This one keeps the error for the caller (ArgumentPack::load).
-struct KeepError {
-  using Raw = std::optional<PyErr>;
-  static Raw result(PyErr&& error) { return std::move(error); }
-  static Raw argument(PyErr&& error, const std::string_view* name) {
-    if (name == nullptr) return std::move(error);
-    return wrap_argument_error(*name, std::move(error));
-  }
-};
-
 template <class Tuple>
 struct ArgumentPack;
 
@@ -103,16 +90,12 @@ struct ArgumentPack<std::tuple<A...>> {
   static constexpr std::size_t count = sizeof...(A);
   std::tuple<std::optional<typename FromPython<A>::Stored>...> stored;
 
-  // Conversion failures are wrapped under the parameter's name when `names` is given.
-  PyResult<void> load(PyObject* const* objects, const std::string_view* names) {
-    std::optional<PyErr> error;
-    if (!load_or_refuse<KeepError>(objects, names, error)) return fail(std::move(*error));
-    return {};
-  }
-
-  // The same for an entry: on the first failure, sets `refused` to `Refuse::argument(error,
-  // name)` (while the arguments converted before it are still held) and returns false. Nothing is
-  // kept for a failure on the way, so a call whose arguments convert carries nothing for one.
+  // Converts the objects (a conversion failure is wrapped under the parameter's name when
+  // `names` is given). On the first failure, sets `refused` to `Refuse::argument(error, name)`
+  // (while the arguments converted before it are still held) and returns false. A refusal turns
+  // the error of the receiver or of an argument into what the caller returns (see RefuseInto).
+  // Nothing is kept for a failure on the way, so a call whose arguments convert carries nothing
+  // for one.
   template <class Refuse>
   [[gnu::always_inline]] bool load_or_refuse([[maybe_unused]] PyObject* const* objects,
                                              [[maybe_unused]] const std::string_view* names,
