@@ -62,6 +62,18 @@ struct FromPython<const V&> {
   static const V& get(Stored& stored) { return stored.get(); }
 };
 
+// A nullable shared borrow: None is nullptr. (Stored is not an optional: GCC 12 misreports
+// an optional<optional<SharedBorrow>> as maybe uninitialized.)
+template <PyClass V>
+struct FromPython<const V*> {
+  using Stored = SharedBorrow<V>;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (object == nullptr || object == Py_None) return SharedBorrow<V>::none();
+    return SharedBorrow<V>::take(object);
+  }
+  static const V* get(Stored& stored) { return stored.get_if(); }
+};
+
 template <PyClass V>
 struct FromPython<V> {
   using Stored = V;

@@ -29,6 +29,7 @@
 #include <type_traits>
 
 #include "core/enum_table.hpp"
+#include "python/frame/members.hpp"
 #include "python/frame/type_object.hpp"
 
 namespace qzr::py {

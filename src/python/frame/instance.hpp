@@ -20,7 +20,7 @@ namespace qzr::py {
 //   static constexpr const char* name, doc;  (the Python name, written only here)
 //   static constexpr bool frozen;
 //   static void add_members(TypeBuilder&);   defined in the class's .cpp file as
-//                                            `Members<...>::add_to<V>(builder)` (see members.hpp)
+//                                            `Members<...>::add_to<V>(builder)` (members.hpp)
 // Optional, for small values made and dropped at a high rate (see CellTraits):
 //   static constexpr std::size_t free_cells = N;  keep up to N cells of the class's own type
 //   static constexpr bool caches_hash = true;     keep the hash in the instance

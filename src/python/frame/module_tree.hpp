@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "python/frame/members.hpp"
 #include "python/frame/type_object.hpp"
 
 namespace qzr::py {
