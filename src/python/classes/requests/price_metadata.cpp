@@ -36,7 +36,7 @@ PyErr not_a_mapping(PyObject* object) {
   Ref refused = PyErr::cannot_convert(object, "Mapping").into_exception();
   auto text = str_of(refused.get());
   if (!text) return std::move(text.error());
-  return raise_message("unexpected type: " + *text);
+  return qzr_common_error("unexpected type: " + *text);
 }
 
 // A "c" value: only None is content of a variant without one.
@@ -79,7 +79,7 @@ PyResult<PriceMetadata> price_metadata_from_python(PyObject* object) {
     if (!PyUnicode_Check(key)) {
       auto what = describe_type(key);
       if (!what) return fail(std::move(what.error()));
-      return fail(raise_message("invalid type: " + *what + ", expected `t` or `c`"));
+      return fail(qzr_common_error("invalid type: " + *what + ", expected `t` or `c`"));
     }
     auto key_text = extract_string(key);
     if (!key_text) return fail(std::move(key_text.error()));
