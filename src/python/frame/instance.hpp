@@ -29,8 +29,8 @@ namespace qzr::py {
 //   static constexpr std::size_t free_cells = N;  keep up to N freed cells for reuse
 //   static constexpr bool caches_hash = true;     keep the hash in the instance
 // The constructor's text signature comes from its Constructor member's parameter list. A family
-// of classes shares its members through one member pack (enumerations: EnumMembers<V> in
-// frame/enum_class.hpp).
+// of classes shares its traits through a base and its members through one member pack
+// (enumerations: EnumClassDef<V> and EnumMembers<V> in frame/enum_class.hpp).
 //
 // No class can be subclassed (its type object is built without Py_TPFLAGS_BASETYPE,
 // type_object.cpp), so every instance is of the class's own type object.
