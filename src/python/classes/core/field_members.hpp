@@ -39,6 +39,15 @@ struct FieldForm {
   static Ref to_python(const T& value) { return ToPython<T>::convert(T(value)); }
 };
 
+// The Python class name of a record class: the record's name in its field list, which must be a C
+// string (the name's characters are followed by a NUL, as a string literal's are).
+template <FieldRecord R>
+inline constexpr const char* record_class_name = [] {
+  static_assert(FieldList<R>::name.data()[FieldList<R>::name.size()] == '\0',
+                "the record's name is a C string");
+  return FieldList<R>::name.data();
+}();
+
 // An argument converted by FieldForm<T>::convert.
 template <class T>
 struct FieldArgument {

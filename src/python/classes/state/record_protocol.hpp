@@ -66,9 +66,7 @@ struct FieldsConstructor {};
 // RecordClassDef<R> and redeclares what differs. Its Python name is the record's name.
 template <class R>
 struct RecordClassDef {
-  static_assert(FieldList<R>::name.data()[FieldList<R>::name.size()] == '\0',
-                "the record's name is a C string");
-  static constexpr const char* name = FieldList<R>::name.data();
+  static constexpr const char* name = record_class_name<R>;
   static constexpr const char* doc = "";
   static constexpr bool frozen = false;
   using constructor = FieldsConstructor;
