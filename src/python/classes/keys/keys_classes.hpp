@@ -1,5 +1,6 @@
-// The Python classes of the twelve tree keys (qzr_python.common.state.keys). Each key class holds its C++ key
-// record (keys/tree_keys.hpp) as its value, so a body that returns a key record returns a new key object.
+// The Python classes of the tree keys of the list of kinds (qzr_python.common.state.keys). Each key
+// class holds its C++ key record (keys/tree_keys.hpp) as its value, so a body that returns a key
+// record returns a new key object.
 #pragma once
 
 #include "keys/tree_key_codec.hpp"

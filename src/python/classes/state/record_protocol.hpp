@@ -1,5 +1,6 @@
-// The Python classes of the twelve state records: one protocol over each record's field list
-// (core/field_list.hpp), so that a record class is a short declaration of what is its own.
+// The Python classes of the state records of the list of kinds (state/kinds.hpp): one protocol over
+// each record's field list (core/field_list.hpp), so that a record class is a short declaration of
+// what is its own.
 //
 // Every record class gets, from its field list:
 //   - the constructor of all fields in declared order, the text signature "(field, ...)";

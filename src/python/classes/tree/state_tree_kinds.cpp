@@ -3,8 +3,8 @@
 // `store_trader(key, maybe_inner)` (None or a void record deletes the key; returns the new root)
 // and the listing `all_traders()` (a list of (key, record) tuples in no particular order).
 //
-// The rows and their names are those of the list of kinds (state/kinds.hpp): a new kind there
-// is a new row here.
+// The rows are generated from the list of kinds (state/kinds.hpp), one per kind, named by its row:
+// a new kind there is a new row here without an edit.
 #include <algorithm>
 #include <cstddef>
 #include <string_view>
