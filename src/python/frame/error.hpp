@@ -135,4 +135,18 @@ inline PyObject* expect_api(PyObject* result) {
 // `str(object)` as UTF-8, or nullopt-like failure as an error.
 PyResult<std::string> str_of(PyObject* object);
 
+// How type_qualified_name reads a __qualname__.
+enum class UnreadableName {
+  // As the conversion errors name a type: a str attribute's UTF-8 text; when the lookup fails,
+  // gives no str, or the text has no UTF-8 form, "<failed to extract type name>" (the error
+  // cleared). Never an error.
+  Placeholder,
+  // str() of the attribute; an error of the lookup or of str() is returned (a PanicException
+  // resumes its fault, as PyErr::fetch does).
+  Raise,
+};
+
+// The text of `type`'s __qualname__, read as `unreadable` says.
+PyResult<std::string> type_qualified_name(PyObject* type, UnreadableName unreadable);
+
 }  // namespace qzr::py

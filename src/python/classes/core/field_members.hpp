@@ -4,7 +4,6 @@
 // crosses the boundary through FieldForm<T> of its type.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <string_view>
 #include <tuple>
@@ -82,12 +81,7 @@ namespace field_members {
 
 // Field I's name as a template argument.
 template <class R, std::size_t I>
-inline constexpr auto name = [] {
-  constexpr std::string_view view = field_at<R, I>.name;
-  char text[view.size() + 1]{};
-  std::copy(view.begin(), view.end(), text);
-  return FixedString<view.size() + 1>(text);
-}();
+inline constexpr auto name = fixed_string<field_at<R, I>.name.size()>(field_at<R, I>.name);
 
 // Stores a converted value into `field` after the form's check.
 template <class T>
