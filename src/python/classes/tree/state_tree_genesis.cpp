@@ -3,6 +3,7 @@
 #include "python/classes/core/exceptions.hpp"
 #include "python/classes/keys/keys_classes.hpp"
 #include "python/classes/state/balance_class.hpp"
+#include "python/classes/state/specs_expr_form.hpp"
 #include "python/classes/tree/state_tree_class.hpp"
 #include "tree/genesis.hpp"
 
@@ -10,9 +11,9 @@ namespace qzr::py {
 namespace {
 
 // The specs dict, read by the body itself, so its errors name no argument: a dict (or a dict
-// subclass) of SpecsKey objects to str; a value of another type is TypeError "failed to extract
-// field SpecsExpr.0" caused by the str conversion's error. Reading runs no Python code, so the
-// dict cannot change meanwhile.
+// subclass) of SpecsKey objects to str, each value read as Specs reads its expression
+// (specs_expr_form.hpp: TypeError "failed to extract field SpecsExpr.0" caused by the str
+// conversion's error). Reading runs no Python code, so the dict cannot change meanwhile.
 PyResult<tree::GenesisSpecs> read_genesis_specs(PyObject* specs) {
   if (!PyDict_Check(specs)) return fail(PyErr::cannot_convert(specs, "PyDict"));
   tree::GenesisSpecs entries;
@@ -23,9 +24,9 @@ PyResult<tree::GenesisSpecs> read_genesis_specs(PyObject* specs) {
   while (PyDict_Next(specs, &position, &key, &value)) {
     auto specs_key = extract_clone<SpecsKey>(key);
     if (!specs_key) return fail(std::move(specs_key.error()));
-    auto text = extract_string(value);
-    if (!text) return fail(failed_to_extract_field("SpecsExpr.0", std::move(text.error())));
-    entries.emplace_back(std::move(*specs_key), SpecsExpr{std::move(*text)});
+    auto expression = FieldForm<SpecsExpr>::convert(value);
+    if (!expression) return fail(std::move(expression.error()));
+    entries.emplace_back(std::move(*specs_key), std::move(*expression));
   }
   return entries;
 }
