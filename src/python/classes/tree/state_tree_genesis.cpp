@@ -15,19 +15,12 @@ namespace {
 // (specs_expr_form.hpp: TypeError "failed to extract field SpecsExpr.0" caused by the str
 // conversion's error). Reading runs no Python code, so the dict cannot change meanwhile.
 PyResult<tree::GenesisSpecs> read_genesis_specs(PyObject* specs) {
-  if (!PyDict_Check(specs)) return fail(PyErr::cannot_convert(specs, "PyDict"));
+  auto read = FromPython<DictOf<SpecsKey, FieldArgument<SpecsExpr>, DictWalk::InPlace>>::extract(specs);
+  if (!read) return fail(std::move(read.error()));
   tree::GenesisSpecs entries;
-  entries.reserve(static_cast<std::size_t>(PyDict_GET_SIZE(specs)));
-  Py_ssize_t position = 0;
-  PyObject* key = nullptr;
-  PyObject* value = nullptr;
-  while (PyDict_Next(specs, &position, &key, &value)) {
-    auto specs_key = extract_clone<SpecsKey>(key);
-    if (!specs_key) return fail(std::move(specs_key.error()));
-    auto expression = FieldForm<SpecsExpr>::convert(value);
-    if (!expression) return fail(std::move(expression.error()));
-    entries.emplace_back(std::move(*specs_key), std::move(*expression));
-  }
+  entries.reserve(read->pairs.size());
+  for (auto& [key, expression] : read->pairs)
+    entries.emplace_back(std::move(key), std::move(expression.value));
   return entries;
 }
 
