@@ -1,11 +1,14 @@
 // qzr_frame_testmod: a test-only extension module built from the frame with the toy classes of
-// toy_classes.hpp, a few helper functions for the tests, and RawToy for the benchmark.
+// toy_classes.hpp, a few helper functions for the tests (among them add_toy_functions, which
+// registers the toy Function rows into a given module), and RawToy for the benchmark.
 //
 // The same library also exports PyInit_qzr_frame_testmod_broken, a second module whose build
 // fails on the Broken class. Both entries go through module_entry, which keeps one root per
 // library: the broken module must be imported in a fresh process before qzr_frame_testmod
 // (tests/python/test_frame.py does so in a subprocess).
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "raw_toy.hpp"
@@ -99,6 +102,20 @@ py::PyResult<std::int64_t> swap_borrow_flag(py::Object instance, std::int64_t fl
 }
 py::Object panic_exception() { return py::Object{py::panic_exception_type()}; }
 
+// "a=1 b=None": which arguments arrived at the module function toy_options.
+std::string toy_options(std::int64_t a, std::optional<std::int64_t> b) {
+  return "a=" + std::to_string(a) + " b=" + optional_text(b);
+}
+
+// The toy module functions, registered into `module` (any module object) in this order: a Function
+// row with parameters, and one without that returns a Toy. The test module's own rows are its
+// classes alone.
+py::PyResult<void> add_toy_functions(py::Object module) {
+  if (auto added = py::Function<"toy_options", &toy_options, "a", "b=None">::add_to(module.ptr); !added)
+    return added;
+  return py::Function<"default_toy", &default_toy>::add_to(module.ptr);
+}
+
 template <auto Function>
 PyCFunction c_function() {
   return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(Function));
@@ -113,6 +130,7 @@ PyMethodDef functions[] = {
     {"add_class_named", c_function<&two_arguments<add_class_named>>(), METH_FASTCALL, nullptr},
     {"add_submodule", c_function<&two_arguments<add_submodule>>(), METH_FASTCALL, nullptr},
     {"add_function", c_function<&two_arguments<add_function>>(), METH_FASTCALL, nullptr},
+    {"add_toy_functions", c_function<&one_argument<add_toy_functions>>(), METH_O, nullptr},
     {"set_flaky_attributes_fail", c_function<&one_argument<set_flaky_attributes_fail>>(), METH_O, nullptr},
     {"panic_exception", c_function<&no_arguments<panic_exception>>(), METH_NOARGS, nullptr},
     {"swap_borrow_flag", c_function<&two_arguments<swap_borrow_flag>>(), METH_FASTCALL, nullptr},

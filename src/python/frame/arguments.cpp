@@ -8,6 +8,7 @@
 namespace qzr::py {
 
 std::string FunctionDescription::full_name() const {
+  if (class_name.empty()) return std::string(method_name) + "()";
   return std::string(class_name) + "." + std::string(method_name) + "()";
 }
 

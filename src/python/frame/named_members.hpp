@@ -24,6 +24,13 @@ namespace qzr::py {
 
 enum class MethodKind { Instance, Class, Static };
 
+// The name a member's error texts give its owner V: the class's; none for `void`, the owner of a
+// module function (module_tree.hpp's Function row, which shares a static method's entries).
+template <class V>
+inline constexpr std::string_view owner_name = ClassDef<V>::name;
+template <>
+inline constexpr std::string_view owner_name<void> = "";
+
 template <MethodKind Kind, BorrowOf Borrow, FixedString Name, auto Body, FixedString... Written>
 struct MethodMember {
   using P = ParameterList<Written...>;
@@ -48,7 +55,7 @@ struct MethodMember {
   }
 
   template <class V>
-  static constexpr FunctionDescription description{ClassDef<V>::name, Name.view(), P::names.data(), P::count,
+  static constexpr FunctionDescription description{owner_name<V>, Name.view(), P::names.data(), P::count,
                                                    P::required};
 
   // A call that gives every parameter by position converts the caller's array in place; any
