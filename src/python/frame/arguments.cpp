@@ -1,3 +1,5 @@
+// Argument parsing against a parameter list (positional, keyword, required), with the
+// interpreter-style TypeError texts, and the type call with a vectorcall's arguments.
 #include "python/frame/arguments.hpp"
 
 #include <string>

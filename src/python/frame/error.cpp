@@ -1,3 +1,5 @@
+// Python errors as values: exception types made on first use (PanicException among them), lazy
+// errors and their exceptions, fetching a pending error (resuming a fault), argument error wrapping.
 #include "python/frame/error.hpp"
 
 #include <cstdio>

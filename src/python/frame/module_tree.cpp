@@ -1,3 +1,5 @@
+// The module tree's steps compiled once: modules, registration with __all__, module functions,
+// sys.modules entries, and the module entry with its interpreter check and cached root.
 #include "python/frame/module_tree.hpp"
 
 #include <atomic>
