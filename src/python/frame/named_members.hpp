@@ -29,7 +29,7 @@ enum class MethodKind { Instance, Class, Static };
 template <class V>
 inline constexpr std::string_view owner_name = ClassDef<V>::name;
 template <>
-inline constexpr std::string_view owner_name<void> = "";
+inline constexpr std::string_view owner_name<void>{};
 
 template <MethodKind Kind, BorrowOf Borrow, FixedString Name, auto Body, FixedString... Written>
 struct MethodMember {

@@ -42,9 +42,10 @@ struct FieldForm {
 // string (the name's characters are followed by a NUL, as a string literal's are).
 template <FieldRecord R>
 inline constexpr const char* record_class_name = [] {
-  static_assert(FieldList<R>::name.data()[FieldList<R>::name.size()] == '\0',
-                "the record's name is a C string");
-  return FieldList<R>::name.data();
+  constexpr std::string_view name = FieldList<R>::name;
+  // NOLINTNEXTLINE(readability-simplify-subscript-expr): the view's operator[] stops before index size()
+  static_assert(name.data()[name.size()] == '\0', "the record's name is a C string");
+  return name.data();
 }();
 
 // An argument converted by FieldForm<T>::convert.
