@@ -91,11 +91,17 @@ template <FixedString Name, auto Body, FixedString... Written>
 struct Function {
   using Entries = MethodMember<MethodKind::Static, BorrowOf::Body, Name, Body, Written...>;
   static PyResult<void> add_to(PyObject* module) {
-    constexpr bool no_parameters = sizeof...(Written) == 0;
-    auto* entry = no_parameters ? reinterpret_cast<void (*)()>(&Entries::template noargs_entry<void>)
-                                : reinterpret_cast<void (*)()>(&Entries::template fastcall_entry<void>);
-    return add_module_function(module, Name.c_str(), reinterpret_cast<PyCFunction>(entry),
-                               no_parameters ? METH_NOARGS : METH_FASTCALL | METH_KEYWORDS,
+    if constexpr (sizeof...(Written) == 0) {
+      return add(module, reinterpret_cast<void (*)()>(&Entries::template noargs_entry<void>), METH_NOARGS);
+    } else {
+      return add(module, reinterpret_cast<void (*)()>(&Entries::template fastcall_entry<void>),
+                 METH_FASTCALL | METH_KEYWORDS);
+    }
+  }
+
+ private:
+  static PyResult<void> add(PyObject* module, void (*entry)(), int flags) {
+    return add_module_function(module, Name.c_str(), reinterpret_cast<PyCFunction>(entry), flags,
                                Entries::written.data(), Entries::written.size());
   }
 };
