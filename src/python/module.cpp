@@ -45,7 +45,7 @@ using QzrPython = RootModule<
                   Module<"keys", KeyTypes<Classes>>>,
            Module<"transactions",  //
                   Class<StrategyUpdateKind>, Class<InsuranceFundUpdateKind>, Class<TraderUpdateKind>>,
-           Function<&make_get_operator_context>, Class<ProductSymbol>, Class<TokenSymbol>,
+           Function<"get_operator_context", &get_operator_context>, Class<ProductSymbol>, Class<TokenSymbol>,
            Class<OperatorContext>, Exception<"QzrCommonError", &qzr_common_error_type>>>;
 
 }  // namespace

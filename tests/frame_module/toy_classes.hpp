@@ -15,7 +15,7 @@
 //   Broken  a docstring with a NUL inside, so its type object never builds;
 //   Flaky   a class attribute that fails while `flaky_attributes_fail` is set;
 //   BadAttribute  a class attribute that the type object refuses to store;
-//   Shade   a simple enum declared as a table; Level a frozen enum read as an unsigned byte;
+//   Shade   a simple enum declared as a table; Level an enum read as an unsigned byte;
 //   DuplicateName, DuplicateSlot  a member name or a slot declared twice, so their types never build.
 #pragma once
 
@@ -354,18 +354,12 @@ struct ClassDef<frametest::BadAttributeValue> {
 };
 
 template <>
-struct ClassDef<frametest::ShadeValue> {
-  static constexpr const char* name = enum_class_name<frametest::ShadeValue>;
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = false;
+struct ClassDef<frametest::ShadeValue> : EnumClassDef<frametest::ShadeValue> {
   static void add_members(TypeBuilder& builder);
 };
 
 template <>
-struct ClassDef<frametest::LevelValue> {
-  static constexpr const char* name = enum_class_name<frametest::LevelValue>;
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = true;
+struct ClassDef<frametest::LevelValue> : EnumClassDef<frametest::LevelValue> {
   static void add_members(TypeBuilder& builder);
 };
 

@@ -1,10 +1,16 @@
 // qzr_frame_testmod: a test-only extension module built from the frame with the toy classes of
-// toy_classes.hpp, a few helper functions for the tests, and RawToy for the benchmark.
+// toy_classes.hpp, a few helper functions for the tests (among them add_toy_functions, which
+// registers the toy Function rows into a given module), and RawToy for the benchmark.
 //
 // The same library also exports PyInit_qzr_frame_testmod_broken, a second module whose build
 // fails on the Broken class. Both entries go through module_entry, which keeps one root per
 // library: the broken module must be imported in a fresh process before qzr_frame_testmod
 // (tests/python/test_frame.py does so in a subprocess).
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "raw_toy.hpp"
 #include "toy_classes.hpp"
 
@@ -13,6 +19,23 @@ namespace qzr::frametest {
 namespace {
 
 // ---- helper functions -----------------------------------------------------------------------
+
+// The refusal of load_arguments: keeps the error for the caller (the helpers name no parameter),
+// where an entry's refusals raise it or answer NotImplemented.
+struct KeepError {
+  using Raw = std::optional<py::PyErr>;
+  static Raw result(py::PyErr&& error) { return std::move(error); }
+  static Raw argument(py::PyErr&& error, const std::string_view*) { return std::move(error); }
+};
+
+// Converts one object per argument of `arguments` in parameter order; the first failure is returned.
+template <class Pack>
+py::PyResult<void> load_arguments(Pack& arguments, PyObject* const* objects) {
+  std::optional<py::PyErr> error;
+  if (!arguments.template load_or_refuse<KeepError>(objects, nullptr, error))
+    return py::fail(std::move(*error));
+  return {};
+}
 
 template <auto Body>
 PyObject* no_arguments(PyObject*, PyObject*) noexcept {
@@ -24,7 +47,7 @@ PyObject* two_arguments(PyObject*, PyObject* const* args, Py_ssize_t count) noex
   return py::guarded_object([&]() -> py::PyResult<py::Ref> {
     if (count != 2) return py::fail(py::PyErr::type_error("expected 2 arguments"));
     py::BodyArguments<Body, 0> arguments;
-    if (auto loaded = arguments.load(args, nullptr); !loaded) return py::fail(std::move(loaded.error()));
+    if (auto loaded = load_arguments(arguments, args); !loaded) return py::fail(std::move(loaded.error()));
     return py::call_into_py([&] { return arguments.apply(Body); });
   });
 }
@@ -33,7 +56,8 @@ template <auto Body>
 PyObject* one_argument(PyObject*, PyObject* argument) noexcept {
   return py::guarded_object([&]() -> py::PyResult<py::Ref> {
     py::BodyArguments<Body, 0> arguments;
-    if (auto loaded = arguments.load(&argument, nullptr); !loaded) return py::fail(std::move(loaded.error()));
+    if (auto loaded = load_arguments(arguments, &argument); !loaded)
+      return py::fail(std::move(loaded.error()));
     return py::call_into_py([&] { return arguments.apply(Body); });
   });
 }
@@ -78,6 +102,20 @@ py::PyResult<std::int64_t> swap_borrow_flag(py::Object instance, std::int64_t fl
 }
 py::Object panic_exception() { return py::Object{py::panic_exception_type()}; }
 
+// "a=1 b=None": which arguments arrived at the module function toy_options.
+std::string toy_options(std::int64_t a, std::optional<std::int64_t> b) {
+  return "a=" + std::to_string(a) + " b=" + optional_text(b);
+}
+
+// The toy module functions, registered into `module` (any module object) in this order: a Function
+// row with parameters, and one without that returns a Toy. The test module's own rows are its
+// classes alone.
+py::PyResult<void> add_toy_functions(py::Object module) {
+  if (auto added = py::Function<"toy_options", &toy_options, "a", "b=None">::add_to(module.ptr); !added)
+    return added;
+  return py::Function<"default_toy", &default_toy>::add_to(module.ptr);
+}
+
 template <auto Function>
 PyCFunction c_function() {
   return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(Function));
@@ -92,6 +130,7 @@ PyMethodDef functions[] = {
     {"add_class_named", c_function<&two_arguments<add_class_named>>(), METH_FASTCALL, nullptr},
     {"add_submodule", c_function<&two_arguments<add_submodule>>(), METH_FASTCALL, nullptr},
     {"add_function", c_function<&two_arguments<add_function>>(), METH_FASTCALL, nullptr},
+    {"add_toy_functions", c_function<&one_argument<add_toy_functions>>(), METH_O, nullptr},
     {"set_flaky_attributes_fail", c_function<&one_argument<set_flaky_attributes_fail>>(), METH_O, nullptr},
     {"panic_exception", c_function<&no_arguments<panic_exception>>(), METH_NOARGS, nullptr},
     {"swap_borrow_flag", c_function<&two_arguments<swap_borrow_flag>>(), METH_FASTCALL, nullptr},

@@ -50,7 +50,7 @@ struct PointValue {
 enum class ColorValue { Red, Green, Blue };
 
 // Toy enumerations declared as tables (core/enum_table.hpp, below): Shade of the simple-enum
-// family, Level compared and constructed through an unsigned byte, frozen.
+// family, Level compared and constructed through an unsigned byte.
 enum class ShadeValue : std::uint8_t { Light = 0, Dark = 1, Dim = 2 };
 enum class LevelValue : std::uint8_t { Low = 0, Mid = 1, High = 2 };
 

@@ -1,7 +1,7 @@
-"""The Python frame's calls, checked through the toy classes of the test-only module
+"""The Python frame's calls, checked through the toy classes and functions of the test-only module
 qzr_frame_testmod: argument parsing, argument and result conversions, borrows, faults, special
-methods and reference counts. Type objects, registration and the module entry are in
-test_frame_classes.py.
+methods, module functions and reference counts. Type objects, registration and the module entry
+are in test_frame_classes.py.
 
 Expected texts are the frame's documented texts; where an exception comes from the interpreter
 itself (unsupported operands, weak references, subclassing) only its type is checked, since its
@@ -12,6 +12,7 @@ import ctypes
 import gc
 import subprocess
 import sys
+import types
 
 import pytest
 
@@ -134,6 +135,73 @@ def test_keyword_that_cannot_be_encoded_is_unknown():
     error = error_of(lambda: X.scaled_sum(1, 2, **{"sc\udc80le": 3}))
     assert type(error) is TypeError
     assert error.args[0].startswith("Toy.scaled_sum() got an unexpected keyword argument '")
+
+
+# ---- module functions -----------------------------------------------------------------------
+
+# The toy Function rows, registered into a module of their own (the test module's rows are its
+# classes): toy_options(a, b=None) and default_toy().
+FUNCTIONS = types.ModuleType("functions")
+tm.add_toy_functions(FUNCTIONS)
+
+
+@pytest.mark.parametrize(
+    "name, signature",
+    [("toy_options", "(a, b=None)"), ("default_toy", "()")],
+)
+def test_module_function_is_a_builtin_bound_to_its_module(name, signature):
+    function = getattr(FUNCTIONS, name)
+    assert type(function) is type(len)
+    assert (function.__name__, function.__qualname__) == (name, name)
+    assert function.__text_signature__ == signature
+    assert function.__doc__ is None
+    assert function.__self__ is FUNCTIONS
+    assert function.__module__ == "functions"
+    assert repr(function) == f"<built-in function {name}>"
+
+
+def test_module_functions_are_registered_in_order():
+    assert FUNCTIONS.__all__ == ["toy_options", "default_toy"]
+
+
+MODULE_FUNCTION_CALLS = [
+    (lambda: FUNCTIONS.toy_options(1), "a=1 b=None"),
+    (lambda: FUNCTIONS.toy_options(1, 2), "a=1 b=2"),
+    (lambda: FUNCTIONS.toy_options(b=3, a=1), "a=1 b=3"),
+    (lambda: FUNCTIONS.toy_options(1, None), "a=1 b=None"),
+    (lambda: FUNCTIONS.toy_options(Index(lambda: 4)), "a=4 b=None"),
+    (lambda: FUNCTIONS.default_toy().describe(), "default=0"),
+]
+
+
+@pytest.mark.parametrize("call, expected", MODULE_FUNCTION_CALLS)
+def test_module_function_calls(call, expected):
+    assert call() == expected
+
+
+MODULE_FUNCTION_ERRORS = [
+    # the parser's texts name the function alone
+    (lambda: FUNCTIONS.toy_options(), "toy_options() missing 1 required positional argument: 'a'"),
+    (lambda: FUNCTIONS.toy_options(1, 2, 3), "toy_options() takes from 1 to 2 positional arguments but 3 were given"),
+    (lambda: FUNCTIONS.toy_options(1, c=2), "toy_options() got an unexpected keyword argument 'c'"),
+    (lambda: FUNCTIONS.toy_options(1, a=2), "toy_options() got multiple values for argument 'a'"),
+    # conversion errors name the argument
+    (lambda: FUNCTIONS.toy_options("x"), "argument 'a': 'str' object cannot be interpreted as an integer"),
+    (lambda: FUNCTIONS.toy_options(1, b="y"), "argument 'b': 'str' object cannot be interpreted as an integer"),
+]
+
+
+@pytest.mark.parametrize("call, text", MODULE_FUNCTION_ERRORS)
+def test_module_function_errors(call, text):
+    error = error_of(call)
+    assert type(error) is TypeError
+    assert error.args == (text,)
+
+
+def test_module_function_without_parameters_refuses_arguments_in_the_interpreter():
+    # The interpreter's own texts (METH_NOARGS): only the type is the frame's to keep.
+    for call in (lambda: FUNCTIONS.default_toy(1), lambda: FUNCTIONS.default_toy(a=1)):
+        assert type(error_of(call)) is TypeError
 
 
 # ---- argument conversion errors ---------------------------------------------------------------
@@ -700,6 +768,7 @@ def test_trampolines_keep_reference_counts(capfd):
         x[0] = offset
         (repr(x), str(x), int(x), float(x), -x, abs(x))
         x.call_back(give_scale)
+        (FUNCTIONS.toy_options(scale, b=offset), FUNCTIONS.default_toy())
         list(x)
         x.same_number(x)
         x.adopt_items(Toy(0, label, [scale]))
@@ -722,6 +791,8 @@ def test_trampolines_keep_reference_counts(capfd):
             lambda: x[scale],
             lambda: x ** -1,
             lambda: x + label,
+            lambda: FUNCTIONS.toy_options(label),
+            lambda: FUNCTIONS.toy_options(scale, c=label),
         ]:
             error_of(call)
     capfd.readouterr()

@@ -1,3 +1,5 @@
+// Argument parsing against a parameter list (positional, keyword, required), with the
+// interpreter-style TypeError texts, and the type call with a vectorcall's arguments.
 #include "python/frame/arguments.hpp"
 
 #include <string>
@@ -8,6 +10,7 @@
 namespace qzr::py {
 
 std::string FunctionDescription::full_name() const {
+  if (class_name.empty()) return std::string(method_name) + "()";
   return std::string(class_name) + "." + std::string(method_name) + "()";
 }
 

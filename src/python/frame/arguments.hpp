@@ -11,15 +11,15 @@
 
 namespace qzr::py {
 
-// The parameter list of one method: every parameter can be given by position or by keyword;
-// the first `required` must be given.
+// The parameter list of one method or module function: every parameter can be given by position or
+// by keyword; the first `required` must be given.
 struct FunctionDescription {
-  std::string_view class_name;
+  std::string_view class_name;  // empty for a module function
   std::string_view method_name;
   const std::string_view* parameters;
   std::size_t parameter_count;
   std::size_t required;
-  // "Class.method()", used in messages.
+  // "Class.method()" ("function()" for a module function), used in messages.
   std::string full_name() const;
 };
 

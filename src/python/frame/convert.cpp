@@ -1,3 +1,5 @@
+// The conversions compiled once: integers of every width, floats and strings read from Python, and
+// the results made from them.
 #include "python/frame/convert.hpp"
 
 #include "core/fault.hpp"

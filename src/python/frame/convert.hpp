@@ -36,6 +36,27 @@ struct Dict {
   PyObject* ptr;
 };
 
+// How a DictOf argument walks its dict. Both read the dict's own items (a dict subclass's
+// overridden methods are not called).
+enum class DictWalk {
+  // Item by item in the dict's storage, borrowing each key and value: only for keys and values
+  // whose conversions run no Python code, so that nothing can change the dict during the walk.
+  InPlace,
+  // Over a list of the items taken first and held for the walk: for conversions that can run
+  // Python code (__index__), which could change the dict; a change is not seen by the walk.
+  Snapshot,
+};
+
+// A dict (or dict subclass) of K to V, as (key, value) pairs in the dict's iteration order. Each
+// key is converted by FromPython<K>, then its value by FromPython<V>; the first failure is the
+// error. Anything but a dict is the TypeError of Dict ("... cannot be converted to 'PyDict'").
+// K and V are values, which outlive the conversion (no borrows).
+template <class K, class V, DictWalk Walk>
+struct DictOf {
+  static_assert(!std::is_reference_v<K> && !std::is_reference_v<V>, "a DictOf holds values");
+  std::vector<std::pair<K, V>> pairs;
+};
+
 // `bytes` in both directions (arguments must be exactly bytes), copied.
 struct Bytes {
   std::vector<std::uint8_t> data;
@@ -60,6 +81,18 @@ struct FromPython<const V&> {
   using Stored = SharedBorrow<V>;
   static PyResult<Stored> extract(PyObject* object) { return SharedBorrow<V>::take(object); }
   static const V& get(Stored& stored) { return stored.get(); }
+};
+
+// A nullable shared borrow: None is nullptr. (Stored is not an optional: GCC 12 misreports
+// an optional<optional<SharedBorrow>> as maybe uninitialized.)
+template <PyClass V>
+struct FromPython<const V*> {
+  using Stored = SharedBorrow<V>;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (object == nullptr || object == Py_None) return SharedBorrow<V>::none();
+    return SharedBorrow<V>::take(object);
+  }
+  static const V* get(Stored& stored) { return stored.get_if(); }
 };
 
 template <PyClass V>
@@ -192,6 +225,47 @@ struct FromPython<std::optional<T>> {
   static std::optional<T> get(Stored& stored) {
     if (!stored) return std::nullopt;
     return Inner::get(*stored);
+  }
+};
+
+template <class K, class V, DictWalk Walk>
+struct FromPython<DictOf<K, V, Walk>> {
+  using Stored = DictOf<K, V, Walk>;
+  static PyResult<Stored> extract(PyObject* object) {
+    auto dict = FromPython<Dict>::extract(object);
+    if (!dict) return fail(std::move(dict.error()));
+    Stored read;
+    if constexpr (Walk == DictWalk::InPlace) {
+      read.pairs.reserve(static_cast<std::size_t>(PyDict_GET_SIZE(object)));
+      Py_ssize_t position = 0;
+      PyObject* key = nullptr;
+      PyObject* value = nullptr;
+      while (PyDict_Next(object, &position, &key, &value)) {
+        if (auto added = add_pair(read, key, value); !added) return fail(std::move(added.error()));
+      }
+    } else {
+      Ref items = Ref::steal(PyDict_Items(object));
+      if (!items) return fail(PyErr::fetch());
+      const Py_ssize_t count = PyList_GET_SIZE(items.get());
+      read.pairs.reserve(static_cast<std::size_t>(count));
+      for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* item = PyList_GET_ITEM(items.get(), i);
+        if (auto added = add_pair(read, PyTuple_GET_ITEM(item, 0), PyTuple_GET_ITEM(item, 1)); !added)
+          return fail(std::move(added.error()));
+      }
+    }
+    return read;
+  }
+  static Stored get(Stored& stored) { return std::move(stored); }
+
+ private:
+  static PyResult<void> add_pair(Stored& read, PyObject* key, PyObject* value) {
+    auto stored_key = FromPython<K>::extract(key);
+    if (!stored_key) return fail(std::move(stored_key.error()));
+    auto stored_value = FromPython<V>::extract(value);
+    if (!stored_value) return fail(std::move(stored_value.error()));
+    read.pairs.emplace_back(FromPython<K>::get(*stored_key), FromPython<V>::get(*stored_value));
+    return {};
   }
 };
 

@@ -1,18 +1,22 @@
 // Enumeration classes: a domain enum V with a table (core/enum_table.hpp) becomes a Python class
-// whose members come from that table. V's class is declared as every class is, and its
-// add_members lists EnumMembers<V> with what is the class's own:
+// whose members come from that table. V's ClassDef derives from EnumClassDef<V> (name, no
+// docstring, frozen) and says only what is its own: a docstring where it has one, and add_members,
+// which lists EnumMembers<V> with the class's own members:
 //
 //   template <>
-//   struct ClassDef<Shade> {
-//     static constexpr const char* name = enum_class_name<Shade>;
-//     static constexpr const char* doc = "";
-//     static constexpr bool frozen = false;
+//   struct ClassDef<Shade> : EnumClassDef<Shade> {
+//     static constexpr const char* doc = "A shade.";  // where the class has one
 //     static void add_members(TypeBuilder& builder);
 //   };
 //   // in the class's .cpp file:
 //   void ClassDef<Shade>::add_members(TypeBuilder& builder) {
 //     Members<EnumMembers<Shade>>::add_to<Shade>(builder);
 //   }
+//
+// add_members is declared by every class, also one whose members are only EnumMembers<V>: its
+// member table is compiled in the class's .cpp alone. A definition in EnumClassDef would be
+// compiled in every file that converts V (and the precompiled header brings this one to all of
+// them); defining it for one V elsewhere needs a line per class naming it, as long as this one.
 //
 // EnumMembers<V, N> brings one class attribute per member (in number order, each an instance
 // made once), __int__ (the member's number), the repr "Class.Member" and == and != of the
@@ -29,6 +33,7 @@
 #include <type_traits>
 
 #include "core/enum_table.hpp"
+#include "python/frame/members.hpp"
 #include "python/frame/type_object.hpp"
 
 namespace qzr::py {
@@ -36,6 +41,17 @@ namespace qzr::py {
 // The class name of an enumeration: the name of its table (a string literal, so NUL-terminated).
 template <DeclaredEnum V>
 inline constexpr const char* enum_class_name = EnumTable<V>::name.data();
+
+// The traits every enumeration class shares. Its Python name is its table's. It is frozen: a
+// member's value never changes, so no member body takes it as `V&` and no exclusive borrow is
+// ever taken; shared borrows, which nothing could then conflict with, are not counted, and the
+// compiler refuses a member that would change the value.
+template <DeclaredEnum V>
+struct EnumClassDef {
+  static constexpr const char* name = enum_class_name<V>;
+  static constexpr const char* doc = "";
+  static constexpr bool frozen = true;
+};
 
 // The integer an operand stands for through the index protocol (int, bool, any __index__), or
 // nullopt when it has none or it does not fit N; an ordinary failure is dropped, any other

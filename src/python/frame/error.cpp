@@ -1,3 +1,5 @@
+// Python errors as values: exception types made on first use (PanicException among them), lazy
+// errors and their exceptions, fetching a pending error (resuming a fault), argument error wrapping.
 #include "python/frame/error.hpp"
 
 #include <cstdio>
@@ -30,22 +32,6 @@ std::string utf8_of(PyObject* text_object) {
   if (data == nullptr) {
     PyErr_Clear();
     return {};
-  }
-  return std::string(data, static_cast<std::size_t>(size));
-}
-
-// "<failed to extract type name>" stands in when __qualname__ cannot be read as text.
-std::string qualified_name_of(PyObject* type) {
-  Ref name = Ref::steal(PyObject_GetAttrString(type, "__qualname__"));
-  if (!name || !PyUnicode_Check(name.get())) {
-    PyErr_Clear();
-    return "<failed to extract type name>";
-  }
-  Py_ssize_t size = 0;
-  const char* data = PyUnicode_AsUTF8AndSize(name.get(), &size);
-  if (data == nullptr) {
-    PyErr_Clear();
-    return "<failed to extract type name>";
   }
   return std::string(data, static_cast<std::size_t>(size));
 }
@@ -167,7 +153,7 @@ Ref PyErr::into_exception() && {
     return make_exception(lazy_error->type(), lazy_error->has_text ? &lazy_error->text : nullptr);
   }
   if (auto* cannot = std::get_if<CannotConvert>(m_state.get())) {
-    std::string text = "'" + qualified_name_of(cannot->from_type.get()) +
+    std::string text = "'" + *type_qualified_name(cannot->from_type.get(), UnreadableName::Placeholder) +
                        "' object cannot be converted to '" + cannot->class_name + "'";
     return make_exception(PyExc_TypeError, &text);
   }
@@ -213,6 +199,21 @@ PyResult<void> drop_ordinary_error(PyErr error) {
 void api_call_failed() {
   if (PyErr_Occurred()) PyErr_PrintEx(0);
   fault("Python API call failed");
+}
+
+PyResult<std::string> type_qualified_name(PyObject* type, UnreadableName unreadable) {
+  Ref name = Ref::steal(PyObject_GetAttrString(type, "__qualname__"));
+  if (unreadable == UnreadableName::Raise) {
+    if (!name) return fail(PyErr::fetch());
+    return str_of(name.get());
+  }
+  if (name && PyUnicode_Check(name.get())) {
+    Py_ssize_t size = 0;
+    if (const char* data = PyUnicode_AsUTF8AndSize(name.get(), &size))
+      return std::string(data, static_cast<std::size_t>(size));
+  }
+  PyErr_Clear();
+  return std::string("<failed to extract type name>");
 }
 
 PyResult<std::string> str_of(PyObject* object) {

@@ -51,9 +51,10 @@ class [[nodiscard]] PyErr {
   static PyErr panic(std::string message);
   // "'<type name>' object cannot be converted to '<class name>'", its text made when needed.
   static PyErr cannot_convert(PyObject* object, const char* class_name);
-  // Takes the interpreter's pending error; SystemError "attempted to fetch exception but none
-  // was set" when there is none. A pending PanicException is not an ordinary error: the fault
-  // is resumed (reported to standard error, then a Fault is thrown).
+  // Faults when the pending error is a PanicException: the fault it stands for is resumed
+  // (reported to standard error, then a Fault is thrown), since it is no ordinary error.
+  // Otherwise takes the interpreter's pending error; SystemError "attempted to fetch exception
+  // but none was set" when there is none.
   static PyErr fetch();
   // Wraps an existing exception instance.
   static PyErr from_exception(Ref exception);
@@ -124,7 +125,8 @@ struct IntoPyErr<PyErr> {
 // "Python API call failed".
 [[noreturn]] void api_call_failed();
 
-// Checks the result of a C-API call that must not fail.
+// Faults (api_call_failed) when `result` is null; otherwise returns it. For the result of a
+// C-API call that must not fail.
 inline PyObject* expect_api(PyObject* result) {
   if (result == nullptr) api_call_failed();
   return result;
@@ -132,5 +134,19 @@ inline PyObject* expect_api(PyObject* result) {
 
 // `str(object)` as UTF-8, or nullopt-like failure as an error.
 PyResult<std::string> str_of(PyObject* object);
+
+// How type_qualified_name reads a __qualname__.
+enum class UnreadableName {
+  // As the conversion errors name a type: a str attribute's UTF-8 text; when the lookup fails,
+  // gives no str, or the text has no UTF-8 form, "<failed to extract type name>" (the error
+  // cleared). Never an error.
+  Placeholder,
+  // str() of the attribute; an error of the lookup or of str() is returned (a PanicException
+  // resumes its fault, as PyErr::fetch does).
+  Raise,
+};
+
+// The text of `type`'s __qualname__, read as `unreadable` says.
+PyResult<std::string> type_qualified_name(PyObject* type, UnreadableName unreadable);
 
 }  // namespace qzr::py

@@ -17,6 +17,16 @@ struct FixedString {
   constexpr bool empty() const { return N == 1; }
 };
 
+// The first N characters of `text` as a FixedString: a name computed at compile time (a
+// std::string_view of a table) made a template argument, as `fixed_string<view.size()>(view)`.
+template <std::size_t N>
+consteval FixedString<N + 1> fixed_string(std::string_view text) {
+  char data[N + 1]{};
+  // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): copies N characters; data ends in its own NUL
+  std::copy_n(text.data(), N, data);
+  return FixedString<N + 1>(data);
+}
+
 // A parameter written "name=None" is optional; its name is the part before '='.
 inline constexpr std::string_view optional_suffix = "=None";
 

@@ -1,3 +1,5 @@
+// What the guard does with an error or an exception, compiled once: raising, turning a fault into
+// PanicException, and aborting on memory exhaustion.
 #include "python/frame/guard.hpp"
 
 #include <cstdio>

@@ -18,15 +18,22 @@ namespace qzr::py {
 
 // Every class is described once by a specialisation of ClassDef<V> for its value type V:
 //   static constexpr const char* name, doc;  (the Python name, written only here)
-//   static constexpr bool frozen;
+//   static constexpr bool frozen;            true: the value never changes once constructed, so
+//                                            the class counts no borrows (taking a shared one
+//                                            costs nothing, and nothing can conflict with it) and
+//                                            takes no exclusive borrow (a member whose body takes
+//                                            `V&`, or ExclusiveMethod, does not compile)
 //   static void add_members(TypeBuilder&);   defined in the class's .cpp file as
-//                                            `Members<...>::add_to<V>(builder)` (see members.hpp)
+//                                            `Members<...>::add_to<V>(builder)` (members.hpp)
 // Optional, for small values made and dropped at a high rate (see CellTraits):
-//   static constexpr std::size_t free_cells = N;  keep up to N cells of the class's own type
+//   static constexpr std::size_t free_cells = N;  keep up to N freed cells for reuse
 //   static constexpr bool caches_hash = true;     keep the hash in the instance
 // The constructor's text signature comes from its Constructor member's parameter list. A family
-// of classes shares its members through one member pack (enumerations: EnumMembers<V> in
-// frame/enum_class.hpp).
+// of classes shares its traits through a base and its members through one member pack
+// (enumerations: EnumClassDef<V> and EnumMembers<V> in frame/enum_class.hpp).
+//
+// No class can be subclassed (its type object is built without Py_TPFLAGS_BASETYPE,
+// type_object.cpp), so every instance is of the class's own type object.
 template <class V>
 struct ClassDef;
 
@@ -38,8 +45,9 @@ concept PyClass = requires {
 // The optional cell traits of a class, with their defaults.
 template <PyClass V>
 struct CellTraits {
-  // How many freed cells of exactly the class's own type are kept for reuse (0: none). A kept
-  // cell holds no value and no reference to the type; subclass instances never enter the list.
+  // How many freed cells are kept for reuse (0: none). A kept cell holds no value and no
+  // reference to the type. Cells are kept and reused once the type object is published
+  // (exact_type_object); an instance freed before, while the class attributes are made, is freed.
   static constexpr std::size_t free_cells = [] {
     if constexpr (requires { ClassDef<V>::free_cells; }) {
       return std::size_t{ClassDef<V>::free_cells};
@@ -99,17 +107,21 @@ PyTypeObject* class_type_object();
 template <PyClass V>
 PyResult<PyTypeObject*> try_class_type_object();
 
-// The class's own type object once it exists, null before: one load for the exact-type checks.
+// The class's type object once it is published (built, and its class attributes made), null
+// before: one load for the exact-type checks.
 template <PyClass V>
 inline PyTypeObject* exact_type_object = nullptr;
 
-// True for an instance of exactly the class's own type (not a subclass) that the frame built.
+// True for an instance of the class's published type object that the frame built.
 template <PyClass V>
 [[gnu::always_inline]] inline bool is_exact_instance(PyObject* object) {
   return Py_TYPE(object) == exact_type_object<V> && instance_of<V>(object)->constructed;
 }
 
-// The rest of is_instance: builds the type when needed and accepts subclasses.
+// The rest of is_instance, for an object whose type is not the published type object: builds the
+// type when needed (an instance made while the class attributes are made has the type before it
+// is published) and compares again. Since no class can be subclassed, the subtype test accepts
+// only the class's own type.
 template <PyClass V>
 [[gnu::noinline]] bool is_instance_of_subtype(PyObject* object) {
   PyTypeObject* type = class_type_object<V>();
@@ -140,8 +152,8 @@ template <PyClass V>
 enum class BorrowMode { Shared, Exclusive };
 
 // What is known of an object before a borrow of it is taken: nothing; that its type is the
-// class's or a subclass (the interpreter checks the receiver of a method, a property or a slot
-// against the type that holds it before calling it); or that it passed is_instance<V>.
+// class's (the interpreter checks the receiver of a method, a property or a slot against the type
+// that holds it before calling it); or that it passed is_instance<V>.
 enum class Known { Nothing, OfType, Instance };
 
 // is_instance<V> for an object of which `known` is known.
@@ -243,7 +255,6 @@ class SharedBorrow {
   const V& get() const { return m_instance->value(); }
   // Null for none().
   const V* get_if() const { return m_instance ? &m_instance->value() : nullptr; }
-  PyObject* object() const { return reinterpret_cast<PyObject*>(m_instance); }
 
  private:
   explicit SharedBorrow(Instance<V>* instance) : m_instance(instance) {}
@@ -266,7 +277,7 @@ PyResult<V> extract_clone(PyObject* object) {
   return V(instance_of<V>(object)->value());
 }
 
-// Freed cells of exactly the class's own type, kept for reuse (see CellTraits::free_cells).
+// Freed cells of the class's instances, kept for reuse (see CellTraits::free_cells).
 // Touched only under the interpreter lock. Kept cells are never handed back to the allocator:
 // like the type objects, at most free_cells of them stay allocated for the process.
 template <PyClass V>
@@ -290,9 +301,9 @@ struct FreeCells {
   }
 };
 
-// A new instance of `type` (the class's own type, or the type a constructor was called on)
-// holding the value `make()` returns, built in place; or the interpreter's error when
-// allocation fails.
+// A new instance of `type` (the class's type object: the published one, or the one whose class
+// attributes are being made) holding the value `make()` returns, built in place; or the
+// interpreter's error when allocation fails.
 template <PyClass V, class Make>
 [[gnu::always_inline]] inline PyResult<Ref> new_instance_made_by(PyTypeObject* type, Make&& make) {
   PyObject* cell = nullptr;

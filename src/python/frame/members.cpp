@@ -1,5 +1,6 @@
-// The parts of the member call path that do not depend on a class or a body: parsing a call that
-// does not give every parameter by position, refusals, and the errors of deletion and length.
+// The parts of the member kinds that do not depend on a class or a body (members.hpp): refusals
+// and parsing on the call path, the constructor's tuple-and-dict call, the errors of deletion and
+// length, and `!=` by negation.
 #include "python/frame/members.hpp"
 
 namespace qzr::py {

@@ -1,6 +1,9 @@
+// The module tree's steps compiled once: modules, registration with __all__, module functions,
+// sys.modules entries, and the module entry with its interpreter check and cached root.
 #include "python/frame/module_tree.hpp"
 
 #include <atomic>
+#include <deque>
 
 namespace qzr::py {
 
@@ -61,6 +64,21 @@ PyResult<void> add_function(PyObject* module, PyObject* function) {
   auto text = extract_string(name.get());
   if (!text) return fail(std::move(text.error()));
   return add(module, text->c_str(), function);
+}
+
+PyResult<void> add_module_function(PyObject* module, const char* name, PyCFunction function, int flags,
+                                   const std::string_view* written_parameters, std::size_t count) {
+  std::string doc = method_doc(name, "", written_parameters, count);
+  if (doc.find('\0') != std::string::npos) fault("function doc cannot contain NUL byte.");
+  // CPython keeps a pointer to the definition for the life of every function object made from it.
+  static std::deque<PyMethodDef> definitions;  // touched only under the interpreter lock
+  PyMethodDef& definition =
+      definitions.emplace_back(PyMethodDef{name, function, flags, keep_text(std::move(doc))});
+  Ref module_name = Ref::steal(PyModule_GetNameObject(module));
+  if (!module_name) return fail(PyErr::fetch());
+  Ref made = Ref::steal(PyCFunction_NewEx(&definition, module, module_name.get()));
+  if (!made) return fail(PyErr::fetch());
+  return add_function(module, made.get());
 }
 
 PyResult<void> set_sys_modules_entry(const char* dotted_name, PyObject* module) {

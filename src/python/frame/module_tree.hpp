@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "python/frame/members.hpp"
 #include "python/frame/type_object.hpp"
 
 namespace qzr::py {
@@ -19,6 +20,12 @@ PyResult<void> add(PyObject* module, const char* name, PyObject* value);
 PyResult<void> add_submodule(PyObject* parent, PyObject* child);
 // Registers a function object under its __name__.
 PyResult<void> add_function(PyObject* module, PyObject* function);
+// Makes the built-in function `name` bound to `module` (its __self__ the module, its __module__
+// the module's __name__) from a C entry of `flags`, with the docstring method_doc gives the
+// parameters as written (so its text signature is the parameter list and it has no other
+// docstring), and registers it with add_function. The definition is kept for the process.
+PyResult<void> add_module_function(PyObject* module, const char* name, PyCFunction function, int flags,
+                                   const std::string_view* written_parameters, std::size_t count);
 // sys.modules[dotted_name] = module.
 PyResult<void> set_sys_modules_entry(const char* dotted_name, PyObject* module);
 
@@ -47,7 +54,9 @@ PyObject* module_entry(PyModuleDef& definition, PyResult<void> (*init)(PyObject*
 //   Class<V>                     the class's type object under its Python name
 //   Classes<V...>                each class in order, as as many Class rows
 //   Exception<"Name", &type>     an exception type (`ExceptionType& type()`)
-//   Function<&make>              a function bound to the module: `PyResult<Ref> make(PyObject* module)`
+//   Function<"name", Body, "param"...>  a built-in function bound to the module: Body(args...),
+//                                its parameters as a static method's (Method in named_members.hpp),
+//                                its text signature the parameter list
 //   Module<"name", Rows...>      a submodule: built depth first, then registered in its parent
 // RootModule<"name", "doc", Rows...> is the whole tree. Once a child of the root is registered
 // in the root, it and every module below it (in the order they were built) enter sys.modules
@@ -76,12 +85,24 @@ struct Exception {
   static PyResult<void> add_to(PyObject* module) { return add_exception(module, Name.c_str(), Type()); }
 };
 
-template <PyResult<Ref> (*Make)(PyObject* module)>
+// The entries are a static method's, owned by no class (`void`): its error texts name the
+// function alone, "name()".
+template <FixedString Name, auto Body, FixedString... Written>
 struct Function {
+  using Entries = MethodMember<MethodKind::Static, BorrowOf::Body, Name, Body, Written...>;
   static PyResult<void> add_to(PyObject* module) {
-    auto function = Make(module);
-    if (!function) return fail(std::move(function.error()));
-    return add_function(module, function->get());
+    if constexpr (sizeof...(Written) == 0) {
+      return add(module, reinterpret_cast<void (*)()>(&Entries::template noargs_entry<void>), METH_NOARGS);
+    } else {
+      return add(module, reinterpret_cast<void (*)()>(&Entries::template fastcall_entry<void>),
+                 METH_FASTCALL | METH_KEYWORDS);
+    }
+  }
+
+ private:
+  static PyResult<void> add(PyObject* module, void (*entry)(), int flags) {
+    return add_module_function(module, Name.c_str(), reinterpret_cast<PyCFunction>(entry), flags,
+                               Entries::written.data(), Entries::written.size());
   }
 };
 

@@ -1,3 +1,5 @@
+// TypeBuilder: gathering a class's members while its type object is built, their duplicate
+// checks, and the text signatures and docstrings of methods and classes.
 #include "python/frame/type_builder.hpp"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Building a class's type object from its ClassSpec and filling its class attributes, compiled
+// once for every class; the sequence slots derived from the mapping ones.
 #include "python/frame/type_object.hpp"
 
 #include <pythread.h>

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "python/frame/members.hpp"
+#include "python/frame/guard.hpp"
+#include "python/frame/instance.hpp"
+#include "python/frame/type_builder.hpp"
 
 namespace qzr::py {
 

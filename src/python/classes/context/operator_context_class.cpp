@@ -1,3 +1,4 @@
+// The members of OperatorContext, and the body of the module function get_operator_context.
 #include "python/classes/context/operator_context_class.hpp"
 
 #include <string>
@@ -15,30 +16,6 @@ void ClassDef<OperatorContext>::add_members(TypeBuilder& builder) {
           Getter<"chain_id", &chain_id>>::add_to<OperatorContext>(builder);
 }
 
-namespace {
-
-PyObject* get_operator_context(PyObject*, PyObject*) noexcept {
-  return guarded_object(
-      []() -> PyResult<Ref> { return ToPython<OperatorContext>::convert(OperatorContext::clone_global()); });
-}
-
-// CPython keeps a pointer to the definition for the life of every function object made from it.
-PyMethodDef get_operator_context_definition = {
-    "get_operator_context",
-    &get_operator_context,
-    METH_NOARGS,
-    "get_operator_context()\n--\n\n",
-};
-
-}  // namespace
-
-PyResult<Ref> make_get_operator_context(PyObject* common_module) {
-  Ref module_name = Ref::steal(PyModule_GetNameObject(common_module));
-  if (!module_name) return fail(PyErr::fetch());
-  Ref function =
-      Ref::steal(PyCFunction_NewEx(&get_operator_context_definition, common_module, module_name.get()));
-  if (!function) return fail(PyErr::fetch());
-  return function;
-}
+OperatorContext get_operator_context() { return OperatorContext::clone_global(); }
 
 }  // namespace qzr::py

@@ -32,11 +32,10 @@ struct ClassDef<OperatorContext> {
   static void add_members(TypeBuilder& builder);
 };
 
-// The built-in function get_operator_context bound to the common module (its __self__ is the
-// module, its __module__ the module's __name__, its text signature "()", no docstring); each
-// call returns a new OperatorContext holding a copy of the application context, which the
-// first read of the process builds (a failed build is PanicException). Register it with
-// add_function.
-PyResult<Ref> make_get_operator_context(PyObject* common_module);
+// The body of the module function get_operator_context (a Function row of the common module,
+// module.cpp: a built-in function bound to the module, its text signature "()", no docstring):
+// a new OperatorContext holding a copy of the application context, which the first read of the
+// process builds (a failed build is PanicException).
+OperatorContext get_operator_context();
 
 }  // namespace qzr::py

@@ -8,10 +8,8 @@
 namespace qzr::py {
 
 template <>
-struct ClassDef<TokenSymbol> {
-  static constexpr const char* name = enum_class_name<TokenSymbol>;
+struct ClassDef<TokenSymbol> : EnumClassDef<TokenSymbol> {
   static constexpr const char* doc = "Well-known ERC20 tokens used in the underpinning of the protocol";
-  static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };
 

@@ -13,8 +13,9 @@ ExceptionType& decimal_error_type();
 // "h256.H256Error": a byte string of the wrong length for an H256.
 ExceptionType& h256_error_type();
 
-// QzrCommonError with `text` unchanged as its one argument.
-PyErr raise_message(std::string text);
+// A QzrCommonError with `text` unchanged as its one argument (made when first needed; raising is
+// the caller's).
+PyErr qzr_common_error(std::string text);
 
 // TypeError "failed to extract field <field_name>" (for example "ReleaseHash.0") whose __cause__
 // is `cause`: how a value read as the single field of its own type reports any failure.
@@ -23,7 +24,7 @@ PyErr failed_to_extract_field(std::string_view field_name, PyErr cause);
 template <>
 struct IntoPyErr<CommonError> {
   // QzrCommonError with the error's display text.
-  static PyErr convert(const CommonError& error) { return raise_message(error.display()); }
+  static PyErr convert(const CommonError& error) { return qzr_common_error(error.display()); }
 };
 
 }  // namespace qzr::py

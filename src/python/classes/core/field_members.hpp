@@ -4,7 +4,6 @@
 // crosses the boundary through FieldForm<T> of its type.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <string_view>
 #include <tuple>
@@ -38,6 +37,16 @@ struct FieldForm {
   }
   static Ref to_python(const T& value) { return ToPython<T>::convert(T(value)); }
 };
+
+// The Python class name of a record class: the record's name in its field list, which must be a C
+// string (the name's characters are followed by a NUL, as a string literal's are).
+template <FieldRecord R>
+inline constexpr const char* record_class_name = [] {
+  constexpr std::string_view name = FieldList<R>::name;
+  // NOLINTNEXTLINE(readability-simplify-subscript-expr): the view's operator[] stops before index size()
+  static_assert(name.data()[name.size()] == '\0', "the record's name is a C string");
+  return name.data();
+}();
 
 // An argument converted by FieldForm<T>::convert.
 template <class T>
@@ -73,12 +82,7 @@ namespace field_members {
 
 // Field I's name as a template argument.
 template <class R, std::size_t I>
-inline constexpr auto name = [] {
-  constexpr std::string_view view = field_at<R, I>.name;
-  char text[view.size() + 1]{};
-  std::copy(view.begin(), view.end(), text);
-  return FixedString<view.size() + 1>(text);
-}();
+inline constexpr auto name = fixed_string<field_at<R, I>.name.size()>(field_at<R, I>.name);
 
 // Stores a converted value into `field` after the form's check.
 template <class T>

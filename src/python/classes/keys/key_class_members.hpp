@@ -1,7 +1,7 @@
-// What the member tables of the twelve key classes share: the hexadecimal argument kinds of their
-// constructors (HexText, AddressField) and KeyMembers<K>, the members every key class lists after
-// its own. Templates and inline functions (a header has no unnamed namespace), shared by the
-// four files that hold the key classes' member tables.
+// What the member tables of the key classes (one per kind of the list of kinds) share: the hexadecimal
+// argument kinds of their constructors (HexText, AddressField) and KeyMembers<K>, the members every key class
+// lists after its own. Templates and inline functions (a header has no unnamed namespace), shared by the four
+// files that hold the key classes' member tables.
 #pragma once
 
 #include <cstddef>

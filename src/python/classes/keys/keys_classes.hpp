@@ -1,9 +1,11 @@
-// The Python classes of the twelve tree keys (qzr_python.common.state.keys). Each key class holds its C++ key
-// record (keys/tree_keys.hpp) as its value, so a body that returns a key record returns a new key object.
+// The Python classes of the tree keys of the list of kinds (qzr_python.common.state.keys). Each key
+// class holds its C++ key record (keys/tree_keys.hpp) as its value, so a body that returns a key
+// record returns a new key object.
 #pragma once
 
 #include "keys/tree_key_codec.hpp"
 #include "keys/tree_keys.hpp"
+#include "python/classes/core/field_members.hpp"
 #include "python/classes/keys/specs_kind_class.hpp"
 #include "python/frame/frame.hpp"
 
@@ -21,9 +23,7 @@ concept PythonTreeKey = TreeKeyRecord<K> && requires {
 // shares (key_class_members.hpp).
 template <PythonTreeKey K>
 struct KeyClassDef {
-  static_assert(FieldList<K>::name.data()[FieldList<K>::name.size()] == '\0',
-                "the record's name is a C string");
-  static constexpr const char* name = FieldList<K>::name.data();
+  static constexpr const char* name = record_class_name<K>;
   static constexpr const char* doc = "";
   static constexpr bool frozen = true;
   // Keys are hashed again and again as dict and set members; a frozen value's hash never changes.

@@ -8,10 +8,7 @@
 namespace qzr::py {
 
 template <>
-struct ClassDef<SpecsKind> {
-  static constexpr const char* name = enum_class_name<SpecsKind>;
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = false;
+struct ClassDef<SpecsKind> : EnumClassDef<SpecsKind> {
   static void add_members(TypeBuilder& builder);
 };
 

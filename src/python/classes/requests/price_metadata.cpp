@@ -1,3 +1,5 @@
+// PriceMetadata's dict form: reading a mapping into a variant, with its QzrCommonError texts, and
+// writing {"t": <variant name>}.
 #include "python/classes/requests/price_metadata.hpp"
 
 #include <optional>
@@ -11,13 +13,11 @@
 namespace qzr::py {
 namespace {
 
-// "'<type name>' object", the type named by its __qualname__ as the frame's conversion errors name it.
+// "'<type name>' object", the type named by its __qualname__; an error reading it is raised.
 PyResult<std::string> describe_type(PyObject* object) {
-  Ref name = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(object)), "__qualname__"));
-  if (!name) return fail(PyErr::fetch());
-  auto text = str_of(name.get());
-  if (!text) return fail(std::move(text.error()));
-  return "'" + *text + "' object";
+  auto name = type_qualified_name(reinterpret_cast<PyObject*>(Py_TYPE(object)), UnreadableName::Raise);
+  if (!name) return fail(std::move(name.error()));
+  return "'" + *name + "' object";
 }
 
 PyResult<bool> is_mapping(PyObject* object) {
@@ -36,7 +36,7 @@ PyErr not_a_mapping(PyObject* object) {
   Ref refused = PyErr::cannot_convert(object, "Mapping").into_exception();
   auto text = str_of(refused.get());
   if (!text) return std::move(text.error());
-  return raise_message("unexpected type: " + *text);
+  return qzr_common_error("unexpected type: " + *text);
 }
 
 // A "c" value: only None is content of a variant without one.
@@ -79,7 +79,7 @@ PyResult<PriceMetadata> price_metadata_from_python(PyObject* object) {
     if (!PyUnicode_Check(key)) {
       auto what = describe_type(key);
       if (!what) return fail(std::move(what.error()));
-      return fail(raise_message("invalid type: " + *what + ", expected `t` or `c`"));
+      return fail(qzr_common_error("invalid type: " + *what + ", expected `t` or `c`"));
     }
     auto key_text = extract_string(key);
     if (!key_text) return fail(std::move(key_text.error()));

@@ -11,46 +11,33 @@
 namespace qzr::py {
 
 template <>
-struct ClassDef<OrderType> {
-  static constexpr const char* name = enum_class_name<OrderType>;
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = false;
+struct ClassDef<OrderType> : EnumClassDef<OrderType> {
   static void add_members(TypeBuilder& builder);
 };
 
 template <>
-struct ClassDef<SettlementAction> {
-  static constexpr const char* name = enum_class_name<SettlementAction>;
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = false;
+struct ClassDef<SettlementAction> : EnumClassDef<SettlementAction> {
   static void add_members(TypeBuilder& builder);
 };
 
 template <>
-struct ClassDef<StrategyUpdateKind> {
-  static constexpr const char* name = enum_class_name<StrategyUpdateKind>;
+struct ClassDef<StrategyUpdateKind> : EnumClassDef<StrategyUpdateKind> {
   static constexpr const char* doc =
       "Differentiates various types of strategy updates.\n"
       "\n"
       "Enumerates different scenarios like deposits, withdrawals, and other events\n"
       "that impact a trader's strategy, enabling appropriate response and adjustment in the strategy.";
-  static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };
 
 template <>
-struct ClassDef<InsuranceFundUpdateKind> {
-  static constexpr const char* name = enum_class_name<InsuranceFundUpdateKind>;
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = false;
+struct ClassDef<InsuranceFundUpdateKind> : EnumClassDef<InsuranceFundUpdateKind> {
   static void add_members(TypeBuilder& builder);
 };
 
 template <>
-struct ClassDef<TraderUpdateKind> {
-  static constexpr const char* name = enum_class_name<TraderUpdateKind>;
+struct ClassDef<TraderUpdateKind> : EnumClassDef<TraderUpdateKind> {
   static constexpr const char* doc = "Differentiates various types of trader updates.";
-  static constexpr bool frozen = false;
   static void add_members(TypeBuilder& builder);
 };
 

@@ -1,3 +1,4 @@
+// The members of Balance: the ones it shares with the funds (balance_members.hpp) and its repr.
 #include "python/classes/state/balance_class.hpp"
 
 namespace qzr::py {

@@ -22,31 +22,8 @@ namespace qzr::py {
 
 // A dict (or dict subclass) of TokenSymbol objects to Decimal objects, as (symbol, amount) pairs in
 // the dict's iteration order. A key or value of another class is that conversion's TypeError.
-struct TokenAmounts {
-  std::vector<std::pair<TokenSymbol, Decimal>> pairs;
-};
-
-template <>
-struct FromPython<TokenAmounts> {
-  using Stored = TokenAmounts;
-  static PyResult<Stored> extract(PyObject* object) {
-    if (!PyDict_Check(object)) return fail(PyErr::cannot_convert(object, "PyDict"));
-    TokenAmounts amounts;
-    Py_ssize_t position = 0;
-    PyObject* key = nullptr;
-    PyObject* value = nullptr;
-    // The conversions below run no Python code, so the dict cannot change during the walk.
-    while (PyDict_Next(object, &position, &key, &value)) {
-      auto symbol = FromPython<TokenSymbol>::extract(key);
-      if (!symbol) return fail(std::move(symbol.error()));
-      auto amount = FromPython<Decimal>::extract(value);
-      if (!amount) return fail(std::move(amount.error()));
-      amounts.pairs.emplace_back(*symbol, *amount);
-    }
-    return amounts;
-  }
-  static TokenAmounts get(Stored& stored) { return std::move(stored); }
-};
+// Both are copied out of their objects, which runs no Python code, so the dict is walked in place.
+using TokenAmounts = DictOf<TokenSymbol, Decimal, DictWalk::InPlace>;
 
 namespace balance_members {
 

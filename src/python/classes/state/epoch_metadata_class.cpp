@@ -13,7 +13,8 @@ namespace qzr::py {
 // The map: a dict (or subclass; else the TypeError for "PyDict") whose keys are read by
 // extract_product_symbol and whose values are unsigned 64-bit ints (OverflowError outside, the
 // index conversion's TypeError for a non-integer); the first failure ends the reading. The items
-// are taken from a snapshot, so a value's __index__ that changes the dict changes nothing here.
+// are taken from a snapshot (DictWalk::Snapshot), so a value's __index__ that changes the dict
+// changes nothing here.
 // A symbol given twice (a ProductSymbol and its text) keeps the later ordinal. Read back as a new
 // dict of ProductSymbol objects to ints, in the map's order.
 template <>
@@ -21,20 +22,11 @@ struct FieldForm<NextBookOrdinals> {
   using Converted = NextBookOrdinals;
 
   static PyResult<NextBookOrdinals> convert(PyObject* object) {
-    if (!PyDict_Check(object)) return fail(PyErr::cannot_convert(object, "PyDict"));
-    Ref items = Ref::steal(PyDict_Items(object));
-    if (!items) return fail(PyErr::fetch());
-    const Py_ssize_t count = PyList_GET_SIZE(items.get());
+    auto read = FromPython<DictOf<ProductSymbolArgument, std::uint64_t, DictWalk::Snapshot>>::extract(object);
+    if (!read) return fail(std::move(read.error()));
     std::vector<NextBookOrdinals::Entry> pairs;
-    pairs.reserve(static_cast<std::size_t>(count));
-    for (Py_ssize_t i = 0; i < count; ++i) {
-      PyObject* item = PyList_GET_ITEM(items.get(), i);
-      auto symbol = extract_product_symbol(PyTuple_GET_ITEM(item, 0));
-      if (!symbol) return fail(std::move(symbol.error()));
-      auto ordinal = FromPython<std::uint64_t>::extract(PyTuple_GET_ITEM(item, 1));
-      if (!ordinal) return fail(std::move(ordinal.error()));
-      pairs.emplace_back(*symbol, *ordinal);
-    }
+    pairs.reserve(read->pairs.size());
+    for (const auto& [symbol, ordinal] : read->pairs) pairs.emplace_back(symbol.value, ordinal);
     return NextBookOrdinals::from_pairs(pairs);
   }
 

@@ -1,5 +1,6 @@
-// The Python classes of the twelve state records: one protocol over each record's field list
-// (core/field_list.hpp), so that a record class is a short declaration of what is its own.
+// The Python classes of the state records of the list of kinds (state/kinds.hpp): one protocol over
+// each record's field list (core/field_list.hpp), so that a record class is a short declaration of
+// what is its own.
 //
 // Every record class gets, from its field list:
 //   - the constructor of all fields in declared order, the text signature "(field, ...)";
@@ -66,9 +67,7 @@ struct FieldsConstructor {};
 // RecordClassDef<R> and redeclares what differs. Its Python name is the record's name.
 template <class R>
 struct RecordClassDef {
-  static_assert(FieldList<R>::name.data()[FieldList<R>::name.size()] == '\0',
-                "the record's name is a C string");
-  static constexpr const char* name = FieldList<R>::name.data();
+  static constexpr const char* name = record_class_name<R>;
   static constexpr const char* doc = "";
   static constexpr bool frozen = false;
   using constructor = FieldsConstructor;

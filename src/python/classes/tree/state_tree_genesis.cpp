@@ -3,6 +3,7 @@
 #include "python/classes/core/exceptions.hpp"
 #include "python/classes/keys/keys_classes.hpp"
 #include "python/classes/state/balance_class.hpp"
+#include "python/classes/state/specs_expr_form.hpp"
 #include "python/classes/tree/state_tree_class.hpp"
 #include "tree/genesis.hpp"
 
@@ -10,23 +11,16 @@ namespace qzr::py {
 namespace {
 
 // The specs dict, read by the body itself, so its errors name no argument: a dict (or a dict
-// subclass) of SpecsKey objects to str; a value of another type is TypeError "failed to extract
-// field SpecsExpr.0" caused by the str conversion's error. Reading runs no Python code, so the
-// dict cannot change meanwhile.
+// subclass) of SpecsKey objects to str, each value read as Specs reads its expression
+// (specs_expr_form.hpp: TypeError "failed to extract field SpecsExpr.0" caused by the str
+// conversion's error). Reading runs no Python code, so the dict cannot change meanwhile.
 PyResult<tree::GenesisSpecs> read_genesis_specs(PyObject* specs) {
-  if (!PyDict_Check(specs)) return fail(PyErr::cannot_convert(specs, "PyDict"));
+  auto read = FromPython<DictOf<SpecsKey, FieldArgument<SpecsExpr>, DictWalk::InPlace>>::extract(specs);
+  if (!read) return fail(std::move(read.error()));
   tree::GenesisSpecs entries;
-  entries.reserve(static_cast<std::size_t>(PyDict_GET_SIZE(specs)));
-  Py_ssize_t position = 0;
-  PyObject* key = nullptr;
-  PyObject* value = nullptr;
-  while (PyDict_Next(specs, &position, &key, &value)) {
-    auto specs_key = extract_clone<SpecsKey>(key);
-    if (!specs_key) return fail(std::move(specs_key.error()));
-    auto text = extract_string(value);
-    if (!text) return fail(failed_to_extract_field("SpecsExpr.0", std::move(text.error())));
-    entries.emplace_back(std::move(*specs_key), SpecsExpr{std::move(*text)});
-  }
+  entries.reserve(read->pairs.size());
+  for (auto& [key, expression] : read->pairs)
+    entries.emplace_back(std::move(key), std::move(expression.value));
   return entries;
 }
 

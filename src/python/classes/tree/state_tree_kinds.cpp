@@ -3,11 +3,9 @@
 // `store_trader(key, maybe_inner)` (None or a void record deletes the key; returns the new root)
 // and the listing `all_traders()` (a list of (key, record) tuples in no particular order).
 //
-// The rows and their names are those of the list of kinds (state/kinds.hpp): a new kind there
-// is a new row here.
-#include <algorithm>
+// The rows are generated from the list of kinds (state/kinds.hpp), one per kind, named by its row:
+// a new kind there is a new row here without an edit.
 #include <cstddef>
-#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -24,23 +22,14 @@ namespace {
 
 using tree::StateTree;
 
-// A name of the list of kinds as a template argument.
-template <std::size_t N>
-constexpr FixedString<N + 1> fixed_name(std::string_view text) {
-  char data[N + 1]{};
-  // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): copies N characters; data ends in its own NUL
-  std::copy_n(text.data(), N, data);
-  return FixedString<N + 1>(data);
-}
-
 // The three members of kind `Number`, named by its row.
 template <std::size_t Number>
 struct KindRow {
   static constexpr const auto& row = record_kind_row<Number>;
   using R = typename std::remove_cvref_t<decltype(row)>::record;
-  static constexpr auto getter = fixed_name<row.getter.size()>(row.getter);
-  static constexpr auto store = fixed_name<row.store.size()>(row.store);
-  static constexpr auto listing = fixed_name<row.listing.size()>(row.listing);
+  static constexpr auto getter = fixed_string<row.getter.size()>(row.getter);
+  static constexpr auto store = fixed_string<row.store.size()>(row.store);
+  static constexpr auto listing = fixed_string<row.listing.size()>(row.listing);
   using members = Members<Method<getter, &tree::get_record<R>, "key">,
                           Method<store, &tree::store_record<R>, "key", "maybe_inner">,
                           Method<listing, &tree::collect_records<R>>>;

@@ -1,3 +1,5 @@
+// Decimal in Python: how DecimalError becomes the Python error, the reading of any argument as a
+// Decimal (extract_decimal), and the members of the Decimal class.
 #include "python/classes/values/decimal_class.hpp"
 
 #include "python/classes/core/exceptions.hpp"

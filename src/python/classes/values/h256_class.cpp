@@ -1,3 +1,5 @@
+// The members of H256: construction from bytes, the bit and path operations of tree keys, the
+// pickling state, the text and equality.
 #include "python/classes/values/h256_class.hpp"
 
 #include "python/classes/core/exceptions.hpp"

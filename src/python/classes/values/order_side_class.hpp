@@ -8,10 +8,7 @@
 namespace qzr::py {
 
 template <>
-struct ClassDef<OrderSide> {
-  static constexpr const char* name = enum_class_name<OrderSide>;
-  static constexpr const char* doc = "";
-  static constexpr bool frozen = false;
+struct ClassDef<OrderSide> : EnumClassDef<OrderSide> {
   static void add_members(TypeBuilder& builder);
 };
 

@@ -1,3 +1,5 @@
+// ProductSymbol in Python: the reading of a product symbol from any argument, its text, and the
+// members of the ProductSymbol class.
 #include "python/classes/values/product_symbol_class.hpp"
 
 #include "python/classes/core/exceptions.hpp"
