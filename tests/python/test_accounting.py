@@ -1,37 +1,22 @@
-"""The accounting enumerations (PositionSide, TradeSide, PriceDirection) and the trading fee.
+"""The trading fee of TradeSide and the accounting of Position and Price (what the accounting
+enumerations share with the others is in test_enums.py).
 
 Arithmetic is checked against accounting_reference.py, the same steps computed with Python's
 `decimal`; texts are compared where the number model fixes the scale.
 """
 
 import decimal as std
-import enum
-import operator
 
 import pytest
 from hypothesis import assume, given, settings, strategies as st
 
 import accounting_reference as ref
-from hostile import NOT_EXCEPTIONS, raising_in
 from test_record_protocol import held_borrow
-from qzr_python.common.enums import OrderSide, OrderType, PositionSide, PriceDirection, TradeSide
+from qzr_python.common.enums import PositionSide, TradeSide
 from qzr_python.common.state import Position, Price
 from qzr_python.decimal import Decimal
 
 PROPERTY = settings(max_examples=200, deadline=None)
-
-MEMBERS = [
-    (PositionSide, "Empty", 0),
-    (PositionSide, "Long", 1),
-    (PositionSide, "Short", 2),
-    (TradeSide, "Maker", 0),
-    (TradeSide, "Taker", 1),
-    (PriceDirection, "Up", 0),
-    (PriceDirection, "Down", 1),
-    (PriceDirection, "Flat", 2),
-    (PriceDirection, "Unknown", 3),
-]
-CLASSES = [PositionSide, TradeSide, PriceDirection]
 
 
 def raises_panic(message):
@@ -51,138 +36,13 @@ def raises_panic(message):
     return Check()
 
 
-class Indexable:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
-class Number(enum.IntEnum):
-    ONE = 1
-    TWO = 2
-
-
-# ----------------------------------------------------------------------------------------------
-# The enumerations
-
-
-@pytest.mark.parametrize("cls, name, number", MEMBERS)
-def test_members(cls, name, number):
-    member = getattr(cls, name)
-    assert type(member) is cls
-    assert getattr(cls, name) is member
-    assert repr(member) == str(member) == f"{cls.__name__}.{name}"
-    assert int(member) == number and type(int(member)) is int
-    # Every member is true, the one numbered 0 too.
-    assert bool(member) is True
-
-
-def test_member_order_and_class_texts():
-    def members(cls):
-        return [name for name, value in vars(cls).items() if type(value) is cls]
-
-    assert members(PositionSide) == ["Empty", "Long", "Short"]
-    assert members(PriceDirection) == ["Up", "Down", "Flat", "Unknown"]
-    assert members(TradeSide) == ["Maker", "Taker"]
-    assert PositionSide.__doc__ is None and TradeSide.__doc__ is None
-    assert PriceDirection.__doc__ == "Direction of the price movement compared to the last price update executed."
-    for cls in CLASSES:
-        assert cls.__text_signature__ is None
-        assert cls.__module__ == "builtins"
-    assert TradeSide.trading_fee.__text_signature__ == "($self, amount, price)"
-    assert TradeSide.trading_fee.__doc__ is None
-
-
-@pytest.mark.parametrize("cls", CLASSES)
-@pytest.mark.parametrize("args", [(), (0,), ("Long",)])
-def test_no_constructor(cls, args):
-    with pytest.raises(TypeError, match="^No constructor defined$"):
-        cls(*args)
-
-
-@pytest.mark.parametrize("cls", CLASSES)
-def test_cannot_be_subclassed_or_changed(cls):
-    with pytest.raises(TypeError):
-        type("Sub", (cls,), {})
-    member = next(iter(m for m in vars(cls).values() if type(m) is cls))
-    with pytest.raises(AttributeError):
-        member.value = 3
-
-
-@pytest.mark.parametrize(
-    "left, right, equal",
-    [
-        (PositionSide.Long, 1, True),
-        (PositionSide.Long, True, True),
-        (PositionSide.Empty, False, True),
-        (PositionSide.Empty, 0, True),
-        (PositionSide.Long, 2, False),
-        (PositionSide.Short, 2, True),
-        (PositionSide.Short, Number.TWO, True),
-        (PositionSide.Short, Indexable(2), True),
-        (PriceDirection.Unknown, 3, True),
-        (PriceDirection.Unknown, -3, False),
-        (TradeSide.Taker, 1, True),
-        # Floats, texts and None have no __index__: no member equals them.
-        (PositionSide.Long, 1.0, False),
-        (PositionSide.Long, "Long", False),
-        (PositionSide.Long, None, False),
-        # Beyond 64 signed bits an int is no number to the comparison, and raises nothing.
-        (PositionSide.Long, 2**70, False),
-        (PositionSide.Empty, 2**64, False),
-        (PositionSide.Empty, -(2**63) - 1, False),
-        (PositionSide.Long, Indexable(2**70), False),
-        # Members of the same class compare by number; of another class never, even at one number.
-        (PositionSide.Short, PositionSide.Short, True),
-        (PositionSide.Long, PositionSide.Short, False),
-        (PositionSide.Long, TradeSide.Taker, False),
-        (TradeSide.Maker, PriceDirection.Up, False),
-        (TradeSide.Maker, OrderSide.Bid, False),
-        (PriceDirection.Down, OrderType.Market, False),
-        # An __index__ that raises an Exception is a failed conversion, not an error.
-        (PositionSide.Long, raising_in("__index__", ValueError), False),
-    ],
-)
-def test_equality(left, right, equal):
-    assert (left == right) is equal
-    assert (right == left) is equal
-    assert (left != right) is not equal
-    assert (right != left) is not equal
-
-
-@pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
-def test_equality_raises_what_is_not_an_exception(raised):
-    with pytest.raises(raised):
-        PositionSide.Long == raising_in("__index__", raised)
-
-
-@pytest.mark.parametrize("operator_name", ["lt", "le", "gt", "ge"])
-@pytest.mark.parametrize("left, right", [(PositionSide.Long, PositionSide.Short), (TradeSide.Maker, 1),
-                                         (0, PriceDirection.Down)])
-def test_orderings_are_not_supported(operator_name, left, right):
-    with pytest.raises(TypeError, match="not supported between instances of"):
-        getattr(operator, operator_name)(left, right)
-
-
-@pytest.mark.parametrize("cls, name, number", MEMBERS)
-def test_unhashable_and_no_index(cls, name, number):
-    member = getattr(cls, name)
-    with pytest.raises(TypeError, match="unhashable type"):
-        hash(member)
-    with pytest.raises(TypeError):
-        {member}
-    with pytest.raises(TypeError):
-        {member: 1}
-    with pytest.raises(TypeError):
-        [10, 20, 30, 40][member]
-    with pytest.raises(TypeError):
-        operator.index(member)
-
-
 # ----------------------------------------------------------------------------------------------
 # TradeSide.trading_fee
+
+
+def test_trading_fee_texts():
+    assert TradeSide.trading_fee.__text_signature__ == "($self, amount, price)"
+    assert TradeSide.trading_fee.__doc__ is None
 
 
 @pytest.mark.parametrize(

@@ -25,6 +25,7 @@ from hostile import (
     no_room_for_a_copy_of,
     raising_in,
 )
+from index_support import Indexable
 from qzr_python.decimal import Decimal, DecimalError
 
 MAX_MANTISSA = 2**96 - 1
@@ -176,14 +177,6 @@ def raises_decimal_error(text):
 
 # ----------------------------------------------------------------------------------------------
 # Construction
-
-
-class Indexable:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
 
 
 class Floatable:

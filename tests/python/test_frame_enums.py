@@ -2,13 +2,13 @@
 (the simple-enum family) and Level (frozen, read through an unsigned byte, with a number
 constructor); and the refusal of a class that declares one member twice."""
 
-import enum
 import types
 
 import pytest
 
 import qzr_frame_testmod as tm
 from frame_support import Index, PanicException, error_of
+from index_support import Number
 from qzr_frame_testmod import Color, Level, Shade
 
 MEMBERS = [
@@ -19,10 +19,6 @@ MEMBERS = [
     (Level, "Mid", 1),
     (Level, "High", 2),
 ]
-
-
-class Number(enum.IntEnum):
-    ONE = 1
 
 
 @pytest.mark.parametrize("cls, name, number", MEMBERS)

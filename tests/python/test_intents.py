@@ -15,6 +15,7 @@ from hypothesis import strategies as st
 
 import eip712_support as eip712
 from app_context_support import SNAPSHOT_CONTRACT, SNAPSHOT_DEPLOYMENT, run_with_context, write_addresses
+from index_support import Indexable
 from qzr_python.common import ProductSymbol, QzrCommonError
 from qzr_python.common.enums import OrderSide, OrderType
 from qzr_python.common.requests.intents import (
@@ -244,14 +245,6 @@ def test_contract_text_forms(contract):
     assert order().hash_eip712((7, contract)) == order().hash_eip712((7, SNAPSHOT_CONTRACT))
 
 
-class Index:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
 class Pair(tuple):
     pass
 
@@ -259,7 +252,7 @@ class Pair(tuple):
 def test_metadata_pair_forms():
     expected = order().hash_eip712((5, SNAPSHOT_CONTRACT))
     assert order().hash_eip712(Pair((5, SNAPSHOT_CONTRACT))) == expected
-    assert order().hash_eip712((Index(5), SNAPSHOT_CONTRACT)) == expected
+    assert order().hash_eip712((Indexable(5), SNAPSHOT_CONTRACT)) == expected
     assert order().hash_eip712((True, SNAPSHOT_CONTRACT)) == order().hash_eip712((1, SNAPSHOT_CONTRACT))
 
 

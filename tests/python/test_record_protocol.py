@@ -447,7 +447,7 @@ def test_reentrant_index_during_construction():
     assert str(t.avail_qzr_balance) == "3" and len(seen) == 2
 
 
-def test_conversion_raising_passes_through():
+def test_a_key_error_raised_in_a_conversion_is_replaced_by_a_decimal_error():
     class Broken:
         def __index__(self):
             raise KeyError("inside __index__")

@@ -1,10 +1,11 @@
 // The enum table mechanism: names, texts, numbers and the two readings of one table, the fault of an
-// undeclared value, and a table computed from another list.
+// undeclared value, a table computed from another list, and the check that refuses a bad table.
 #include "core/enum_table.hpp"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -125,6 +126,56 @@ TEST(EnumTable, TableComputedFromAnotherList) {
     EXPECT_EQ(enum_name(*tone), swatches[i].label);
   }
   EXPECT_EQ(enum_from_number<Tone>(std::size(swatches)), std::nullopt);
+}
+
+// The table check of the rows given, in the form a test table can hold.
+template <std::size_t N>
+consteval bool valid_rows(const EnumMember<Shade> (&rows)[N]) {
+  return enum_table_detail::valid_table<Shade>(rows);
+}
+
+TEST(EnumTable, RefusesABadTable) {
+  // A name the C interfaces cannot take as it is: four characters of a longer literal.
+  constexpr std::string_view part_of_a_literal = std::string_view("Darker").substr(0, 4);
+  struct Case {
+    std::string_view fault;
+    bool valid;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"none", valid_rows({{"Light", Shade::Light}, {"Dark", Shade::Dark}, {"Dim", Shade::Dim}}), true},
+      {"none: external names differ from every name",
+       valid_rows({{.name = "Light", .value = Shade::Light, .external_name = "Dark light"},
+                   {.name = "Dark", .value = Shade::Dark, .external_name = "DARK"}}),
+       true},
+      {"row 0 holds number 1", valid_rows({{"Dark", Shade::Dark}}), false},
+      {"row 1 holds number 2", valid_rows({{"Light", Shade::Light}, {"Dim", Shade::Dim}}), false},
+      {"a number twice", valid_rows({{"Light", Shade::Light}, {"Dark", Shade::Light}}), false},
+      {"a repeated name", valid_rows({{"Light", Shade::Light}, {"Light", Shade::Dark}}), false},
+      {"a repeated name under distinct external names",
+       valid_rows({{.name = "Light", .value = Shade::Light, .external_name = "a"},
+                   {.name = "Light", .value = Shade::Dark, .external_name = "b"}}),
+       false},
+      {"an empty name", valid_rows({{"", Shade::Light}}), false},
+      {"an empty name after a good row", valid_rows({{"Light", Shade::Light}, {"", Shade::Dark}}), false},
+      {"a name that is not a whole literal",
+       valid_rows({{"Light", Shade::Light}, {part_of_a_literal, Shade::Dark}}), false},
+      {"one external name twice",
+       valid_rows({{.name = "Light", .value = Shade::Light, .external_name = "pale"},
+                   {.name = "Dark", .value = Shade::Dark, .external_name = "pale"}}),
+       false},
+      {"an external name that is another member's name",
+       valid_rows({{.name = "Light", .value = Shade::Light, .external_name = "Dark"}, {"Dark", Shade::Dark}}),
+       false},
+      {"a name that is an earlier member's external name",
+       valid_rows(
+           {{"Light", Shade::Light}, {.name = "Dark", .value = Shade::Dark, .external_name = "Light"}}),
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.fault));
+    EXPECT_EQ(c.valid, c.expected);
+  }
 }
 
 }  // namespace

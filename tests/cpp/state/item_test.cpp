@@ -1,14 +1,19 @@
-// Item and the records' own behaviour: kinds, debug texts (the exchange's worked examples), void
-// tests, equality, and tree keys decoded by kind.
+// Item and the records' own behaviour: kinds (each row of the list of kinds), debug texts (the
+// exchange's worked examples), void tests, equality, and tree keys decoded by kind.
 #include "state/item.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <variant>
 
+#include "core/field_list.hpp"
 #include "keys/tree_key_codec.hpp"
 #include "state/item_key.hpp"
+#include "state/kinds.hpp"
 #include "state_test_support.hpp"
 
 namespace qzr {
@@ -25,22 +30,45 @@ Strategy strategy_named(std::string_view name) {
   return strategy;
 }
 
+// Row Number of the list of kinds: the record's kind (its place in Item's variant) has the row's
+// number, the key names it as its kind byte, and the key is the tree key variant's alternative
+// of that kind.
+template <std::size_t Number>
+void expect_row_agrees() {
+  using Row = std::remove_cvref_t<decltype(record_kind_row<Number>)>;
+  using Record = typename Row::record;
+  using Key = typename Row::key;
+  SCOPED_TRACE(std::string(FieldList<Record>::name));
+  EXPECT_EQ(Row::number, Number);
+  EXPECT_EQ(item_kind_number(item_kind_of<Record>), Number);
+  EXPECT_EQ(Key::kind_byte, Number);
+  EXPECT_EQ(item_kind_name(item_kind_of<Record>), FieldList<Record>::name);
+  EXPECT_TRUE((std::is_same_v<std::variant_alternative_t<Number, ItemValue>, Record>));
+  EXPECT_TRUE((std::is_same_v<std::variant_alternative_t<Number - 1, TreeKey>, Key>));
+}
+
+template <std::size_t... I>
+void expect_rows_agree(std::index_sequence<I...>) {
+  (expect_row_agrees<I + 1>(), ...);
+}
+
+TEST(ItemKind, EachRowOfTheListOfKindsAgrees) {
+  expect_rows_agree(std::make_index_sequence<record_kind_count>{});
+}
+
 TEST(ItemKind, NumbersAndNames) {
   for (std::uint8_t number = 0; number < item_kind_count; ++number) {
     const std::optional<ItemKind> kind = item_kind_from_number(number);
     ASSERT_TRUE(kind.has_value());
     EXPECT_EQ(item_kind_number(*kind), number);
   }
-  EXPECT_EQ(item_kind_from_number(13), std::nullopt);
+  // Empty and one kind per row: the last row's number is the last kind.
+  EXPECT_NE(item_kind_from_number(record_kind_count), std::nullopt);
+  EXPECT_EQ(item_kind_from_number(record_kind_count + 1), std::nullopt);
   EXPECT_EQ(item_kind_from_number(std::uint64_t{1} << 63), std::nullopt);
   EXPECT_EQ(item_kind_name(ItemKind::Empty), "Empty");
   EXPECT_EQ(item_kind_name(item_kind_of<InsuranceFundContribution>), "InsuranceFundContribution");
   EXPECT_EQ(item_kind_name(item_kind_of<EpochMetadata>), "EpochMetadata");
-  // The record types' kinds follow the numbers.
-  static_assert(item_kind_of<Trader> == item_kind_of<Trader>);
-  static_assert(item_kind_of<Position> == item_kind_of<Position>);
-  static_assert(item_kind_of<Signer> == item_kind_of<Signer>);
-  static_assert(item_kind_of<EpochMetadata> == item_kind_of<EpochMetadata>);
   EXPECT_EQ(Item(Stats{}).kind(), item_kind_of<Stats>);
   EXPECT_EQ(Item().kind(), ItemKind::Empty);
   EXPECT_NE(Item(FeePool{}).get_if<FeePool>(), nullptr);
@@ -52,23 +80,33 @@ TEST(Item, DebugTexts) {
   ethp.insert_or_assign(symbol("ETHP"), 5);
   std::string hash_ab = "0x";
   for (int i = 0; i < 32; ++i) hash_ab += "ab";
+  // Each row: a record's own debug text and what it should be, then an item and its text.
   struct Case {
     std::string name;
     std::string record_text;
+    std::string expected_record_text;
     Item item;
     std::string item_text;
   };
   const Case cases[] = {
-      {"empty", "", Item(), "Empty"},
-      {"default trader: the referral address is bare hex", Trader{}.debug_text(), Item(Trader{}),
+      {"empty", "", "", Item(), "Empty"},
+      {"default trader: the referral address is bare hex", Trader{}.debug_text(),
+       "Trader { avail_qzr_balance: UnscaledI128(0), locked_qzr_balance: UnscaledI128(0), referral_address: "
+       "0x0000000000000000000000000000000000000000, pay_fees_in_qzr: false }",
+       Item(Trader{}),
        "Trader(Trader { avail_qzr_balance: UnscaledI128(0), locked_qzr_balance: UnscaledI128(0), "
        "referral_address: "
        "0x0000000000000000000000000000000000000000, pay_fees_in_qzr: false })"},
-      {"new strategy", strategy_named("main").debug_text(), Item(strategy_named("main")),
+      {"new strategy", strategy_named("main").debug_text(),
+       "Strategy { strategy_id: StrategyId(\"main\"), avail_collateral: Balance({}), locked_collateral: "
+       "Balance({}), "
+       "max_leverage: 3, frozen: false }",
+       Item(strategy_named("main")),
        "Strategy(Strategy { strategy_id: StrategyId(\"main\"), avail_collateral: Balance({}), "
        "locked_collateral: "
        "Balance({}), max_leverage: 3, frozen: false })"},
       {"position", Position{PositionSide::Long, amount("2"), amount("100.5")}.debug_text(),
+       "Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) }",
        Item(Position{PositionSide::Long, amount("2"), amount("100.5")}),
        "Position(Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) })"},
       {"book order: the exchange's worked example",
@@ -76,54 +114,44 @@ TEST(Item, DebugTexts) {
                  parse_trader_address("0x001111111111111111111111111111111111111111").value(),
                  strategy_id_hash_from_hex("0x01020304").value(), 7, 9}
            .debug_text(),
+       "BookOrder { side: Bid, amount: UnscaledI128(1.5), price: UnscaledI128(2000), trader_address: "
+       "TraderAddress(\"0x001111111111111111111111111111111111111111\"), strategy_id_hash: "
+       "StrategyIdHash(\"0x01020304\"), book_ordinal: 7, time_value: 9 }",
        Item(BookOrder{}),
        "BookOrder(BookOrder { side: Bid, amount: UnscaledI128(0), price: UnscaledI128(0), "
        "trader_address: TraderAddress(\"0x000000000000000000000000000000000000000000\"), "
        "strategy_id_hash: StrategyIdHash(\"0x00000000\"), book_ordinal: 0, time_value: 0 })"},
       {"price", Price{amount("100.25"), amount("-0.5"), 7, 1700}.debug_text(),
+       "Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: 1700 }",
        Item(Price{amount("100.25"), amount("-0.5"), 7, 1700}),
        "Price(Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: "
        "1700 })"},
-      {"empty insurance fund", InsuranceFund{}.debug_text(), Item(InsuranceFund{}),
-       "InsuranceFund(Balance({}))"},
-      {"default stats", Stats{}.debug_text(), Item(Stats{}),
+      {"empty insurance fund", InsuranceFund{}.debug_text(), "InsuranceFund { inner: Balance({}) }",
+       Item(InsuranceFund{}), "InsuranceFund(Balance({}))"},
+      {"default stats", Stats{}.debug_text(),
+       "Stats { maker_volume: UnscaledI128(0), taker_volume: UnscaledI128(0) }", Item(Stats{}),
        "Stats(Stats { maker_volume: UnscaledI128(0), taker_volume: UnscaledI128(0) })"},
-      {"signer", Signer{filled<ReleaseHash>(0xab)}.debug_text(), Item(Signer{filled<ReleaseHash>(0xab)}),
+      {"signer", Signer{filled<ReleaseHash>(0xab)}.debug_text(),
+       "Signer { inner: ReleaseHash(Hash(" + hash_ab + ")) }", Item(Signer{filled<ReleaseHash>(0xab)}),
        "Signer(ReleaseHash(Hash(" + hash_ab + ")))"},
       {"specs with a quote, a backslash and a line feed", Specs{SpecsExpr{"a\"b\\c\n"}}.debug_text(),
-       Item(Specs{SpecsExpr{""}}), "Specs(SpecsExpr(\"\"))"},
-      {"default contribution", InsuranceFundContribution{}.debug_text(), Item(InsuranceFundContribution{}),
+       "Specs { inner: SpecsExpr(\"a\\\"b\\\\c\\n\") }", Item(Specs{SpecsExpr{""}}),
+       "Specs(SpecsExpr(\"\"))"},
+      {"default contribution", InsuranceFundContribution{}.debug_text(),
+       "InsuranceFundContribution { avail_balance: Balance({}), locked_balance: Balance({}) }",
+       Item(InsuranceFundContribution{}),
        "InsuranceFundContribution(InsuranceFundContribution { avail_balance: Balance({}), locked_balance: "
        "Balance({}) })"},
-      {"empty fee pool", FeePool{}.debug_text(), Item(FeePool{}), "FeePool(Balance({}))"},
-      {"epoch metadata", EpochMetadata{ethp}.debug_text(), Item(EpochMetadata{}),
+      {"empty fee pool", FeePool{}.debug_text(), "FeePool { inner: Balance({}) }", Item(FeePool{}),
+       "FeePool(Balance({}))"},
+      {"epoch metadata", EpochMetadata{ethp}.debug_text(),
+       "EpochMetadata { next_book_ordinals: {ProductSymbol(\"ETHP\"): 5} }", Item(EpochMetadata{}),
        "EpochMetadata(EpochMetadata { next_book_ordinals: {} })"},
   };
-  const std::string expected_record_texts[] = {
-      "",
-      "Trader { avail_qzr_balance: UnscaledI128(0), locked_qzr_balance: UnscaledI128(0), referral_address: "
-      "0x0000000000000000000000000000000000000000, pay_fees_in_qzr: false }",
-      "Strategy { strategy_id: StrategyId(\"main\"), avail_collateral: Balance({}), locked_collateral: "
-      "Balance({}), "
-      "max_leverage: 3, frozen: false }",
-      "Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) }",
-      "BookOrder { side: Bid, amount: UnscaledI128(1.5), price: UnscaledI128(2000), trader_address: "
-      "TraderAddress(\"0x001111111111111111111111111111111111111111\"), strategy_id_hash: "
-      "StrategyIdHash(\"0x01020304\"), book_ordinal: 7, time_value: 9 }",
-      "Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: 1700 }",
-      "InsuranceFund { inner: Balance({}) }",
-      "Stats { maker_volume: UnscaledI128(0), taker_volume: UnscaledI128(0) }",
-      "Signer { inner: ReleaseHash(Hash(" + hash_ab + ")) }",
-      "Specs { inner: SpecsExpr(\"a\\\"b\\\\c\\n\") }",
-      "InsuranceFundContribution { avail_balance: Balance({}), locked_balance: Balance({}) }",
-      "FeePool { inner: Balance({}) }",
-      "EpochMetadata { next_book_ordinals: {ProductSymbol(\"ETHP\"): 5} }",
-  };
-  ASSERT_EQ(std::size(cases), std::size(expected_record_texts));
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    SCOPED_TRACE(cases[i].name);
-    EXPECT_EQ(cases[i].record_text, expected_record_texts[i]);
-    EXPECT_EQ(cases[i].item.debug_text(), cases[i].item_text);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.record_text, c.expected_record_text);
+    EXPECT_EQ(c.item.debug_text(), c.item_text);
   }
 }
 
