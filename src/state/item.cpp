@@ -26,7 +26,7 @@ std::string Item::debug_text() const {
         } else if constexpr (is_transparent_record<R>) {
           return debug_tuple(item_kind_name(kind()), field_debug_text(record.*(field_at<R, 0>.member)));
         } else {
-          return debug_tuple(item_kind_name(kind()), record.debug_text());
+          return debug_tuple(item_kind_name(kind()), record_debug_text(record));
         }
       },
       m_value);

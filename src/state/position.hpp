@@ -3,7 +3,6 @@
 // bankruptcy price). The accounting is implemented in position_accounting.cpp.
 #pragma once
 
-#include <string>
 #include <string_view>
 #include <tuple>
 
@@ -78,14 +77,12 @@ struct Position {
   // for Long and -1 for Short.
   Decimal bankruptcy_price(const Decimal& mark_price, const Decimal& account_total_value) const;
 
-  // "Position { side: Long, balance: UnscaledI128(1.5), avg_entry_price: UnscaledI128(100) }";
-  // the empty side prints "None".
-  std::string debug_text() const;
-
   // Equal sides and numerically equal amounts (scale ignored).
   friend bool operator==(const Position&, const Position&) noexcept = default;
 };
 
+// The debug text (record_debug_text): "Position { side: Long, balance: UnscaledI128(1.5),
+// avg_entry_price: UnscaledI128(100) }"; the empty side prints "None".
 template <>
 struct FieldList<Position> {
   static constexpr std::string_view name = "Position";

@@ -1,4 +1,4 @@
-// Price's mark price and debug text.
+// Price's mark price.
 #include "state/price.hpp"
 
 #include "values/debug_form.hpp"
@@ -18,7 +18,5 @@ Decimal Price::mark_price() const {
   }
   return round_recorded_decimal(add_or_fault(index, t));
 }
-
-std::string Price::debug_text() const { return record_debug_text(*this); }
 
 }  // namespace qzr

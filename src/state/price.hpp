@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <tuple>
 
@@ -46,14 +45,13 @@ struct Price {
   // negative index price swaps the caps.
   Decimal mark_price() const;
 
-  // "Price { index_price: UnscaledI128(100.5), ema: UnscaledI128(-0.25), ordinal: 7, time_value: 12 }".
-  std::string debug_text() const;
-
   // Numerically equal amounts (scale ignored) and equal integers.
   friend bool operator==(const Price&, const Price&) noexcept = default;
 };
 
-// The ema's schema names uint256 (its word is a signed decimal word like the index price's).
+// The ema's schema names uint256 (its word is a signed decimal word like the index price's). The
+// debug text (record_debug_text): "Price { index_price: UnscaledI128(100.5), ema:
+// UnscaledI128(-0.25), ordinal: 7, time_value: 12 }".
 template <>
 struct FieldList<Price> {
   static constexpr std::string_view name = "Price";

@@ -7,17 +7,15 @@
 // Each record's field list (FieldList, beside the record) gives its field names and order, from
 // which its ABI value (record_abi.hpp), debug text and Python properties are derived. The
 // transparent records (InsuranceFund, Signer, Specs, FeePool) have the value of their one field.
-// Every record has:
-//   is_void()     whether the record is not worth a leaf: the tree's per-kind stores delete the
-//                 key instead of storing it. "Zero" is a zero amount of any scale or sign; a
-//                 balance without entries is all zero.
-//   debug_text()  the struct shape of its fields, "Trader { avail_qzr_balance: ... }"; for the
-//                 transparent records (InsuranceFund, Signer, Specs, FeePool) "Signer { inner:
-//                 ReleaseHash(Hash(0x...)) }", the text of their Python classes.
+// Every record has is_void(): whether the record is not worth a leaf, so that the tree's per-kind
+// stores delete the key instead of storing it. "Zero" is a zero amount of any scale or sign; a
+// balance without entries is all zero. A record's debug text is record_debug_text(record)
+// (values/debug_form.hpp): the struct shape of its fields, "Trader { avail_qzr_balance: ... }";
+// for the transparent records (InsuranceFund, Signer, Specs, FeePool) "Signer { inner:
+// ReleaseHash(Hash(0x...)) }", the text of their Python classes.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <tuple>
 
@@ -40,7 +38,6 @@ struct Trader {
 
   // Never.
   constexpr bool is_void() const noexcept { return false; }
-  std::string debug_text() const;
 
   friend bool operator==(const Trader&, const Trader&) = default;
 };
@@ -68,7 +65,6 @@ struct Strategy {
 
   // Every amount of both collateral balances is zero, whatever the id, leverage and frozen flag.
   bool is_void() const noexcept;
-  std::string debug_text() const;
 
   friend bool operator==(const Strategy&, const Strategy&) = default;
 };
@@ -98,7 +94,6 @@ struct BookOrder {
 
   // The amount is zero, whatever the price.
   bool is_void() const noexcept { return amount.value.is_zero(); }
-  std::string debug_text() const;
 
   friend bool operator==(const BookOrder&, const BookOrder&) = default;
 };
@@ -123,7 +118,6 @@ struct InsuranceFund {
 
   // Every amount is zero.
   bool is_void() const noexcept { return inner.all_amounts_zero(); }
-  std::string debug_text() const;
 
   friend bool operator==(const InsuranceFund&, const InsuranceFund&) = default;
 };
@@ -142,7 +136,6 @@ struct Stats {
 
   // Both volumes are zero.
   bool is_void() const noexcept { return maker_volume.value.is_zero() && taker_volume.value.is_zero(); }
-  std::string debug_text() const;
 
   friend bool operator==(const Stats&, const Stats&) = default;
 };
@@ -160,7 +153,6 @@ struct Signer {
 
   // Never, also for 32 zero bytes.
   constexpr bool is_void() const noexcept { return false; }
-  std::string debug_text() const;
 
   friend bool operator==(const Signer&, const Signer&) = default;
 };
@@ -178,7 +170,6 @@ struct Specs {
 
   // The text is empty.
   bool is_void() const noexcept { return inner.text.empty(); }
-  std::string debug_text() const;
 
   friend bool operator==(const Specs&, const Specs&) = default;
 };
@@ -197,7 +188,6 @@ struct InsuranceFundContribution {
 
   // Every amount of both balances is zero.
   bool is_void() const noexcept;
-  std::string debug_text() const;
 
   friend bool operator==(const InsuranceFundContribution&, const InsuranceFundContribution&) = default;
 };
@@ -216,7 +206,6 @@ struct FeePool {
 
   // Every amount is zero.
   bool is_void() const noexcept { return inner.all_amounts_zero(); }
-  std::string debug_text() const;
 
   friend bool operator==(const FeePool&, const FeePool&) = default;
 };
@@ -235,7 +224,6 @@ struct EpochMetadata {
 
   // Never, also for an empty map.
   constexpr bool is_void() const noexcept { return false; }
-  std::string debug_text() const;
 
   friend bool operator==(const EpochMetadata&, const EpochMetadata&) = default;
 };

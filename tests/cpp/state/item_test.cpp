@@ -15,6 +15,7 @@
 #include "state/item_key.hpp"
 #include "state/kinds.hpp"
 #include "state_test_support.hpp"
+#include "values/debug_form.hpp"
 
 namespace qzr {
 namespace {
@@ -90,14 +91,14 @@ TEST(Item, DebugTexts) {
   };
   const Case cases[] = {
       {"empty", "", "", Item(), "Empty"},
-      {"default trader: the referral address is bare hex", Trader{}.debug_text(),
+      {"default trader: the referral address is bare hex", record_debug_text(Trader{}),
        "Trader { avail_qzr_balance: UnscaledI128(0), locked_qzr_balance: UnscaledI128(0), referral_address: "
        "0x0000000000000000000000000000000000000000, pay_fees_in_qzr: false }",
        Item(Trader{}),
        "Trader(Trader { avail_qzr_balance: UnscaledI128(0), locked_qzr_balance: UnscaledI128(0), "
        "referral_address: "
        "0x0000000000000000000000000000000000000000, pay_fees_in_qzr: false })"},
-      {"new strategy", strategy_named("main").debug_text(),
+      {"new strategy", record_debug_text(strategy_named("main")),
        "Strategy { strategy_id: StrategyId(\"main\"), avail_collateral: Balance({}), locked_collateral: "
        "Balance({}), "
        "max_leverage: 3, frozen: false }",
@@ -105,15 +106,15 @@ TEST(Item, DebugTexts) {
        "Strategy(Strategy { strategy_id: StrategyId(\"main\"), avail_collateral: Balance({}), "
        "locked_collateral: "
        "Balance({}), max_leverage: 3, frozen: false })"},
-      {"position", Position{PositionSide::Long, amount("2"), amount("100.5")}.debug_text(),
+      {"position", record_debug_text(Position{PositionSide::Long, amount("2"), amount("100.5")}),
        "Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) }",
        Item(Position{PositionSide::Long, amount("2"), amount("100.5")}),
        "Position(Position { side: Long, balance: UnscaledI128(2), avg_entry_price: UnscaledI128(100.5) })"},
       {"book order: the exchange's worked example",
-       BookOrder{OrderSide::Bid, amount("1.5"), amount("2000"),
-                 parse_trader_address("0x001111111111111111111111111111111111111111").value(),
-                 strategy_id_hash_from_hex("0x01020304").value(), 7, 9}
-           .debug_text(),
+       record_debug_text(
+           BookOrder{OrderSide::Bid, amount("1.5"), amount("2000"),
+                     parse_trader_address("0x001111111111111111111111111111111111111111").value(),
+                     strategy_id_hash_from_hex("0x01020304").value(), 7, 9}),
        "BookOrder { side: Bid, amount: UnscaledI128(1.5), price: UnscaledI128(2000), trader_address: "
        "TraderAddress(\"0x001111111111111111111111111111111111111111\"), strategy_id_hash: "
        "StrategyIdHash(\"0x01020304\"), book_ordinal: 7, time_value: 9 }",
@@ -121,30 +122,30 @@ TEST(Item, DebugTexts) {
        "BookOrder(BookOrder { side: Bid, amount: UnscaledI128(0), price: UnscaledI128(0), "
        "trader_address: TraderAddress(\"0x000000000000000000000000000000000000000000\"), "
        "strategy_id_hash: StrategyIdHash(\"0x00000000\"), book_ordinal: 0, time_value: 0 })"},
-      {"price", Price{amount("100.25"), amount("-0.5"), 7, 1700}.debug_text(),
+      {"price", record_debug_text(Price{amount("100.25"), amount("-0.5"), 7, 1700}),
        "Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: 1700 }",
        Item(Price{amount("100.25"), amount("-0.5"), 7, 1700}),
        "Price(Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: "
        "1700 })"},
-      {"empty insurance fund", InsuranceFund{}.debug_text(), "InsuranceFund { inner: Balance({}) }",
+      {"empty insurance fund", record_debug_text(InsuranceFund{}), "InsuranceFund { inner: Balance({}) }",
        Item(InsuranceFund{}), "InsuranceFund(Balance({}))"},
-      {"default stats", Stats{}.debug_text(),
+      {"default stats", record_debug_text(Stats{}),
        "Stats { maker_volume: UnscaledI128(0), taker_volume: UnscaledI128(0) }", Item(Stats{}),
        "Stats(Stats { maker_volume: UnscaledI128(0), taker_volume: UnscaledI128(0) })"},
-      {"signer", Signer{filled<ReleaseHash>(0xab)}.debug_text(),
+      {"signer", record_debug_text(Signer{filled<ReleaseHash>(0xab)}),
        "Signer { inner: ReleaseHash(Hash(" + hash_ab + ")) }", Item(Signer{filled<ReleaseHash>(0xab)}),
        "Signer(ReleaseHash(Hash(" + hash_ab + ")))"},
-      {"specs with a quote, a backslash and a line feed", Specs{SpecsExpr{"a\"b\\c\n"}}.debug_text(),
+      {"specs with a quote, a backslash and a line feed", record_debug_text(Specs{SpecsExpr{"a\"b\\c\n"}}),
        "Specs { inner: SpecsExpr(\"a\\\"b\\\\c\\n\") }", Item(Specs{SpecsExpr{""}}),
        "Specs(SpecsExpr(\"\"))"},
-      {"default contribution", InsuranceFundContribution{}.debug_text(),
+      {"default contribution", record_debug_text(InsuranceFundContribution{}),
        "InsuranceFundContribution { avail_balance: Balance({}), locked_balance: Balance({}) }",
        Item(InsuranceFundContribution{}),
        "InsuranceFundContribution(InsuranceFundContribution { avail_balance: Balance({}), locked_balance: "
        "Balance({}) })"},
-      {"empty fee pool", FeePool{}.debug_text(), "FeePool { inner: Balance({}) }", Item(FeePool{}),
+      {"empty fee pool", record_debug_text(FeePool{}), "FeePool { inner: Balance({}) }", Item(FeePool{}),
        "FeePool(Balance({}))"},
-      {"epoch metadata", EpochMetadata{ethp}.debug_text(),
+      {"epoch metadata", record_debug_text(EpochMetadata{ethp}),
        "EpochMetadata { next_book_ordinals: {ProductSymbol(\"ETHP\"): 5} }", Item(EpochMetadata{}),
        "EpochMetadata(EpochMetadata { next_book_ordinals: {} })"},
   };

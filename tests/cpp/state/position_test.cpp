@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "../values/decimal_test_support.hpp"
+#include "values/debug_form.hpp"
 
 namespace qzr {
 namespace {
@@ -32,14 +33,14 @@ TEST(Position, DebugText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     const Position position{c.side, {parsed(c.balance)}, {parsed(c.avg_entry_price)}};
-    EXPECT_EQ(position.debug_text(), c.text);
+    EXPECT_EQ(record_debug_text(position), c.text);
   }
 }
 
 TEST(Position, RecordedAmounts) {
   // Amounts are rounded toward zero to 6 places and stripped; a tiny negative becomes 0.
   const Position position = Position::recorded(PositionSide::Long, parsed("1.1234567"), parsed("100.00"));
-  EXPECT_EQ(position.debug_text(),
+  EXPECT_EQ(record_debug_text(position),
             "Position { side: Long, balance: UnscaledI128(1.123456), avg_entry_price: UnscaledI128(100) }");
   const Position dust = Position::recorded(PositionSide::Long, parsed("-0.0000001"), parsed("1"));
   EXPECT_TRUE(dust.balance.value.same_representation(Decimal()));

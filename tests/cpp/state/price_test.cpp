@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "accounting_test_support.hpp"
+#include "values/debug_form.hpp"
 
 namespace qzr {
 namespace {
@@ -23,12 +24,12 @@ using testing::parsed;
 TEST(Price, DebugText) {
   // The worked examples of the record's text format.
   EXPECT_EQ(
-      (Price{{parsed("100.5")}, {parsed("-0.25")}, 7, 12}).debug_text(),
+      record_debug_text(Price{{parsed("100.5")}, {parsed("-0.25")}, 7, 12}),
       "Price { index_price: UnscaledI128(100.5), ema: UnscaledI128(-0.25), ordinal: 7, time_value: 12 }");
   EXPECT_EQ(
-      (Price{{parsed("100.25")}, {parsed("-0.5")}, 7, 1700}).debug_text(),
+      record_debug_text(Price{{parsed("100.25")}, {parsed("-0.5")}, 7, 1700}),
       "Price { index_price: UnscaledI128(100.25), ema: UnscaledI128(-0.5), ordinal: 7, time_value: 1700 }");
-  EXPECT_EQ((Price{{}, {}, UINT64_MAX, 0}).debug_text(),
+  EXPECT_EQ(record_debug_text(Price{{}, {}, UINT64_MAX, 0}),
             "Price { index_price: UnscaledI128(0), ema: UnscaledI128(0), ordinal: 18446744073709551615, "
             "time_value: 0 }");
 }

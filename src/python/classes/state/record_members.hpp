@@ -22,7 +22,7 @@ namespace record_protocol {
 
 template <class R>
 std::string repr(const R& record) {
-  return record.debug_text();
+  return record_debug_text(record);
 }
 
 template <class R>
