@@ -1,7 +1,8 @@
 // PyInit_qzr_python and the module tree: ten modules, their members in registration order (which
 // is the order of each __all__), and from it their sys.modules entries (python/frame/module_tree.hpp).
 // A new class is one row in its module; the record and key classes are those of the list of
-// kinds (state/kinds.hpp), in its order.
+// kinds (state/kinds.hpp), the intent classes those of the list of signed intents
+// (requests/signed_intents.hpp), each in its list's order.
 #include "python/classes/context/operator_context_class.hpp"
 #include "python/classes/context/token_symbol_class.hpp"
 #include "python/classes/core/exceptions.hpp"
@@ -32,10 +33,7 @@ using QzrPython = RootModule<
            Module<"requests",  //
                   Class<AdvanceEpoch>, Class<StampedTimeValue>, Class<AdvanceSettlementEpoch>, Class<Block>,
                   Class<IndexPrice>, Class<MintPriceCheckpoint>, Class<SettlementAction>,
-                  Module<"intents",  //
-                         Class<OrderIntent>, Class<CancelOrderIntent>, Class<CancelAllIntent>,
-                         Class<ProfileUpdate>, Class<WithdrawIntent>, Class<WithdrawQZRIntent>,
-                         Class<InsuranceFundWithdrawIntent>>>,
+                  Module<"intents", SignedIntentTypes<Classes>>>,
            Module<"enums",  //
                   Class<OrderSide>, Class<OrderType>, Class<PositionSide>, Class<TradeSide>,
                   Class<PriceDirection>>,

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "abi/u256.hpp"
 #include "abi/words.hpp"
@@ -200,26 +201,16 @@ Result<Hash> eip712_digest(const Intent& intent, const Eip712Domain& domain) {
   return Hash{eip712_envelope_digest(eip712_domain_separator(domain), *struct_hash)};
 }
 
-template std::string_view eip712_type_string<OrderIntent>() noexcept;
-template std::string_view eip712_type_string<CancelOrderIntent>() noexcept;
-template std::string_view eip712_type_string<CancelAllIntent>() noexcept;
-template std::string_view eip712_type_string<WithdrawIntent>() noexcept;
-template std::string_view eip712_type_string<WithdrawQZRIntent>() noexcept;
-template std::string_view eip712_type_string<InsuranceFundWithdrawIntent>() noexcept;
-template std::string_view eip712_type_string<ProfileUpdate>() noexcept;
-template Result<Keccak256Digest> eip712_struct_hash(const OrderIntent&);
-template Result<Keccak256Digest> eip712_struct_hash(const CancelOrderIntent&);
-template Result<Keccak256Digest> eip712_struct_hash(const CancelAllIntent&);
-template Result<Keccak256Digest> eip712_struct_hash(const WithdrawIntent&);
-template Result<Keccak256Digest> eip712_struct_hash(const WithdrawQZRIntent&);
-template Result<Keccak256Digest> eip712_struct_hash(const InsuranceFundWithdrawIntent&);
-template Result<Keccak256Digest> eip712_struct_hash(const ProfileUpdate&);
-template Result<Hash> eip712_digest(const OrderIntent&, const Eip712Domain&);
-template Result<Hash> eip712_digest(const CancelOrderIntent&, const Eip712Domain&);
-template Result<Hash> eip712_digest(const CancelAllIntent&, const Eip712Domain&);
-template Result<Hash> eip712_digest(const WithdrawIntent&, const Eip712Domain&);
-template Result<Hash> eip712_digest(const WithdrawQZRIntent&, const Eip712Domain&);
-template Result<Hash> eip712_digest(const InsuranceFundWithdrawIntent&, const Eip712Domain&);
-template Result<Hash> eip712_digest(const ProfileUpdate&, const Eip712Domain&);
+// Every intent of the list (signed_intents.hpp) has its type string, struct hash and digest
+// defined here: the explicit instantiation of this holder instantiates its one member, which names
+// each of them.
+template <class Intents>
+struct Eip712Instances;
+template <class... Intent>
+struct Eip712Instances<std::tuple<Intent...>> {
+  static constexpr std::tuple functions{&eip712_type_string<Intent>..., &eip712_struct_hash<Intent>...,
+                                        &eip712_digest<Intent>...};
+};
+template struct Eip712Instances<SignedIntentTypes<std::tuple>>;
 
 }  // namespace qzr

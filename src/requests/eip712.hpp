@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/common_error.hpp"
-#include "requests/intents.hpp"
+#include "requests/signed_intents.hpp"
 #include "values/fixed_bytes.hpp"
 #include "values/keccak.hpp"
 

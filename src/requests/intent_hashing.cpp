@@ -2,6 +2,7 @@
 #include "requests/intent_hashing.hpp"
 
 #include <algorithm>
+#include <tuple>
 
 #include "context/app_context.hpp"
 #include "requests/signer_recovery.hpp"
@@ -42,19 +43,14 @@ Result<Bytes25> order_hash(const OrderIntent& intent) {
   return Bytes25::prefix_of(std::span<const std::uint8_t, 32>(hash));
 }
 
-template Result<Hash> eip712_digest_in_app_context(const OrderIntent&);
-template Result<Hash> eip712_digest_in_app_context(const CancelOrderIntent&);
-template Result<Hash> eip712_digest_in_app_context(const CancelAllIntent&);
-template Result<Hash> eip712_digest_in_app_context(const WithdrawIntent&);
-template Result<Hash> eip712_digest_in_app_context(const WithdrawQZRIntent&);
-template Result<Hash> eip712_digest_in_app_context(const InsuranceFundWithdrawIntent&);
-template Result<Hash> eip712_digest_in_app_context(const ProfileUpdate&);
-template Result<SignerRecovery> recover_signer(const OrderIntent&);
-template Result<SignerRecovery> recover_signer(const CancelOrderIntent&);
-template Result<SignerRecovery> recover_signer(const CancelAllIntent&);
-template Result<SignerRecovery> recover_signer(const WithdrawIntent&);
-template Result<SignerRecovery> recover_signer(const WithdrawQZRIntent&);
-template Result<SignerRecovery> recover_signer(const InsuranceFundWithdrawIntent&);
-template Result<SignerRecovery> recover_signer(const ProfileUpdate&);
+// Every intent of the list (signed_intents.hpp) has its digest in the context's domain and its
+// signer recovery defined here (see Eip712Instances in eip712.cpp).
+template <class Intents>
+struct IntentHashingInstances;
+template <class... Intent>
+struct IntentHashingInstances<std::tuple<Intent...>> {
+  static constexpr std::tuple functions{&eip712_digest_in_app_context<Intent>..., &recover_signer<Intent>...};
+};
+template struct IntentHashingInstances<SignedIntentTypes<std::tuple>>;
 
 }  // namespace qzr

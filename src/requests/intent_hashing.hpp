@@ -9,7 +9,7 @@
 
 #include "core/common_error.hpp"
 #include "requests/eip712.hpp"
-#include "requests/intents.hpp"
+#include "requests/signed_intents.hpp"
 #include "values/fixed_bytes.hpp"
 
 namespace qzr {

@@ -1,23 +1,13 @@
-// The seven signed intents of traders, as plain records with their fields in declared order (the
-// order of the constructor's parameters, the debug text and the request dict form). Amount fields
-// hold recorded amounts: build them with recorded_amount(). Negative amounts may be stored; they
-// fail later, when a digest is computed (requests/eip712.hpp). An unsigned intent holds 65 zero
-// bytes as its signature.
-//
-// The constructors' text arguments are read by the readers of values/ (two different hex rules):
-//   symbol        product_symbol_from_text (a ProductSymbol object: reparse_product_symbol)
-//   strategy(_id) strategy_id_from_text
-//   nonce         bytes32_from_hex      fixed reading: one optional leading "0x", exactly 64 digits
-//   currency      parse_token_address   fixed reading: one optional leading "0x", exactly 40 digits
-//   order_hash    bytes25_from_hex      strip reading: every "0x" removed, then 25 bytes
-//   signature     signature_from_hex    strip reading: every "0x" removed, then 65 bytes
-//   amounts       recorded_amount of the Decimal argument
+// The signed intents of traders, as plain records with their fields in declared order (the order
+// of the Python constructors' parameters, the debug text and the request dict form); the list of
+// them is signed_intents.hpp. Amount fields hold recorded amounts: build them with
+// recorded_amount(). Negative amounts may be stored; they fail later, when a digest is computed
+// (requests/eip712.hpp). An unsigned intent holds 65 zero bytes as its signature.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <tuple>
-#include <type_traits>
 
 #include "core/field_list.hpp"
 #include "requests/request_enums.hpp"
@@ -162,11 +152,5 @@ struct FieldList<ProfileUpdate> {
       field("signature", &ProfileUpdate::signature),
   };
 };
-
-template <class T>
-concept SignedIntent = std::is_same_v<T, OrderIntent> || std::is_same_v<T, CancelOrderIntent> ||
-    std::is_same_v<T, CancelAllIntent> || std::is_same_v<T, WithdrawIntent> ||
-    std::is_same_v<T, WithdrawQZRIntent> || std::is_same_v<T, InsuranceFundWithdrawIntent> ||
-    std::is_same_v<T, ProfileUpdate>;
 
 }  // namespace qzr

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/field_list.hpp"
-#include "requests/intents.hpp"
+#include "requests/signed_intents.hpp"
 #include "requests/sequencer_records.hpp"
 
 namespace qzr {
@@ -31,9 +31,8 @@ struct FieldList<DisasterRecovery> {
                                             field("signatures", &DisasterRecovery::signatures)};
 };
 
-// Variants Order, CancelOrder, CancelAll, Withdraw, WithdrawQZR, InsuranceFundWithdraw, ProfileUpdate.
-using ClientRequest = std::variant<OrderIntent, CancelOrderIntent, CancelAllIntent, WithdrawIntent,
-                                   WithdrawQZRIntent, InsuranceFundWithdrawIntent, ProfileUpdate>;
+// The signed intents, in the order of their list (signed_intents.hpp), which names the variants.
+using ClientRequest = SignedIntentTypes<std::variant>;
 // Variants Genesis, IndexPrice, Block, AdvanceTime, AdvanceEpoch, AdvanceSettlementEpoch, PriceCheckpoint.
 using Cmd = std::variant<Genesis, IndexPrice, Block, StampedTimeValue, AdvanceEpoch, AdvanceSettlementEpoch,
                          MintPriceCheckpoint>;

@@ -14,15 +14,13 @@ namespace {
 
 using Written = std::expected<DictValue, DictWriterError>;
 
-// The variant names of each family, in declared order (the index of the std::variant).
-constexpr std::array<std::string_view, std::variant_size_v<ClientRequest>> client_request_names = {
-    "Order", "CancelOrder", "CancelAll", "Withdraw", "WithdrawQZR", "InsuranceFundWithdraw", "ProfileUpdate"};
+// The variant names of each family, by the index of its std::variant: the intents' from their list.
 constexpr std::array<std::string_view, std::variant_size_v<Cmd>> cmd_names = {
     "Genesis",        "IndexPrice", "Block", "AdvanceTime", "AdvanceEpoch", "AdvanceSettlementEpoch",
     "PriceCheckpoint"};
 constexpr std::array<std::string_view, std::variant_size_v<AdminCmd>> admin_cmd_names = {"DisasterRecovery"};
 
-const auto& variant_names(const ClientRequest&) { return client_request_names; }
+const auto& variant_names(const ClientRequest&) { return signed_intent_variant_names; }
 const auto& variant_names(const Cmd&) { return cmd_names; }
 const auto& variant_names(const AdminCmd&) { return admin_cmd_names; }
 
@@ -40,10 +38,13 @@ Written write_value(const Bytes25& value) { return DictValue(to_hex(value)); }
 Written write_value(const TokenAddress& value) { return DictValue(to_hex(value)); }
 Written write_value(const Signature& value) { return DictValue(to_hex(value)); }
 Written write_value(const UnscaledI128& value) { return DictValue(value.value.to_string()); }
-Written write_value(OrderSide value) { return DictValue(enum_name(value)); }
-Written write_value(OrderType value) { return DictValue(enum_name(value)); }
-Written write_value(SettlementAction value) { return DictValue(enum_external_name(value)); }
 Written write_value(PriceMetadata value) { return price_metadata_dict(value); }
+// A member of any other enumeration (order sides and types, settlement actions) is its external
+// name, which is the member name where its table gives none.
+template <DeclaredEnum E>
+Written write_value(E value) {
+  return DictValue(enum_external_name(value));
+}
 Written write_value(bool value) { return DictValue(value); }
 Written write_value(std::uint64_t value) { return DictValue(value); }
 Written write_value(std::int64_t value) { return DictValue(value); }
@@ -151,7 +152,7 @@ std::expected<DictValue, DictWriterError> write_request_dict(const Request& requ
 
 DictValue request_dict(const Request& request) {
   std::expected<DictValue, DictWriterError> written = write_request_dict(request);
-  if (!written) fault("called `Result::unwrap()` on an `Err` value: " + written.error().debug());
+  if (!written) fault_unwrapped(written.error());
   return std::move(*written);
 }
 

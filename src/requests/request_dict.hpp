@@ -28,8 +28,9 @@ struct DictWriterError {
 // A new, independent tree for every call.
 std::expected<DictValue, DictWriterError> write_request_dict(const Request& request);
 
-// write_request_dict for a `json` property, which has no error path of its own: a writer error is
-// the fault "called `Result::unwrap()` on an `Err` value: " followed by the error's debug text.
+// Faults with "called `Result::unwrap()` on an `Err` value: " and the error's debug text where
+// write_request_dict fails (a symbol that does not unpack, which no parsed symbol is): the form
+// of a `json` property, which has no error path of its own.
 DictValue request_dict(const Request& request);
 
 // {"t": "Empty"} or {"t": "SingleNamePerpetual"}: the metadata inside an index price's dict form,
@@ -47,7 +48,7 @@ struct is_alternative<std::variant<Ts...>, T> : std::bool_constant<(std::is_same
 // record as a Cmd, DisasterRecovery as an AdminCmd.
 template <class Record>
 Request as_request(Record record) {
-  if constexpr (detail::is_alternative<ClientRequest, Record>::value) {
+  if constexpr (SignedIntent<Record>) {
     return Request(std::in_place_type<ClientRequest>,
                    ClientRequest(std::in_place_type<Record>, std::move(record)));
   } else if constexpr (detail::is_alternative<Cmd, Record>::value) {
