@@ -30,6 +30,14 @@ consteval FixedString<N + 1> fixed_string(std::string_view text) {
 // A parameter written "name=None" is optional; its name is the part before '='.
 inline constexpr std::string_view optional_suffix = "=None";
 
+// `name` written as an optional parameter: "name=None".
+template <std::size_t N>
+consteval FixedString<N + optional_suffix.size()> optional_parameter(const FixedString<N>& name) {
+  char data[N + optional_suffix.size()]{};
+  std::copy_n(optional_suffix.data(), optional_suffix.size(), std::copy_n(name.data, N - 1, data));
+  return FixedString<N + optional_suffix.size()>(data);
+}
+
 constexpr bool is_optional_parameter(std::string_view written) { return written.ends_with(optional_suffix); }
 
 constexpr std::string_view parameter_name(std::string_view written) {

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include "core/field_list.hpp"
@@ -63,6 +65,45 @@ struct FromPython<FieldArgument<T>> {
     return Stored{std::move(*value)};
   }
   static Stored get(Stored& stored) { return std::move(stored); }
+};
+
+// An argument converted by FieldForm<T>::convert and then checked by the form's check at once (a
+// form without a check: converted alone), so that a constructor's arguments fail in their order.
+template <class T>
+struct CheckedFieldArgument {
+  T value;
+};
+
+template <class T>
+struct FromPython<CheckedFieldArgument<T>> {
+  using Stored = CheckedFieldArgument<T>;
+  static PyResult<Stored> extract(PyObject* object) {
+    auto value = FieldForm<T>::convert(object);
+    if (!value) return fail(std::move(value.error()));
+    if constexpr (requires { FieldForm<T>::check(std::move(*value)); }) {
+      auto checked = FieldForm<T>::check(std::move(*value));
+      if (!checked) return fail(IntoPyErr<typename decltype(checked)::error_type>::convert(checked.error()));
+      return Stored{std::move(*checked)};
+    } else {
+      return Stored{std::move(*value)};
+    }
+  }
+  static Stored get(Stored& stored) { return std::move(stored); }
+};
+
+// How a field constructor reads its arguments.
+struct FieldConstructorOptions {
+  enum class Checks {
+    // Every argument is converted first (by the frame, in parameter order), then the forms' checks
+    // run in field order: a record's constructor.
+    AfterConversions,
+    // Each argument's check runs with its conversion, so the arguments fail in parameter order.
+    WithConversions,
+  };
+  Checks checks = Checks::AfterConversions;
+  // How many of the last fields are optional parameters ("name=None"): one not given, or None,
+  // leaves the field as the record's default value holds it.
+  std::size_t optional_last = 0;
 };
 
 // Property docstrings in field order; "" (or a missing entry) for none.
@@ -130,23 +171,62 @@ struct Properties<R, Docs, std::index_sequence<I...>> {
   }
 };
 
-template <class R, class Indices = std::make_index_sequence<field_count<R>>>
+template <class R, FieldConstructorOptions options, class Indices = std::make_index_sequence<field_count<R>>>
 struct ConstructorOf;
 
-template <class R, std::size_t... I>
-struct ConstructorOf<R, std::index_sequence<I...>> {
-  static PyResult<R> construct(FieldArgument<FieldType<R, I>>... values) {
+template <class R, FieldConstructorOptions options, std::size_t... I>
+struct ConstructorOf<R, options, std::index_sequence<I...>> {
+  static_assert(options.optional_last <= field_count<R>);
+  static constexpr bool checks_with_conversions =
+      options.checks == FieldConstructorOptions::Checks::WithConversions;
+
+  template <std::size_t J>
+  static constexpr bool is_optional = J >= field_count<R> - options.optional_last;
+
+  template <std::size_t J>
+  using Argument = std::conditional_t<checks_with_conversions, CheckedFieldArgument<FieldType<R, J>>,
+                                      FieldArgument<FieldType<R, J>>>;
+  template <std::size_t J>
+  using Parameter = std::conditional_t<is_optional<J>, std::optional<Argument<J>>, Argument<J>>;
+
+  // The parameter as written: the field's name, "name=None" for an optional one.
+  template <std::size_t J>
+  static constexpr auto written = [] {
+    if constexpr (is_optional<J>) {
+      return optional_parameter(name<R, J>);
+    } else {
+      return name<R, J>;
+    }
+  }();
+
+  // Stores an argument into its field: after the form's check, or as it is once checked.
+  template <std::size_t J>
+  static PyResult<void> store(R& record, Argument<J>&& argument) {
+    auto& field = record.*(field_at<R, J>.member);
+    if constexpr (checks_with_conversions) {
+      field = std::move(argument.value);
+      return {};
+    } else {
+      return store_checked(field, std::move(argument.value));
+    }
+  }
+  template <std::size_t J>
+  static PyResult<void> store(R& record, std::optional<Argument<J>>&& argument) {
+    if (!argument) return {};
+    return store<J>(record, std::move(*argument));
+  }
+
+  static PyResult<R> construct(Parameter<I>... values) {
     R record{};
     PyResult<void> stored;
-    static_cast<void>(
-        ((stored = store_checked(record.*(field_at<R, I>.member), std::move(values.value))) && ...));
+    static_cast<void>(((stored = store<I>(record, std::move(values))) && ...));
     if (!stored) return fail(std::move(stored.error()));
     return record;
   }
 
   template <class V>
   static void add_to(TypeBuilder& builder) {
-    Constructor<&construct, name<R, I>...>::template add_to<V>(builder);
+    Constructor<&construct, written<I>...>::template add_to<V>(builder);
   }
 };
 
@@ -163,10 +243,10 @@ using FieldGetters = field_members::Getters<R, Docs>;
 template <FieldRecord R, class Docs = FieldDocs<>>
 using FieldProperties = field_members::Properties<R, Docs>;
 
-// The constructor of every field in declared order, the text signature "(field, ...)". Every
-// argument is converted first (by the frame, in parameter order), then the checks run in field
-// order; the first failure ends the call.
-template <FieldRecord R>
-using FieldConstructor = field_members::ConstructorOf<R>;
+// The constructor of every field in declared order, the text signature "(field, ...)", read as
+// `options` says (by default: every argument converted first, by the frame in parameter order,
+// then the checks in field order); the first failure ends the call.
+template <FieldRecord R, FieldConstructorOptions options = {}>
+using FieldConstructor = field_members::ConstructorOf<R, options>;
 
 }  // namespace qzr::py

@@ -1,86 +1,68 @@
-// Member tables of the seven intent classes: constructors, field getters with their docstrings,
-// the signature setter and the hashing methods.
+// The members of the intent classes: the constructor, getters and signature setter of each
+// intent's field list, and the hashing methods; OrderIntent's `hash`.
 #include "python/classes/requests/intent_classes.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
-#include "context/token_symbol.hpp"
-#include "python/classes/requests/request_arguments.hpp"
 #include "python/classes/requests/request_record_members.hpp"
 #include "requests/intent_hashing.hpp"
 
 namespace qzr::py {
 namespace {
 
-// The readings of the constructors' text arguments (two different hex rules, see values/hex.hpp):
-using StrategyText = TextArgument<StrategyId, &strategy_id_from_text>;
-using NonceText = TextArgument<qzr::Hash, &bytes32_from_hex>;           // fixed: optional "0x", 64 digits
-using CurrencyText = TextArgument<TokenAddress, &parse_token_address>;  // fixed: optional "0x", 40 digits
-using OrderHashText = TextArgument<Bytes25, &bytes25_from_hex>;         // strip: every "0x" removed
-using SignatureText = TextArgument<Signature, &signature_from_hex>;     // strip: every "0x" removed
-using Amount = RecordedAmountArgument;
+// hash_eip712's domain: a tuple (or tuple subclass) of exactly two items, checked in this order:
+// the tuple ("'<type>' object cannot be converted to 'PyTuple'"), its length ("expected tuple of
+// length 2, but got tuple of length N"), item 0 as an unsigned 64-bit integer through the index
+// protocol (its TypeError, or OverflowError out of range), item 1 as a str. The contract text is
+// read by eip712_domain_from_metadata.
+struct ChainAndContract {
+  std::uint64_t chain_id;
+  std::string contract;
+};
 
-// Absent or None: the 65 zero bytes of an unsigned intent.
-Signature signature_or_unsigned(const std::optional<SignatureText>& signature) {
-  return signature ? signature->value : Signature{};
-}
+}  // namespace
 
-OrderIntent make_order(ProductSymbolArgument symbol, StrategyText strategy, OrderSide side,
-                       OrderType order_type, NonceText nonce, Amount amount, Amount price, Amount stop_price,
-                       std::optional<SignatureText> signature) {
-  return OrderIntent{symbol.value, strategy.value,   side,
-                     order_type,   nonce.value,      amount.value,
-                     price.value,  stop_price.value, signature_or_unsigned(signature)};
-}
+template <>
+struct FromPython<ChainAndContract> {
+  using Stored = ChainAndContract;
+  static PyResult<Stored> extract(PyObject* object) {
+    if (!PyTuple_Check(object)) return fail(PyErr::cannot_convert(object, "PyTuple"));
+    const Py_ssize_t length = PyTuple_GET_SIZE(object);
+    if (length != 2) {
+      return fail(
+          PyErr::type_error("expected tuple of length 2, but got tuple of length " + std::to_string(length)));
+    }
+    auto chain_id = FromPython<std::uint64_t>::extract(PyTuple_GET_ITEM(object, 0));
+    if (!chain_id) return fail(std::move(chain_id.error()));
+    auto contract = extract_string(PyTuple_GET_ITEM(object, 1));
+    if (!contract) return fail(std::move(contract.error()));
+    return ChainAndContract{*chain_id, std::move(*contract)};
+  }
+  static Stored get(Stored& stored) { return std::move(stored); }
+};
 
-CancelOrderIntent make_cancel_order(ProductSymbolArgument symbol, OrderHashText order_hash, NonceText nonce,
-                                    std::optional<SignatureText> signature) {
-  return CancelOrderIntent{symbol.value, order_hash.value, nonce.value, signature_or_unsigned(signature)};
-}
+namespace {
 
-CancelAllIntent make_cancel_all(ProductSymbolArgument symbol, StrategyText strategy, NonceText nonce,
-                                std::optional<SignatureText> signature) {
-  return CancelAllIntent{symbol.value, strategy.value, nonce.value, signature_or_unsigned(signature)};
-}
-
-WithdrawIntent make_withdraw(StrategyText strategy_id, CurrencyText currency, Amount amount, NonceText nonce,
-                             std::optional<SignatureText> signature) {
-  return WithdrawIntent{strategy_id.value, currency.value, amount.value, nonce.value,
-                        signature_or_unsigned(signature)};
-}
-
-WithdrawQZRIntent make_withdraw_qzr(Amount amount, NonceText nonce, std::optional<SignatureText> signature) {
-  return WithdrawQZRIntent{amount.value, nonce.value, signature_or_unsigned(signature)};
-}
-
-InsuranceFundWithdrawIntent make_insurance_fund_withdraw(CurrencyText currency, Amount amount,
-                                                         NonceText nonce,
-                                                         std::optional<SignatureText> signature) {
-  return InsuranceFundWithdrawIntent{currency.value, amount.value, nonce.value,
-                                     signature_or_unsigned(signature)};
-}
-
-ProfileUpdate make_profile_update(NonceText nonce, bool pay_fees_in_qzr,
-                                  std::optional<SignatureText> signature) {
-  return ProfileUpdate{nonce.value, pay_fees_in_qzr, signature_or_unsigned(signature)};
-}
-
-// The value is read before the receiver is borrowed, so a refused text leaves the old signature.
-template <SignedIntent Intent>
-void set_signature(Intent& intent, SignatureText signature) {
-  intent.signature = signature.value;
-}
+// Every field in declared order, each argument read by its field type's form (values/field_forms.hpp:
+// nonces and currencies by the fixed hex reading, order hashes and signatures by the strip
+// reading; product_symbol_class.hpp for symbols; amounts recorded) and checked with its
+// conversion (a strategy id's length), so the arguments fail in their order; the signature, last,
+// may be absent or None: the 65 zero bytes of an unsigned intent.
+constexpr FieldConstructorOptions intent_constructor{
+    .checks = FieldConstructorOptions::Checks::WithConversions, .optional_last = 1};
 
 // "0x" and 64 digits. With a (chain id, contract text) pair the pair is the whole domain and the
 // application context is not read; otherwise the context's domain (built on first read).
 template <SignedIntent Intent>
-Result<std::string> hash_eip712(const Intent& intent, std::optional<U64StrPair> message_metadata) {
+Result<std::string> hash_eip712(const Intent& intent, std::optional<ChainAndContract> message_metadata) {
   Result<qzr::Hash> digest = [&]() -> Result<qzr::Hash> {
     if (!message_metadata) return eip712_digest_in_app_context(intent);
     Result<Eip712Domain> domain =
-        eip712_domain_from_metadata(message_metadata->number, message_metadata->text);
+        eip712_domain_from_metadata(message_metadata->chain_id, message_metadata->contract);
     if (!domain) return fail(std::move(domain.error()));
     return eip712_digest(intent, *domain);
   }();
@@ -102,82 +84,34 @@ Result<std::string> order_hash_text(const OrderIntent& intent) {
   return to_hex(*hash);
 }
 
-constexpr char nonce_doc[] =
-    "A salt for uniqueness of the EIP-712 hash function. May optionally have business meaning to the client.";
-constexpr char withdraw_signature_doc[] = "EIP-712 signature of the withdraw intent attributes";
-constexpr char cancel_signature_doc[] = "EIP-712 signature of the order cancellation intent attributes";
-constexpr char order_signature_doc[] = "EIP-712 signature of the order intent attributes";
-constexpr char currency_doc[] = "Ethereum address of the collateral token (ERC-20)";
-constexpr char withdraw_amount_doc[] = "Amount to withdraw";
-constexpr char cancel_nonce_doc[] =
-    "`nonce` specified in the order intent to cancel (to lookup the order without storing its hash)\n"
-    "A salt for uniqueness of the EIP-712 hash function. May optionally have business meaning to the client.";
-
-// The getters of every field with the docstrings of Docs, the setter of the signature (the last
-// field, under its getter's docstring), the shared members and the hashing methods of every intent.
-template <SignedIntent Intent, class Docs>
-requires(field_at<Intent, field_count<Intent> - 1>.name == "signature") using IntentMembers = Members<
-    FieldGetters<Intent, Docs>,
-    Setter<"signature", &set_signature<Intent>, Docs::template at<field_count<Intent> - 1>()>,
+// What every intent class has. The signature's setter reads the value before the receiver is
+// borrowed, so a refused text leaves the old signature; it shares its getter's docstring.
+template <SignedIntent Intent, std::size_t Signature = field_count<Intent> - 1>
+requires(field_at<Intent, Signature>.name == "signature") using IntentMembers = Members<
+    FieldConstructor<Intent, intent_constructor>, FieldGetters<Intent, typename ClassDef<Intent>::field_docs>,
+    Setter<field_members::name<Intent, Signature>, &field_members::set<Intent, Signature>,
+           ClassDef<Intent>::field_docs::template at<Signature>()>,
     RequestRecordMembers<Intent>, Method<"hash_eip712", &hash_eip712<Intent>, "message_metadata=None">,
     Method<"recover_signer", &recover_signer_texts<Intent>>>;
 
 }  // namespace
 
+template <SignedIntent R>
+void IntentClassDef<R>::add_members(TypeBuilder& builder) {
+  IntentMembers<R>::template add_to<R>(builder);
+}
+
+// Every intent of the list has the shared members (see Eip712Instances in requests/eip712.cpp).
+template <class Intents>
+struct IntentClassInstances;
+template <class... Intent>
+struct IntentClassInstances<std::tuple<Intent...>> {
+  static constexpr std::tuple functions{&IntentClassDef<Intent>::add_members...};
+};
+template struct IntentClassInstances<SignedIntentTypes<std::tuple>>;
+
 void ClassDef<OrderIntent>::add_members(TypeBuilder& builder) {
-  Members<
-      Constructor<&make_order, "symbol", "strategy", "side", "order_type", "nonce", "amount", "price",
-                  "stop_price", "signature=None">,
-      IntentMembers<OrderIntent,
-                    FieldDocs<"Symbol of the market", "Strategy Id (label)", "Side: 0-Long, 1-Short",
-                              "0-Limit, 1-Market, 2-Stop-Limit", nonce_doc, "Order amount",
-                              "Order price. For a limit order, it is the limit price.",
-                              "Stop price. Set to 0 if the order is not a Stop-Limit.", order_signature_doc>>,
-      Method<"hash", &order_hash_text>>::add_to<OrderIntent>(builder);
-}
-
-void ClassDef<CancelOrderIntent>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_cancel_order, "symbol", "order_hash", "nonce", "signature=None">,
-          IntentMembers<CancelOrderIntent,
-                        FieldDocs<"", "hash of the corresponding order intent", cancel_nonce_doc,
-                                  cancel_signature_doc>>>::add_to<CancelOrderIntent>(builder);
-}
-
-void ClassDef<CancelAllIntent>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_cancel_all, "symbol", "strategy", "nonce", "signature=None">,
-          IntentMembers<CancelAllIntent, FieldDocs<"", "Strategy to cancel orders for",
-                                                   "A salt for uniqueness of the EIP-712 hash function.",
-                                                   cancel_signature_doc>>>::add_to<CancelAllIntent>(builder);
-}
-
-void ClassDef<WithdrawIntent>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_withdraw, "strategy_id", "currency", "amount", "nonce", "signature=None">,
-          IntentMembers<WithdrawIntent,
-                        FieldDocs<"Strategy Id (label)", currency_doc, withdraw_amount_doc, nonce_doc,
-                                  withdraw_signature_doc>>>::add_to<WithdrawIntent>(builder);
-}
-
-void ClassDef<WithdrawQZRIntent>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_withdraw_qzr, "amount", "nonce", "signature=None">,
-          IntentMembers<WithdrawQZRIntent,
-                        FieldDocs<withdraw_amount_doc,
-                                  "A salt for uniqueness of the EIP-712 hash function. May optionally have\n"
-                                  "business meaning to the client.",
-                                  "EIP-712 signature of the withdraw qzr intent attributes">>>::
-      add_to<WithdrawQZRIntent>(builder);
-}
-
-void ClassDef<InsuranceFundWithdrawIntent>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_insurance_fund_withdraw, "currency", "amount", "nonce", "signature=None">,
-          IntentMembers<InsuranceFundWithdrawIntent,
-                        FieldDocs<currency_doc, withdraw_amount_doc, nonce_doc, withdraw_signature_doc>>>::
-      add_to<InsuranceFundWithdrawIntent>(builder);
-}
-
-void ClassDef<ProfileUpdate>::add_members(TypeBuilder& builder) {
-  Members<Constructor<&make_profile_update, "nonce", "pay_fees_in_qzr", "signature=None">,
-          IntentMembers<ProfileUpdate, FieldDocs<nonce_doc, "Sets the flag in the trader profile",
-                                                 order_signature_doc>>>::add_to<ProfileUpdate>(builder);
+  Members<IntentMembers<OrderIntent>, Method<"hash", &order_hash_text>>::add_to<OrderIntent>(builder);
 }
 
 }  // namespace qzr::py

@@ -1,9 +1,9 @@
-// What the Python classes of the intents and the sequencer records share: the getters of their
-// fields (FieldGetters over the record's field list, each a new Python value of the field's form:
-// objects of the module's classes for symbols, sides, order types, amounts (Decimal), time records
-// and actions; "0x" lower-case hex for the fixed byte strings; the text of a strategy id; ints and
-// bools as they are), the repr (the record's debug text) and the `json` property (the request
-// dict form as new dicts).
+// What the Python classes of the intents and the sequencer records share: the forms of their
+// field types (each field is read from its constructor argument and written back by its getter
+// through FieldForm: objects of the module's classes for symbols, sides, order types, amounts
+// (Decimal), time records and actions; "0x" lower-case hex for the fixed byte strings; the text
+// of a strategy id; ints and bools as they are), the repr (the record's debug text) and the `json`
+// property (the request dict form as new dicts).
 #pragma once
 
 #include <string>
@@ -22,8 +22,8 @@
 
 namespace qzr::py {
 
-// The record's request dict form: {"t": variant, "c": content}. A writer error is a fault whose
-// message ends with the error's debug text.
+// Faults as request_dict does (never for a record built here); otherwise the record's request
+// dict form: {"t": variant, "c": content}.
 template <class Record>
 DictValue request_json(const Record& record) {
   return request_dict(as_request(record));

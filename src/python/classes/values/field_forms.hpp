@@ -8,6 +8,7 @@
 
 #include "python/classes/core/field_members.hpp"
 #include "python/classes/values/decimal_class.hpp"
+#include "context/token_symbol.hpp"
 #include "values/fixed_bytes.hpp"
 #include "values/recorded_amount.hpp"
 
@@ -54,11 +55,12 @@ struct HexDigitsForm {
   static Ref to_python(const T& value) { return to_python_string(to_hex(value)); }
 };
 
-// A str read by the strip reading (every "0x" removed, then hexadecimal digits, white space
-// skipped) into exactly the bytes of T; read back as "0x" and lower-case digits. A non-str is the
-// string conversion's TypeError; bad digits or another byte count ("Expected exactly 21 bytes",
-// "Expected exactly 4 bytes") are QzrCommonError, raised during the conversion so that the
-// arguments fail in their order.
+// A str read by `Read` (a reader of values/ or context/) into T; read back as "0x" and lower-case
+// digits. A non-str is the string conversion's TypeError; a refused text is QzrCommonError with
+// the reader's text, raised during the conversion so that the arguments fail in their order. The
+// readers follow one of two hex rules (values/hex.hpp): the strip reading (every "0x" removed, then
+// hexadecimal digits, white space skipped, exactly the bytes of T: "Expected exactly 21 bytes") or
+// the fixed reading (one optional leading "0x", exactly the digits of T).
 template <class T, Result<T> (*Read)(std::string_view)>
 struct HexFieldForm : HexDigitsForm<T> {
   using Converted = T;
@@ -69,20 +71,20 @@ struct HexFieldForm : HexDigitsForm<T> {
   }
 };
 
+// The strip reading.
 template <>
 struct FieldForm<TraderAddress> : HexFieldForm<TraderAddress, &parse_trader_address> {};
-
 template <>
 struct FieldForm<StrategyIdHash> : HexFieldForm<StrategyIdHash, &strategy_id_hash_from_hex> {};
+template <>
+struct FieldForm<Bytes25> : HexFieldForm<Bytes25, &bytes25_from_hex> {};
+template <>
+struct FieldForm<Signature> : HexFieldForm<Signature, &signature_from_hex> {};
 
-// The byte strings of keys and requests that are only read back.
+// The fixed reading: 64 digits of a nonce, 40 of a token address.
 template <>
-struct FieldForm<Bytes25> : HexDigitsForm<Bytes25> {};
+struct FieldForm<qzr::Hash> : HexFieldForm<qzr::Hash, &bytes32_from_hex> {};
 template <>
-struct FieldForm<qzr::Hash> : HexDigitsForm<qzr::Hash> {};
-template <>
-struct FieldForm<Signature> : HexDigitsForm<Signature> {};
-template <>
-struct FieldForm<TokenAddress> : HexDigitsForm<TokenAddress> {};
+struct FieldForm<TokenAddress> : HexFieldForm<TokenAddress, &parse_token_address> {};
 
 }  // namespace qzr::py

@@ -2,6 +2,7 @@
 // symbol from any Python argument.
 #pragma once
 
+#include "python/classes/core/field_members.hpp"
 #include "python/frame/frame.hpp"
 #include "values/symbols.hpp"
 
@@ -20,21 +21,17 @@ struct ClassDef<ProductSymbol> {
 // QzrCommonError); anything else is the string conversion's TypeError.
 PyResult<ProductSymbol> extract_product_symbol(PyObject* object);
 
-// An argument read by extract_product_symbol: declare a body parameter of this type.
-struct ProductSymbolArgument {
-  ProductSymbol value;
+// A field or argument that names a product is read by extract_product_symbol; read back as a new
+// ProductSymbol object.
+template <>
+struct FieldForm<ProductSymbol> {
+  using Converted = ProductSymbol;
+  static PyResult<ProductSymbol> convert(PyObject* object) { return extract_product_symbol(object); }
+  static Ref to_python(const ProductSymbol& symbol) { return ToPython<ProductSymbol>::convert(symbol); }
 };
 
-template <>
-struct FromPython<ProductSymbolArgument> {
-  using Stored = ProductSymbolArgument;
-  static PyResult<Stored> extract(PyObject* object) {
-    auto symbol = extract_product_symbol(object);
-    if (!symbol) return fail(std::move(symbol.error()));
-    return ProductSymbolArgument{*symbol};
-  }
-  static ProductSymbolArgument get(Stored& stored) { return stored; }
-};
+// An argument read by extract_product_symbol: declare a body parameter of this type.
+using ProductSymbolArgument = FieldArgument<ProductSymbol>;
 
 // The symbol's text as a Python str, or QzrCommonError when the packed bytes do not unpack.
 PyResult<Ref> product_symbol_to_py_str(const ProductSymbol& symbol);
