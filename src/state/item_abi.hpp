@@ -53,7 +53,8 @@ H256 item_value_hash(const Item& item);
 // and whose second is that kind's record value (later elements ignored). Kind 0 gives the empty
 // item whatever follows. Other errors: "Not a tuple", "Empty token stream", the integer reader's
 // error, "Integer overflow when casting to u64" (a kind of 2^64 or more), "Discriminant out of
-// bounds" (13 and above), "No token left at this position", and the record reader's errors.
+// bounds" (a number past the list of kinds), "No token left at this position", and the record
+// reader's errors.
 Result<Item> parse_item_from_token(const abi::Token& token);
 
 inline constexpr std::string_view all_schemas_failed_text = "invalid abi representation: all schemas failed";

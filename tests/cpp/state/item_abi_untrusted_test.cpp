@@ -9,6 +9,7 @@
 
 #include "abi/words.hpp"
 #include "state/item_abi.hpp"
+#include "state/kinds.hpp"
 #include "state_test_support.hpp"
 
 namespace qzr {
@@ -64,7 +65,8 @@ std::vector<Case> cases() {
       {"one byte short", item_kind_of<Stats>, stats_1_5.substr(0, stats_1_5.size() - 2), std::nullopt},
       {"book order one byte short", item_kind_of<BookOrder>,
        (w(4) + w(0) + w(0) + w(0) + w(0) + w(0) + w(0) + w(0)).substr(2), std::nullopt},
-      {"kind 13", item_kind_of<Stats>, w(13) + w(0) + w(0), std::nullopt},
+      {"the first kind past the list", item_kind_of<Stats>, w(record_kind_count + 1) + w(0) + w(0),
+       std::nullopt},
       {"kind 2^64", item_kind_of<Stats>, two_to_the_64 + w(0) + w(0), std::nullopt},
       {"kind of all ones", item_kind_of<Stats>, all_ones + w(0) + w(0), std::nullopt},
       {"stats bytes read with the signer schema: kind 7 finds no tuple", item_kind_of<Signer>, stats_1_5,
@@ -187,7 +189,9 @@ TEST(ItemAbiUntrusted, TokenReaderErrors) {
       {"empty tuple", Token::tuple({}), "Empty token stream"},
       {"kind not an integer", Token::tuple({Token::boolean(true)}), "Expected `U256`, got Bool(true)"},
       {"kind 2^64", Token::tuple({big}), "Integer overflow when casting to u64"},
-      {"kind 13", Token::tuple({Token::unsigned_int(U256::from_u64(13))}), "Discriminant out of bounds"},
+      {"the first kind past the list",
+       Token::tuple({Token::unsigned_int(U256::from_u64(record_kind_count + 1))}),
+       "Discriminant out of bounds"},
       {"no value", Token::tuple({uint7}), "No token left at this position"},
       {"stats of one element", Token::tuple({uint7, Token::tuple({uint7})}),
        "No token left at this position"},

@@ -1,3 +1,5 @@
+// Python values of the request dict form: the request layer's neutral value tree made into new
+// str, int, bool, list and dict objects.
 #include "python/classes/requests/dict_value.hpp"
 
 #include <variant>
