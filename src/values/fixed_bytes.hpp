@@ -8,6 +8,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,38 @@
 #include "values/siphash.hpp"
 
 namespace qzr {
+
+// Whether two arrays of N bytes are equal, compared a whole word at a time (the last word
+// overlapping the one before it where N is not a multiple of the word) and without a branch per
+// word: the defaulted comparison of an array is a memcmp call, which costs more than the rest of
+// a comparison of two keys from Python.
+template <std::size_t N>
+constexpr bool bytes_equal(const std::array<std::uint8_t, N>& a,
+                           const std::array<std::uint8_t, N>& b) noexcept {
+  if
+    consteval { return a == b; }
+  else {
+    const auto difference = [&]<class Word>(std::size_t offset) {
+      Word left;
+      Word right;
+      std::memcpy(&left, a.data() + offset, sizeof(Word));
+      std::memcpy(&right, b.data() + offset, sizeof(Word));
+      return left ^ right;
+    };
+    if constexpr (N >= 8) {
+      std::uint64_t differences = 0;
+      for (std::size_t offset = 0; offset + 8 <= N; offset += 8)
+        differences |= difference.template operator()<std::uint64_t>(offset);
+      if constexpr (N % 8 != 0) differences |= difference.template operator()<std::uint64_t>(N - 8);
+      return differences == 0;
+    } else if constexpr (N >= 4) {
+      return (difference.template operator()<std::uint32_t>(0) |
+              difference.template operator()<std::uint32_t>(N - 4)) == 0;
+    } else {
+      return a == b;
+    }
+  }
+}
 
 // N bytes under the name of `Tag`; types with the same size but different tags do not mix.
 template <std::size_t N, class Tag>
@@ -35,7 +68,9 @@ struct FixedBytes {
   // Feeds the field's hash stream: N as an unsigned 64-bit number, then the N bytes.
   void hash_into(SipHasher13& hasher) const noexcept { hasher.write_length_prefixed(bytes); }
 
-  friend constexpr bool operator==(const FixedBytes&, const FixedBytes&) noexcept = default;
+  friend constexpr bool operator==(const FixedBytes& a, const FixedBytes& b) noexcept {
+    return bytes_equal(a.bytes, b.bytes);
+  }
   friend constexpr std::strong_ordering operator<=>(const FixedBytes&, const FixedBytes&) noexcept = default;
 };
 

@@ -64,7 +64,9 @@ struct ProductSymbol {
   // SipHash-1-3 with zero keys of that stream, as a signed hash value (never -1).
   std::int64_t hash_value() const noexcept;
 
-  friend constexpr bool operator==(const ProductSymbol&, const ProductSymbol&) noexcept = default;
+  friend constexpr bool operator==(const ProductSymbol& a, const ProductSymbol& b) noexcept {
+    return bytes_equal(a.packed, b.packed);
+  }
   friend constexpr std::strong_ordering operator<=>(const ProductSymbol&,
                                                     const ProductSymbol&) noexcept = default;
 };

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "values/hex.hpp"
@@ -333,6 +337,35 @@ TEST(FixedBytes, EqualityOrderAndHashStream) {
   const Keccak256Digest digest = keccak256(std::string_view("abc"));
   const Bytes25 prefix = Bytes25::prefix_of(std::span<const std::uint8_t, 32>(digest));
   EXPECT_TRUE(std::equal(prefix.bytes.begin(), prefix.bytes.end(), digest.begin()));
+}
+
+// bytes_equal reads whole words, the last one overlapping the one before it: every byte of every
+// size still decides, one bit at a time, at run time and in constant evaluation alike.
+template <std::size_t N>
+void expect_every_byte_decides() {
+  SCOPED_TRACE(N);
+  std::array<std::uint8_t, N> a{};
+  for (std::size_t i = 0; i < N; ++i) a[i] = static_cast<std::uint8_t>(0x5A + 3 * i);
+  EXPECT_TRUE(bytes_equal(a, a));
+  for (std::size_t i = 0; i < N; ++i) {
+    for (int bit = 0; bit < 8; ++bit) {
+      std::array<std::uint8_t, N> b = a;
+      b[i] ^= static_cast<std::uint8_t>(1u << bit);
+      EXPECT_FALSE(bytes_equal(a, b)) << "byte " << i << ", bit " << bit;
+      EXPECT_EQ(bytes_equal(a, b), a == b);
+    }
+  }
+}
+
+TEST(FixedBytes, EqualityReadsEveryByte) {
+  // Every size of the byte types (4, 6 for a product symbol, 20, 21, 25, 32, 65) and those around
+  // the word boundaries.
+  [&]<std::size_t... N>(std::index_sequence<N...>) { (expect_every_byte_decides<N>(), ...); }
+  (std::index_sequence<1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 16, 17, 20, 21, 25, 31, 32, 33, 65>{});
+  static_assert(bytes_equal(std::array<std::uint8_t, 21>{1, 2}, std::array<std::uint8_t, 21>{1, 2}));
+  static_assert(!bytes_equal(std::array<std::uint8_t, 21>{1, 2}, std::array<std::uint8_t, 21>{1, 3}));
+  EXPECT_NE((TraderAddress{{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}}),
+            TraderAddress{});
 }
 
 }  // namespace
