@@ -179,6 +179,12 @@ struct ConstructorOf<R, options, std::index_sequence<I...>> {
   static_assert(options.optional_last <= field_count<R>);
   static constexpr bool checks_with_conversions =
       options.checks == FieldConstructorOptions::Checks::WithConversions;
+  // Whether every argument is ready to store once converted: checked with its conversion, or of a
+  // form without a check.
+  static constexpr bool stores_as_converted =
+      checks_with_conversions || (!requires(typename FieldForm<FieldType<R, I>>::Converted value) {
+        FieldForm<FieldType<R, I>>::check(std::move(value));
+      } && ...);
 
   template <std::size_t J>
   static constexpr bool is_optional = J >= field_count<R> - options.optional_last;
@@ -199,29 +205,38 @@ struct ConstructorOf<R, options, std::index_sequence<I...>> {
     }
   }();
 
-  // Stores an argument into its field: after the form's check, or as it is once checked.
+  // Stores an argument ready to store into its field; an optional one not given leaves the default.
   template <std::size_t J>
-  static PyResult<void> store(R& record, Argument<J>&& argument) {
-    auto& field = record.*(field_at<R, J>.member);
-    if constexpr (checks_with_conversions) {
-      field = std::move(argument.value);
-      return {};
-    } else {
-      return store_checked(field, std::move(argument.value));
-    }
+  static void store(R& record, Argument<J>&& argument) {
+    record.*(field_at<R, J>.member) = std::move(argument.value);
   }
   template <std::size_t J>
-  static PyResult<void> store(R& record, std::optional<Argument<J>>&& argument) {
+  static void store(R& record, std::optional<Argument<J>>&& argument) {
+    if (argument) store<J>(record, std::move(*argument));
+  }
+  // The same after the form's check, which may refuse the value.
+  template <std::size_t J>
+  static PyResult<void> store_after_check(R& record, Argument<J>&& argument) {
+    return store_checked(record.*(field_at<R, J>.member), std::move(argument.value));
+  }
+  template <std::size_t J>
+  static PyResult<void> store_after_check(R& record, std::optional<Argument<J>>&& argument) {
     if (!argument) return {};
-    return store<J>(record, std::move(*argument));
+    return store_after_check<J>(record, std::move(*argument));
   }
 
-  static PyResult<R> construct(Parameter<I>... values) {
+  // Inlined into the constructor's entry, which then writes each field once. Arguments ready to
+  // store are stored as they are: the record is then made without an error path.
+  [[gnu::always_inline]] static auto construct(Parameter<I>... values) {
     R record{};
-    PyResult<void> stored;
-    static_cast<void>(((stored = store<I>(record, std::move(values))) && ...));
-    if (!stored) return fail(std::move(stored.error()));
-    return record;
+    if constexpr (stores_as_converted) {
+      (store<I>(record, std::move(values)), ...);
+      return record;
+    } else {
+      PyResult<void> stored;
+      static_cast<void>(((stored = store_after_check<I>(record, std::move(values))) && ...));
+      return stored ? PyResult<R>(std::move(record)) : PyResult<R>(fail(std::move(stored.error())));
+    }
   }
 
   template <class V>
