@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/field_list.hpp"
-#include "requests/signed_intents.hpp"
 #include "requests/sequencer_records.hpp"
+#include "requests/signed_intents.hpp"
 
 namespace qzr {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "context/token_symbol.hpp"
 #include "python/classes/core/field_members.hpp"
 #include "python/classes/values/decimal_class.hpp"
-#include "context/token_symbol.hpp"
 #include "values/fixed_bytes.hpp"
 #include "values/recorded_amount.hpp"
 
