@@ -67,6 +67,20 @@ struct FromPython<FieldArgument<T>> {
   static Stored get(Stored& stored) { return std::move(stored); }
 };
 
+// Whether T's form checks a converted value.
+template <class T>
+inline constexpr bool has_field_check = requires {
+  FieldForm<T>::check(std::declval<typename FieldForm<T>::Converted>());
+};
+
+// A converted value after the form's check.
+template <class T>
+requires has_field_check<T> PyResult<T> checked_field_value(typename FieldForm<T>::Converted&& value) {
+  auto checked = FieldForm<T>::check(std::move(value));
+  if (!checked) return fail(IntoPyErr<typename decltype(checked)::error_type>::convert(checked.error()));
+  return std::move(*checked);
+}
+
 // An argument converted by FieldForm<T>::convert and then checked by the form's check at once (a
 // form without a check: converted alone), so that a constructor's arguments fail in their order.
 template <class T>
@@ -80,9 +94,9 @@ struct FromPython<CheckedFieldArgument<T>> {
   static PyResult<Stored> extract(PyObject* object) {
     auto value = FieldForm<T>::convert(object);
     if (!value) return fail(std::move(value.error()));
-    if constexpr (requires { FieldForm<T>::check(std::move(*value)); }) {
-      auto checked = FieldForm<T>::check(std::move(*value));
-      if (!checked) return fail(IntoPyErr<typename decltype(checked)::error_type>::convert(checked.error()));
+    if constexpr (has_field_check<T>) {
+      auto checked = checked_field_value<T>(std::move(*value));
+      if (!checked) return fail(std::move(checked.error()));
       return Stored{std::move(*checked)};
     } else {
       return Stored{std::move(*value)};
@@ -128,9 +142,9 @@ inline constexpr auto name = fixed_string<field_at<R, I>.name.size()>(field_at<R
 // Stores a converted value into `field` after the form's check.
 template <class T>
 PyResult<void> store_checked(T& field, typename FieldForm<T>::Converted&& value) {
-  if constexpr (requires { FieldForm<T>::check(std::move(value)); }) {
-    auto checked = FieldForm<T>::check(std::move(value));
-    if (!checked) return fail(IntoPyErr<typename decltype(checked)::error_type>::convert(checked.error()));
+  if constexpr (has_field_check<T>) {
+    auto checked = checked_field_value<T>(std::move(value));
+    if (!checked) return fail(std::move(checked.error()));
     field = std::move(*checked);
   } else {
     field = std::move(value);
@@ -182,9 +196,7 @@ struct ConstructorOf<R, options, std::index_sequence<I...>> {
   // Whether every argument is ready to store once converted: checked with its conversion, or of a
   // form without a check.
   static constexpr bool stores_as_converted =
-      checks_with_conversions || (!requires(typename FieldForm<FieldType<R, I>>::Converted value) {
-        FieldForm<FieldType<R, I>>::check(std::move(value));
-      } && ...);
+      checks_with_conversions || (!has_field_check<FieldType<R, I>> && ...);
 
   template <std::size_t J>
   static constexpr bool is_optional = J >= field_count<R> - options.optional_last;
