@@ -68,12 +68,10 @@ PyResult<void> add_function(PyObject* module, PyObject* function) {
 
 PyResult<void> add_module_function(PyObject* module, const char* name, PyCFunction function, int flags,
                                    const std::string_view* written_parameters, std::size_t count) {
-  std::string doc = method_doc(name, "", written_parameters, count);
-  if (doc.find('\0') != std::string::npos) fault("function doc cannot contain NUL byte.");
+  const char* doc = kept_method_doc(name, "", written_parameters, count);
   // CPython keeps a pointer to the definition for the life of every function object made from it.
   static std::deque<PyMethodDef> definitions;  // touched only under the interpreter lock
-  PyMethodDef& definition =
-      definitions.emplace_back(PyMethodDef{name, function, flags, keep_text(std::move(doc))});
+  PyMethodDef& definition = definitions.emplace_back(PyMethodDef{name, function, flags, doc});
   Ref module_name = Ref::steal(PyModule_GetNameObject(module));
   if (!module_name) return fail(PyErr::fetch());
   Ref made = Ref::steal(PyCFunction_NewEx(&definition, module, module_name.get()));

@@ -21,7 +21,7 @@ PyResult<void> add_submodule(PyObject* parent, PyObject* child);
 // Registers a function object under its __name__.
 PyResult<void> add_function(PyObject* module, PyObject* function);
 // Makes the built-in function `name` bound to `module` (its __self__ the module, its __module__
-// the module's __name__) from a C entry of `flags`, with the docstring method_doc gives the
+// the module's __name__) from a C entry of `flags`, with the docstring kept_method_doc gives the
 // parameters as written (so its text signature is the parameter list and it has no other
 // docstring), and registers it with add_function. The definition is kept for the process.
 PyResult<void> add_module_function(PyObject* module, const char* name, PyCFunction function, int flags,

@@ -76,10 +76,9 @@ void TypeBuilder::add_constructor(newfunc new_function, vectorcallfunc call,
 
 void TypeBuilder::add_method(const char* name, PyCFunction function, int flags, std::string_view receiver,
                              const std::string_view* written_parameters, std::size_t count) {
-  std::string doc = method_doc(name, receiver, written_parameters, count);
-  if (doc.find('\0') != std::string::npos) fault("function doc cannot contain NUL byte.");
+  const char* doc = kept_method_doc(name, receiver, written_parameters, count);
   claim_name(name);
-  methods.push_back({name, function, flags, keep_text(std::move(doc))});
+  methods.push_back({name, function, flags, doc});
 }
 
 void TypeBuilder::add_property(const char* name, getter get, setter set, const char* doc) {
@@ -118,9 +117,11 @@ std::string parameter_list_text(std::string_view receiver, const std::string_vie
   return text;
 }
 
-std::string method_doc(std::string_view name, std::string_view receiver,
-                       const std::string_view* written_parameters, std::size_t count) {
-  return std::string(name) + parameter_list_text(receiver, written_parameters, count) + "\n--\n\n";
+const char* kept_method_doc(std::string_view name, std::string_view receiver,
+                            const std::string_view* written_parameters, std::size_t count) {
+  std::string doc = std::string(name) + parameter_list_text(receiver, written_parameters, count) + "\n--\n\n";
+  if (doc.find('\0') != std::string::npos) fault("function doc cannot contain NUL byte.");
+  return keep_text(std::move(doc));
 }
 
 PyResult<std::string> build_class_doc(std::string_view name, std::string_view doc,

@@ -30,7 +30,7 @@ class TypeBuilder {
 
   void add_slot(int slot, void* function);
   bool has_slot(int slot) const;
-  // The method's docstring is its text signature (method_doc) with `receiver` ("$self",
+  // The method's docstring is its text signature (kept_method_doc) with `receiver` ("$self",
   // "$cls" or empty) and the parameters as written; it is kept for the life of the process.
   void add_method(const char* name, PyCFunction function, int flags, std::string_view receiver,
                   const std::string_view* written_parameters, std::size_t count);
@@ -66,9 +66,10 @@ const char* keep_text(std::string text);
 std::string parameter_list_text(std::string_view receiver, const std::string_view* written_parameters,
                                 std::size_t count);
 
-// "name($self, a, b=None)\n--\n\n": a method's docstring is its text signature.
-std::string method_doc(std::string_view name, std::string_view receiver,
-                       const std::string_view* written_parameters, std::size_t count);
+// "name($self, a, b=None)\n--\n\n", kept for the life of the process: a method's docstring is
+// its text signature. Faults when it would hold a NUL byte.
+const char* kept_method_doc(std::string_view name, std::string_view receiver,
+                            const std::string_view* written_parameters, std::size_t count);
 
 // The class docstring joined with its constructor text signature, or ValueError
 // "class doc cannot contain nul bytes".
