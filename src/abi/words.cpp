@@ -107,23 +107,13 @@ Result<ProductSymbol> product_symbol_from_token(const Token& token) {
   return product_symbol_from_text(bytes32_text_display(Bytes32{word->bytes()}));
 }
 
-// --- Order side ---------------------------------------------------------------------------------
-
-Token discriminant_tuple_into_token(std::uint64_t discriminant) {
-  return Token::tuple({Token::unsigned_int(U256::from_u64(discriminant))});
-}
+// --- Discriminant tuples ------------------------------------------------------------------------
 
 Result<U256> discriminant_tuple_from_token(const Token& token) {
   const std::vector<Token>* elements = token.if_tuple();
   if (elements == nullptr) return fail(CommonError::other("Not a tuple"));
   if (elements->empty()) return fail(CommonError::other("Empty token stream"));
   return u256_from_int_token(elements->front());
-}
-
-Token order_side_into_token(OrderSide side) { return discriminant_tuple_into_token(enum_number(side)); }
-
-Result<OrderSide> order_side_from_token(const Token& token) {
-  return discriminant_tuple_member(token, &enum_from_number<OrderSide>);
 }
 
 // --- 32-byte and integer readings ---------------------------------------------------------------

@@ -1,8 +1,8 @@
 // The ABI words and tokens of the core values: the signed decimal word that carries every decimal
-// amount, the address, strategy hash and trader address tokens, the order side token, and the
-// readers that turn decoded tokens back into values. The layouts are fixed byte for byte: digests
-// and stored values depend on them. (The product symbol word is product_symbol_to_bytes32 in
-// values/symbols.hpp.)
+// amount, the address, strategy hash and trader address tokens, and the readers that turn decoded
+// tokens back into values (the side values' discriminant tuples among them). The layouts are fixed
+// byte for byte: digests and stored values depend on them. (The product symbol word is
+// product_symbol_to_bytes32 in values/symbols.hpp.)
 //
 // Every reader takes an untrusted token (one the decoder produced from outside bytes) and fails
 // with an Other error, or the error of the reading it builds on, when the token has another shape;
@@ -19,7 +19,6 @@
 #include "values/decimal.hpp"
 #include "values/fixed_bytes.hpp"
 #include "values/h256.hpp"
-#include "values/order_side.hpp"
 #include "values/symbols.hpp"
 
 namespace qzr::abi {
@@ -99,11 +98,7 @@ Result<StrategyIdHash> strategy_id_hash_from_token(const Token& token);
 // parsed and packed. Fails as h256_from_token, then as product_symbol_from_text.
 Result<ProductSymbol> product_symbol_from_token(const Token& token);
 
-// --- Order side ---------------------------------------------------------------------------------
-
-// The Tuple token whose one element is the Uint token of a discriminant: the layout of the side
-// values inside records.
-Token discriminant_tuple_into_token(std::uint64_t discriminant);
+// --- Discriminant tuples ------------------------------------------------------------------------
 
 // The first element of a Tuple token, read with u256_from_int_token; elements after the first are
 // ignored. Fails with Other "Not a tuple" for another token, Other "Empty token stream" for an
@@ -123,14 +118,6 @@ Result<Member> discriminant_tuple_member(const Token& token,
   if (!member) return fail(CommonError::other("Discriminant out of bounds"));
   return *member;
 }
-
-// The discriminant tuple of the side.
-Token order_side_into_token(OrderSide side);
-
-// The side of a discriminant tuple holding 0 (Bid) or 1 (Ask). Fails as
-// discriminant_tuple_from_token, and with Other "Discriminant out of bounds" for any other value
-// (2^64 and above included).
-Result<OrderSide> order_side_from_token(const Token& token);
 
 // --- 32-byte and integer readings ---------------------------------------------------------------
 

@@ -15,12 +15,6 @@ PyResult<ProductSymbol> extract_product_symbol(PyObject* object) {
   return to_py_result(product_symbol_from_text(*text));
 }
 
-PyResult<Ref> product_symbol_to_py_str(const ProductSymbol& symbol) {
-  auto text = unpack_product_symbol(symbol);
-  if (!text) return fail(IntoPyErr<CommonError>::convert(text.error()));
-  return to_python_string(*text);
-}
-
 namespace {
 
 // NOLINTNEXTLINE(performance-unnecessary-value-param): a binding body, the frame converts into it

@@ -33,7 +33,4 @@ struct FieldForm<ProductSymbol> {
 // An argument read by extract_product_symbol: declare a body parameter of this type.
 using ProductSymbolArgument = FieldArgument<ProductSymbol>;
 
-// The symbol's text as a Python str, or QzrCommonError when the packed bytes do not unpack.
-PyResult<Ref> product_symbol_to_py_str(const ProductSymbol& symbol);
-
 }  // namespace qzr::py
