@@ -13,10 +13,10 @@
 //     Members<EnumMembers<Shade>>::add_to<Shade>(builder);
 //   }
 //
-// add_members is declared by every class, also one whose members are only EnumMembers<V>: its
-// member table is compiled in the class's .cpp alone. A definition in EnumClassDef would be
-// compiled in every file that converts V (and the precompiled header brings this one to all of
-// them); defining it for one V elsewhere needs a line per class naming it, as long as this one.
+// add_members is declared and defined by every class (the rule is stated beside ClassDef, in
+// frame/instance.hpp): the enumeration classes are spread over the files of the layers they bind
+// and most have members of their own, so EnumClassDef declares none, also for a class whose
+// members are only EnumMembers<V>.
 //
 // EnumMembers<V, N> brings one class attribute per member (in number order, each an instance
 // made once), __int__ (the member's number), the repr "Class.Member" and == and != of the

@@ -23,14 +23,25 @@ namespace qzr::py {
 //                                            costs nothing, and nothing can conflict with it) and
 //                                            takes no exclusive borrow (a member whose body takes
 //                                            `V&`, or ExclusiveMethod, does not compile)
-//   static void add_members(TypeBuilder&);   defined in the class's .cpp file as
-//                                            `Members<...>::add_to<V>(builder)` (members.hpp)
+//   static void add_members(TypeBuilder&);   `Members<...>::add_to<V>(builder)` (members.hpp),
+//                                            defined in a .cpp file (see below)
 // Optional, for small values made and dropped at a high rate (see CellTraits):
 //   static constexpr std::size_t free_cells = N;  keep up to N freed cells for reuse
 //   static constexpr bool caches_hash = true;     keep the hash in the instance
 // The constructor's text signature comes from its Constructor member's parameter list. A family
 // of classes shares its traits through a base and its members through one member pack
 // (enumerations: EnumClassDef<V> and EnumMembers<V> in frame/enum_class.hpp).
+//
+// add_members is never defined in a header: the binding files share a precompiled header, so a
+// definition there would be compiled in every one of them. Where it is defined:
+//   - by each class, in its .cpp file, listing the family's pack and its own members, where the
+//     family's classes are spread over several files or most have members of their own (the
+//     enumerations, the state records, the keys);
+//   - once for the family, where its classes share one .cpp file and nearly all take one list
+//     (the intents, the sequencer records): the base declares add_members, that file defines it
+//     and explicitly instantiates it for the classes that take the list as it is. A class with
+//     members of its own redeclares add_members and defines it there; the family's definition is
+//     not instantiated for it.
 //
 // No class can be subclassed (its type object is built without Py_TPFLAGS_BASETYPE,
 // type_object.cpp), so every instance is of the class's own type object.

@@ -47,11 +47,12 @@ struct FromPython<ChainAndContract> {
 
 namespace {
 
-// Every field in declared order, each argument read by its field type's form (values/field_forms.hpp:
-// nonces and currencies by the fixed hex reading, order hashes and signatures by the strip
-// reading; product_symbol_class.hpp for symbols; amounts recorded) and checked with its
-// conversion (a strategy id's length), so the arguments fail in their order; the signature, last,
-// may be absent or None: the 65 zero bytes of an unsigned intent.
+// Every field in declared order, each argument read by its field type's form
+// (python/classes/values/field_forms.hpp: nonces and currencies by the fixed hex reading, order
+// hashes and signatures by the strip reading; product_symbol_class.hpp beside it for symbols;
+// amounts recorded) and checked with its conversion (a strategy id's length), so the arguments
+// fail in their order; the signature, last, may be absent or None: the 65 zero bytes of an
+// unsigned intent.
 constexpr FieldConstructorOptions intent_constructor{
     .checks = FieldConstructorOptions::Checks::WithConversions, .optional_last = 1};
 
@@ -101,12 +102,14 @@ void IntentClassDef<R>::add_members(TypeBuilder& builder) {
   IntentMembers<R>::template add_to<R>(builder);
 }
 
-// Every intent of the list has the shared members (see Eip712Instances in requests/eip712.cpp).
+// The add_members of every intent of the list (see Eip712Instances in requests/eip712.cpp):
+// ClassDef<Intent>::add_members names the class's own where it redeclares it (OrderIntent), so the
+// family's is instantiated only for the classes that take it.
 template <class Intents>
 struct IntentClassInstances;
 template <class... Intent>
 struct IntentClassInstances<std::tuple<Intent...>> {
-  static constexpr std::tuple functions{&IntentClassDef<Intent>::add_members...};
+  static constexpr std::tuple functions{&ClassDef<Intent>::add_members...};
 };
 template struct IntentClassInstances<SignedIntentTypes<std::tuple>>;
 

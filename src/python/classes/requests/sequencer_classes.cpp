@@ -16,26 +16,30 @@ std::string index_price_hash_text(const IndexPrice& price) { return to_hex(index
 
 Block make_block(std::uint64_t number) { return Block{number}; }
 
-// Every field in declared order, each argument read by its field type's form (a symbol by
-// product_symbol_class.hpp, prices recorded, the metadata as a dict, a time copied out of its
-// AdvanceTime object, actions from any sequence but str).
+// The field list's constructor and getters: every field in declared order, each argument read by
+// its field type's form (a symbol by product_symbol_class.hpp, prices recorded, the metadata as a
+// dict, a time copied out of its AdvanceTime object, actions from any sequence but str), and a
+// getter per field with the docstrings of the class's field_docs.
 template <class R>
-using RecordMembers = Members<FieldConstructor<R>, FieldGetters<R, typename ClassDef<R>::field_docs>>;
+using FieldConstructorAndGetters =
+    Members<FieldConstructor<R>, FieldGetters<R, typename ClassDef<R>::field_docs>>;
 
 }  // namespace
 
 template <FieldRecord R>
 void SequencerRecordClassDef<R>::add_members(TypeBuilder& builder) {
-  Members<RecordMembers<R>, RequestRecordMembers<R>>::template add_to<R>(builder);
+  Members<FieldConstructorAndGetters<R>, RequestRecordMembers<R>>::template add_to<R>(builder);
 }
 
+// The classes that take the family's members as they are (IndexPrice and Block redeclare
+// add_members).
 template struct SequencerRecordClassDef<StampedTimeValue>;
 template struct SequencerRecordClassDef<AdvanceEpoch>;
 template struct SequencerRecordClassDef<AdvanceSettlementEpoch>;
 template struct SequencerRecordClassDef<MintPriceCheckpoint>;
 
 void ClassDef<IndexPrice>::add_members(TypeBuilder& builder) {
-  Members<RecordMembers<IndexPrice>, Method<"hash", &index_price_hash_text>,
+  Members<FieldConstructorAndGetters<IndexPrice>, Method<"hash", &index_price_hash_text>,
           RequestRecordMembers<IndexPrice>>::add_to<IndexPrice>(builder);
 }
 
