@@ -3,7 +3,7 @@
 #include "python/classes/core/exceptions.hpp"
 #include "python/classes/keys/keys_classes.hpp"
 #include "python/classes/state/balance_class.hpp"
-#include "python/classes/state/specs_expr_form.hpp"
+#include "python/classes/state/single_field_form.hpp"
 #include "python/classes/tree/state_tree_class.hpp"
 #include "tree/genesis.hpp"
 
@@ -12,7 +12,7 @@ namespace {
 
 // The specs dict, read by the body itself, so its errors name no argument: a dict (or a dict
 // subclass) of SpecsKey objects to str, each value read as Specs reads its expression
-// (specs_expr_form.hpp: TypeError "failed to extract field SpecsExpr.0" caused by the str
+// (single_field_form.hpp: TypeError "failed to extract field SpecsExpr.0" caused by the str
 // conversion's error). Reading runs no Python code, so the dict cannot change meanwhile.
 PyResult<tree::GenesisSpecs> read_genesis_specs(PyObject* specs) {
   auto read = FromPython<DictOf<SpecsKey, FieldArgument<SpecsExpr>, DictWalk::InPlace>>::extract(specs);
