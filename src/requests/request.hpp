@@ -1,6 +1,7 @@
 // The request envelope of the request dict form: a client request (a signed intent), a command of
-// the sequencer or an administrative command. Each family is a tagged union whose alternatives are
-// in their declared order; the envelope adds nothing to the written form.
+// the sequencer or an administrative command. Each family is a tagged union read off its list of
+// rows (variant_rows.hpp: each alternative's record and variant name, in order); the envelope
+// adds nothing to the written form.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "core/field_list.hpp"
 #include "requests/sequencer_records.hpp"
 #include "requests/signed_intents.hpp"
+#include "requests/variant_rows.hpp"
 
 namespace qzr {
 
@@ -33,11 +35,28 @@ struct FieldList<DisasterRecovery> {
 
 // The signed intents, in the order of their list (signed_intents.hpp), which names the variants.
 using ClientRequest = SignedIntentTypes<std::variant>;
-// Variants Genesis, IndexPrice, Block, AdvanceTime, AdvanceEpoch, AdvanceSettlementEpoch, PriceCheckpoint.
-using Cmd = std::variant<Genesis, IndexPrice, Block, StampedTimeValue, AdvanceEpoch, AdvanceSettlementEpoch,
-                         MintPriceCheckpoint>;
-// Variant DisasterRecovery.
-using AdminCmd = std::variant<DisasterRecovery>;
+
+// The sequencer's commands: one row per alternative of Cmd, in its order, with its variant name.
+inline constexpr std::tuple sequencer_commands{
+    VariantRow<Genesis>{"Genesis"},
+    VariantRow<IndexPrice>{"IndexPrice"},
+    VariantRow<Block>{"Block"},
+    VariantRow<StampedTimeValue>{"AdvanceTime"},
+    VariantRow<AdvanceEpoch>{"AdvanceEpoch"},
+    VariantRow<AdvanceSettlementEpoch>{"AdvanceSettlementEpoch"},
+    VariantRow<MintPriceCheckpoint>{"PriceCheckpoint"},
+};
+static_assert(variant_rows_are_distinct(sequencer_commands),
+              "every command stands in one row, with a variant name of its own");
+using Cmd = RowColumnsOf<sequencer_commands>::records<std::variant>;
+
+// The administrative commands, likewise.
+inline constexpr std::tuple admin_commands{
+    VariantRow<DisasterRecovery>{"DisasterRecovery"},
+};
+static_assert(variant_rows_are_distinct(admin_commands),
+              "every command stands in one row, with a variant name of its own");
+using AdminCmd = RowColumnsOf<admin_commands>::records<std::variant>;
 
 using Request = std::variant<ClientRequest, Cmd, AdminCmd>;
 

@@ -14,15 +14,13 @@ namespace {
 
 using Written = std::expected<DictValue, DictWriterError>;
 
-// The variant names of each family, by the index of its std::variant: the intents' from their list.
-constexpr std::array<std::string_view, std::variant_size_v<Cmd>> cmd_names = {
-    "Genesis",        "IndexPrice", "Block", "AdvanceTime", "AdvanceEpoch", "AdvanceSettlementEpoch",
-    "PriceCheckpoint"};
-constexpr std::array<std::string_view, std::variant_size_v<AdminCmd>> admin_cmd_names = {"DisasterRecovery"};
+// The variant names of each family, by the index of its std::variant, from the family's list.
+constexpr auto cmd_names = variant_names(sequencer_commands);
+constexpr auto admin_cmd_names = variant_names(admin_commands);
 
-const auto& variant_names(const ClientRequest&) { return signed_intent_variant_names; }
-const auto& variant_names(const Cmd&) { return cmd_names; }
-const auto& variant_names(const AdminCmd&) { return admin_cmd_names; }
+const auto& variant_names_of(const ClientRequest&) { return signed_intent_variant_names; }
+const auto& variant_names_of(const Cmd&) { return cmd_names; }
+const auto& variant_names_of(const AdminCmd&) { return admin_cmd_names; }
 
 template <class Record>
 Written write_record(const Record& record);
@@ -147,7 +145,8 @@ DictValue price_metadata_dict(PriceMetadata metadata) {
 std::string DictWriterError::debug() const { return "Message(" + debug_quote(message) + ")"; }
 
 std::expected<DictValue, DictWriterError> write_request_dict(const Request& request) {
-  return std::visit([](const auto& family) { return write_family(family, variant_names(family)); }, request);
+  return std::visit([](const auto& family) { return write_family(family, variant_names_of(family)); },
+                    request);
 }
 
 DictValue request_dict(const Request& request) {

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <type_traits>
 
+#include "core/row_list.hpp"
 #include "keys/tree_keys.hpp"
 #include "state/position.hpp"
 #include "state/price.hpp"
@@ -54,16 +55,9 @@ inline constexpr std::size_t record_kind_count =
     std::tuple_size_v<std::remove_const_t<decltype(record_kinds)>>;
 
 namespace kinds_detail {
-template <class Rows>
-struct Columns;
-template <class... Row>
-struct Columns<std::tuple<Row...>> {
-  template <template <class...> class List, class... Before>
-  using records = List<Before..., typename Row::record...>;
-  template <template <class...> class List>
-  using keys = List<typename Row::key...>;
-};
-using KindColumns = Columns<std::remove_const_t<decltype(record_kinds)>>;
+using KindColumns = RowColumnsOf<record_kinds>;
+template <class Row>
+using KeyOf = typename Row::key;
 
 // Row I has number I + 1, and its key names that number as its own kind byte.
 template <std::size_t... I>
@@ -82,7 +76,7 @@ using RecordTypes = kinds_detail::KindColumns::records<List, Before...>;
 
 // List<each kind's key type in kind order>.
 template <template <class...> class List>
-using KeyTypes = kinds_detail::KindColumns::keys<List>;
+using KeyTypes = kinds_detail::KindColumns::column<List, kinds_detail::KeyOf>;
 
 // The row of kind number `Number` (1 to record_kind_count).
 template <std::size_t Number>
