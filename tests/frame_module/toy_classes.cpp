@@ -1,4 +1,5 @@
-// The member tables of the toy classes (toy_classes.hpp), one add_members per class.
+// The member tables of the toy classes (toy_classes.hpp), one add_members per class, and the
+// frame's refusal of in-place dict walks over conversions that run Python code.
 #include "toy_classes.hpp"
 
 namespace qzr::py {
@@ -109,5 +110,17 @@ void ClassDef<frametest::DuplicateSlotValue>::add_members(TypeBuilder& builder) 
   Members<Members<Repr<frametest::duplicate_repr>>,
           Repr<frametest::duplicate_repr>>::add_to<frametest::DuplicateSlotValue>(builder);
 }
+
+// Which dicts a DictOf may walk in place (DictWalk::InPlace): those whose key and value conversions
+// run no Python code. The compiler refuses an in-place walk of any other.
+static_assert(walkable_in_place<frametest::PointValue, std::string>);  // an instance copied, a str
+static_assert(walkable_in_place<const frametest::ToyValue&, Object>);  // a shared borrow, any object
+static_assert(walkable_in_place<Dict, bool>);
+static_assert(walkable_in_place<std::optional<Bytes>, BytesView>);
+static_assert(!walkable_in_place<std::int64_t, std::string>);  // __index__
+static_assert(!walkable_in_place<std::string, std::uint8_t>);
+static_assert(!walkable_in_place<std::string, double>);                       // __float__
+static_assert(!walkable_in_place<std::string, std::optional<std::int64_t>>);  // as the value's own
+static_assert(!walkable_in_place<std::string, std::vector<std::string>>);     // iteration
 
 }  // namespace qzr::py

@@ -3,6 +3,8 @@
 //   whatever must live during the call (a borrow of an instance for `const V&`).
 //   ToPython<T>:   `convert(T&&)` -> new reference. A C-API call that fails while building a
 //   result is a fault (results are built from values the body already produced).
+// A FromPython<T> whose extract runs no Python code (no __index__, __float__, iteration or other
+// protocol method of the object) says so: `static constexpr bool runs_python_code = false`.
 #pragma once
 
 #include <algorithm>
@@ -40,7 +42,8 @@ struct Dict {
 // overridden methods are not called).
 enum class DictWalk {
   // Item by item in the dict's storage, borrowing each key and value: only for keys and values
-  // whose conversions run no Python code, so that nothing can change the dict during the walk.
+  // whose conversions run no Python code, so that nothing can change the dict during the walk
+  // (the compiler refuses any other; see walkable_in_place).
   InPlace,
   // Over a list of the items taken first and held for the walk: for conversions that can run
   // Python code (__index__), which could change the dict; a change is not seen by the walk.
@@ -74,11 +77,33 @@ struct FromPython;
 template <class T>
 struct ToPython;
 
+// Whether a conversion trait's conversion can run Python code before it returns: true unless the
+// trait says it cannot (`static constexpr bool runs_python_code = false`). An error it returns
+// may still run Python code when it is raised, after the caller has stopped reading.
+template <class Trait>
+inline constexpr bool trait_runs_python_code = [] {
+  if constexpr (requires { Trait::runs_python_code; }) {
+    return bool{Trait::runs_python_code};
+  } else {
+    return true;
+  }
+}();
+
+// Whether FromPython<T>::extract can run Python code.
+template <class T>
+inline constexpr bool conversion_runs_python_code = trait_runs_python_code<FromPython<T>>;
+
+// Whether a dict of K to V may be walked in place (DictWalk::InPlace): neither conversion can run
+// Python code, which could change the dict under the walk.
+template <class K, class V>
+inline constexpr bool walkable_in_place = !conversion_runs_python_code<K> && !conversion_runs_python_code<V>;
+
 // ---- arguments ----------------------------------------------------------------------------
 
 template <PyClass V>
 struct FromPython<const V&> {
   using Stored = SharedBorrow<V>;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) { return SharedBorrow<V>::take(object); }
   static const V& get(Stored& stored) { return stored.get(); }
 };
@@ -88,6 +113,7 @@ struct FromPython<const V&> {
 template <PyClass V>
 struct FromPython<const V*> {
   using Stored = SharedBorrow<V>;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) {
     if (object == nullptr || object == Py_None) return SharedBorrow<V>::none();
     return SharedBorrow<V>::take(object);
@@ -98,6 +124,7 @@ struct FromPython<const V*> {
 template <PyClass V>
 struct FromPython<V> {
   using Stored = V;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) { return extract_clone<V>(object); }
   static V get(Stored& stored) { return std::move(stored); }
 };
@@ -105,6 +132,7 @@ struct FromPython<V> {
 template <>
 struct FromPython<Object> {
   using Stored = Object;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) { return Object{object}; }
   static Object get(Stored& stored) { return stored; }
 };
@@ -112,6 +140,7 @@ struct FromPython<Object> {
 template <>
 struct FromPython<Dict> {
   using Stored = Dict;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) {
     if (!PyDict_Check(object)) return fail(PyErr::cannot_convert(object, "PyDict"));
     return Dict{object};
@@ -122,6 +151,7 @@ struct FromPython<Dict> {
 template <>
 struct FromPython<bool> {
   using Stored = bool;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) {
     if (!PyBool_Check(object)) return fail(PyErr::cannot_convert(object, "PyBool"));
     return object == Py_True;
@@ -184,6 +214,7 @@ struct FromPython<double> {
 template <>
 struct FromPython<std::string> {
   using Stored = std::string;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) { return extract_string(object); }
   static std::string get(Stored& stored) { return std::move(stored); }
 };
@@ -191,6 +222,7 @@ struct FromPython<std::string> {
 template <>
 struct FromPython<BytesView> {
   using Stored = BytesView;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) {
     if (!PyBytes_Check(object)) return fail(PyErr::cannot_convert(object, "PyBytes"));
     return BytesView{{reinterpret_cast<const std::uint8_t*>(PyBytes_AS_STRING(object)),
@@ -202,6 +234,7 @@ struct FromPython<BytesView> {
 template <>
 struct FromPython<Bytes> {
   using Stored = Bytes;
+  static constexpr bool runs_python_code = false;
   static PyResult<Stored> extract(PyObject* object) {
     auto view = FromPython<BytesView>::extract(object);
     if (!view) return fail(std::move(view.error()));
@@ -216,6 +249,7 @@ template <class T>
 struct FromPython<std::optional<T>> {
   using Inner = FromPython<T>;
   using Stored = std::optional<typename Inner::Stored>;
+  static constexpr bool runs_python_code = conversion_runs_python_code<T>;
   static PyResult<Stored> extract(PyObject* object) {
     if (object == nullptr || object == Py_None) return Stored{};
     auto inner = Inner::extract(object);
@@ -231,6 +265,9 @@ struct FromPython<std::optional<T>> {
 template <class K, class V, DictWalk Walk>
 struct FromPython<DictOf<K, V, Walk>> {
   using Stored = DictOf<K, V, Walk>;
+  static_assert(Walk != DictWalk::InPlace || walkable_in_place<K, V>,
+                "a conversion that can run Python code could change the dict under an in-place walk: "
+                "walk a Snapshot");
   static PyResult<Stored> extract(PyObject* object) {
     auto dict = FromPython<Dict>::extract(object);
     if (!dict) return fail(std::move(dict.error()));

@@ -19,19 +19,35 @@ namespace qzr::py {
 
 // How a field type crosses the boundary:
 //   using Converted = ...;                         what the argument conversion gives
-//   static PyResult<Converted> convert(PyObject*); the conversion: type checks, and anything
-//       that runs Python code (__index__, __float__); in a constructor its TypeError is named
-//       after the parameter, in a setter it is raised as it is
-//   static Result<T> check(Converted&&);           optional, else Converted is T: the class's own
-//       check, run after all constructor arguments are converted, and in a setter after the
-//       object is borrowed (a failure stores nothing)
+//   static PyResult<Converted> convert(PyObject*); the conversion: type checks, anything that
+//       runs Python code (__index__, __float__), and a reading whose error must come in parameter
+//       order wherever the type is read (the hex texts, product symbols, amounts); in a
+//       constructor its TypeError is named after the parameter (other errors pass unchanged), in
+//       a setter it is raised as it is
+//   static Result<T> check(Converted&&);           optional, else Converted is T: a reading of the
+//       converted value that runs no Python code (an account address's digits, a strategy id's
+//       length), whose error is the class's own (QzrCommonError), raised when the family says
 //   static Ref to_python(const T&);                the getter's new Python value
+//   static constexpr bool runs_python_code;        optional, else true: whether convert can run
+//       Python code (the frame's conversion traits say the same, frame/convert.hpp)
 // A form used only by getters needs only to_python. The primary form is the frame's own
 // conversion of T both ways. Every form of a type used by more than one class file is in a
 // header (classes/values/field_forms.hpp), so that every file sees the same form.
+//
+// When the checks run, and so which error a bad call raises first:
+//   - a state or sequencer record's constructor (FieldConstructor's default,
+//     Checks::AfterConversions): the frame converts every argument in parameter order, then the
+//     checks run in field order; a later argument's conversion error comes before an earlier
+//     argument's failed check;
+//   - an intent's constructor (Checks::WithConversions): each argument is checked with its
+//     conversion, so the arguments fail in parameter order;
+//   - a setter (FieldProperties, the intents' signature setter): the conversion, then the
+//     exclusive borrow of the object, then the check; a failure stores nothing.
+// The first failure ends the call.
 template <class T>
 struct FieldForm {
   using Converted = T;
+  static constexpr bool runs_python_code = conversion_runs_python_code<T>;
   static PyResult<T> convert(PyObject* object) {
     auto stored = FromPython<T>::extract(object);
     if (!stored) return fail(std::move(stored.error()));
@@ -50,6 +66,10 @@ inline constexpr const char* record_class_name = [] {
   return name.data();
 }();
 
+// Whether FieldForm<T>::convert can run Python code: true unless the form says it cannot.
+template <class T>
+inline constexpr bool field_conversion_runs_python_code = trait_runs_python_code<FieldForm<T>>;
+
 // An argument converted by FieldForm<T>::convert.
 template <class T>
 struct FieldArgument {
@@ -59,6 +79,7 @@ struct FieldArgument {
 template <class T>
 struct FromPython<FieldArgument<T>> {
   using Stored = FieldArgument<T>;
+  static constexpr bool runs_python_code = field_conversion_runs_python_code<T>;
   static PyResult<Stored> extract(PyObject* object) {
     auto value = FieldForm<T>::convert(object);
     if (!value) return fail(std::move(value.error()));
@@ -91,6 +112,7 @@ struct CheckedFieldArgument {
 template <class T>
 struct FromPython<CheckedFieldArgument<T>> {
   using Stored = CheckedFieldArgument<T>;
+  static constexpr bool runs_python_code = field_conversion_runs_python_code<T>;
   static PyResult<Stored> extract(PyObject* object) {
     auto value = FieldForm<T>::convert(object);
     if (!value) return fail(std::move(value.error()));
