@@ -20,9 +20,12 @@ namespace qzr {
 // the bare texts ("Invalid character 'X' at position 1", "Invalid input length").
 Result<Eip712Domain> eip712_domain_from_metadata(std::uint64_t chain_id, std::string_view contract_text);
 
-// The intent's digest in the application context's domain. The context's read lock is held only
-// while the digest is computed. Builds the context on the first read of the process and faults
-// as get_app_context does.
+// Faults as get_app_context does (with the build's error text when the process's one build of
+// the application context fails, such as an unparsable CHAIN_ID or an unreadable addresses file,
+// and with "Once has panicked" on every call after that), and as eip712_digest does for a symbol
+// that does not unpack (a broken invariant). The intent's digest in the application context's
+// domain. The context's read lock is held only while the digest is computed; the first read of
+// the process builds the context.
 template <SignedIntent Intent>
 Result<Hash> eip712_digest_in_app_context(const Intent& intent);
 
@@ -33,13 +36,15 @@ struct SignerRecovery {
   TraderAddress signer;
 };
 
+// Faults as eip712_digest_in_app_context does, and as recover_signer_address does where the
+// library fails us ("secp256k1_context_create failed", "secp256k1 illegal argument: <message>").
 // The digest in the application context's domain (lock held for the digest only), then recovery
 // from the intent's signature (requests/signer_recovery.hpp), whose errors are returned.
 template <SignedIntent Intent>
 Result<SignerRecovery> recover_signer(const Intent& intent);
 
-// The first 25 bytes of keccak256(recovered 20-byte address || digest), the digest in the
-// application context's domain. Fails as recover_signer.
+// Faults as recover_signer does. The first 25 bytes of keccak256(recovered 20-byte address ||
+// digest), the digest in the application context's domain. Fails as recover_signer.
 Result<Bytes25> order_hash(const OrderIntent& intent);
 
 }  // namespace qzr
