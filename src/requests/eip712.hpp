@@ -1,7 +1,8 @@
-// EIP-712 typed-data digests of the seven intents: the exchange's domain ("Velmarind", version
-// "1", chain id, verifying contract), each intent's struct type string and 32-byte words, and the
-// digest keccak256(0x19 0x01 || domain separator || struct hash). Every byte here is a contract
-// with the intents' signers. Pure functions: they read nothing but their arguments.
+// EIP-712 typed-data digests of the signed intents (the list in requests/signed_intents.hpp): the
+// exchange's domain ("Velmarind", version "1", chain id, verifying contract), each intent's struct
+// type string and 32-byte words, and the digest keccak256(0x19 0x01 || domain separator || struct
+// hash). Every byte here is a contract with the intents' signers. Pure functions: they read
+// nothing but their arguments.
 #pragma once
 
 #include <array>
