@@ -22,6 +22,7 @@ struct ConstantHash {
 
 Word uint_word(std::uint64_t value) noexcept { return abi::U256::from_u64(value).be_bytes(); }
 
+// Faults as product_symbol_to_bytes32 does for a symbol that does not unpack.
 Word symbol_word(const ProductSymbol& symbol) { return product_symbol_to_bytes32(symbol).bytes; }
 
 Word order_hash_word(const Bytes25& order_hash) noexcept {
@@ -30,8 +31,9 @@ Word order_hash_word(const Bytes25& order_hash) noexcept {
   return word;
 }
 
-// The amount in millionths as a uint256 word. Precondition: the amount is not negative (zero of
-// either sign is fine); eip712_struct_hash checks every amount before any word is built.
+// Faults as decimal_to_unscaled_u128 does for a negative non-zero amount, which never reaches it:
+// eip712_struct_hash checks every amount before any word is built (zero of either sign is fine).
+// The amount in millionths as a uint256 word.
 Word amount_word_unchecked(const UnscaledI128& amount) {
   return abi::U256::from_u128(decimal_to_unscaled_u128(amount.value)).be_bytes();
 }

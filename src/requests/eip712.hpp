@@ -45,7 +45,9 @@ Keccak256Digest eip712_envelope_digest(const Keccak256Digest& domain_separator,
 template <SignedIntent Intent>
 std::string_view eip712_type_string() noexcept;
 
-// keccak256(keccak256(type string) || the intent's words). The words, one 32 bytes each:
+// Faults as product_symbol_to_bytes32 does for a symbol that does not unpack (a broken invariant:
+// every symbol that was parsed and packed unpacks). keccak256(keccak256(type string) || the
+// intent's words). The words, one 32 bytes each:
 // symbol the length-prefixed display text (not the packed bytes); strategy ids as stored; nonce
 // as stored; order hash left-aligned (25 bytes, 7 zeros); side and order type as uint256;
 // amounts the recorded value in millionths as uint256 (uint128 fields too); currency 12 zero
@@ -54,8 +56,8 @@ std::string_view eip712_type_string() noexcept;
 template <SignedIntent Intent>
 Result<Keccak256Digest> eip712_struct_hash(const Intent& intent);
 
-// eip712_envelope_digest of the domain's separator and the intent's struct hash; fails as
-// eip712_struct_hash. The signature never enters the digest.
+// Faults as eip712_struct_hash does. eip712_envelope_digest of the domain's separator and the
+// intent's struct hash; fails as eip712_struct_hash. The signature never enters the digest.
 template <SignedIntent Intent>
 Result<Hash> eip712_digest(const Intent& intent, const Eip712Domain& domain);
 
