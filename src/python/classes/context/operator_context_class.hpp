@@ -32,10 +32,14 @@ struct ClassDef<OperatorContext> {
   static void add_members(TypeBuilder& builder);
 };
 
-// The body of the module function get_operator_context (a Function row of the common module,
-// module.cpp: a built-in function bound to the module, its text signature "()", no docstring):
-// a new OperatorContext holding a copy of the application context, which the first read of the
-// process builds (a failed build is PanicException).
+// Faults as get_app_context does: with the build's error text when the process's one build of
+// the application context fails (CHAIN_ID that does not parse, QZR_SHARE unset or not UTF-8, an
+// addresses file that cannot be read or parsed, or that lacks the deployment or gives it another
+// chain id), and with "Once has panicked" on every call after that; either reaches Python as
+// PanicException. The body of the module function get_operator_context (a Function row of the
+// common module, module.cpp: a built-in function bound to the module, its text signature "()", no
+// docstring): a new OperatorContext holding a copy of the application context, which the first
+// read of the process builds.
 OperatorContext get_operator_context();
 
 }  // namespace qzr::py
