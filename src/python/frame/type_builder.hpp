@@ -66,8 +66,9 @@ const char* keep_text(std::string text);
 std::string parameter_list_text(std::string_view receiver, const std::string_view* written_parameters,
                                 std::size_t count);
 
-// "name($self, a, b=None)\n--\n\n", kept for the life of the process: a method's docstring is
-// its text signature. Faults when it would hold a NUL byte.
+// Faults with "function doc cannot contain NUL byte." when the docstring would hold a NUL byte (in
+// the name, the receiver or a written parameter). "name($self, a, b=None)\n--\n\n", kept for the
+// life of the process: a method's docstring is its text signature.
 const char* kept_method_doc(std::string_view name, std::string_view receiver,
                             const std::string_view* written_parameters, std::size_t count);
 
