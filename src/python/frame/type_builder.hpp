@@ -28,18 +28,27 @@ class TypeBuilder {
  public:
   explicit TypeBuilder(std::string_view class_name) : m_class_name(class_name) {}
 
+  // Faults with "class X declares the member 'Y' twice" (claim_name) when a slot the frame's member
+  // kinds fill is given while its Python name ("__add__", ...) is already in the class's namespace,
+  // and with "class X declares the slot N twice" when any other slot is given twice.
   void add_slot(int slot, void* function);
   bool has_slot(int slot) const;
-  // The method's docstring is its text signature (kept_method_doc) with `receiver` ("$self",
-  // "$cls" or empty) and the parameters as written; it is kept for the life of the process.
+  // Faults as kept_method_doc does (a NUL byte), then as claim_name does (a name already in the
+  // class's namespace). The method's docstring is its text signature (kept_method_doc) with
+  // `receiver` ("$self", "$cls" or empty) and the parameters as written; it is kept for the life of
+  // the process.
   void add_method(const char* name, PyCFunction function, int flags, std::string_view receiver,
                   const std::string_view* written_parameters, std::size_t count);
-  // A getter and a setter of one name form one property; its doc is the first one given.
+  // Faults as claim_name does for a second getter or a second setter of one name, and for a new
+  // property whose name is already in the class's namespace. A getter and a setter of one name form
+  // one property; its doc is the first one given.
   void add_property(const char* name, getter get, setter set, const char* doc);
+  // Faults as claim_name does for a name already in the class's namespace.
   void add_class_attribute(const char* name, PyResult<Ref> (*make)());
-  // The constructor: `new_function` is __new__; `call` is what calling the class runs in place of
-  // the interpreter's type call (a call without an argument tuple), which must behave as the
-  // type call would with this __new__; the parameters as written give the text signature
+  // Faults as add_slot does when "__new__" is already in the class's namespace (a second
+  // constructor). The constructor: `new_function` is __new__; `call` is what calling the class runs
+  // in place of the interpreter's type call (a call without an argument tuple), which must behave
+  // as the type call would with this __new__; the parameters as written give the text signature
   // "(a, b=None)" that the class doc shows.
   void add_constructor(newfunc new_function, vectorcallfunc call, const std::string_view* written_parameters,
                        std::size_t count);
