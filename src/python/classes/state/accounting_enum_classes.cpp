@@ -8,8 +8,9 @@
 namespace qzr::py {
 namespace {
 
-// `amount` and `price` must be Decimal objects (no text or number conversion). The fee is not
-// rounded; a notional that does not fit is the fault "Multiplication overflowed".
+// Faults with "Multiplication overflowed" when the notional amount x price does not fit, for either
+// side (trading_fee). `amount` and `price` must be Decimal objects (no text or number conversion).
+// The fee is not rounded.
 Decimal fee(const TradeSide& self, const Decimal& amount, const Decimal& price) {
   return trading_fee(self, amount, price);
 }

@@ -7,7 +7,8 @@ namespace qzr::py {
 
 namespace {
 
-// Computed on every read; overflow is a fault ("Multiplication overflowed", "Addition overflowed").
+// Faults as Price::mark_price does, with "Multiplication overflowed" or "Addition overflowed" when a
+// step does not fit. Computed on every read.
 Decimal mark_price(const Price& self) { return self.mark_price(); }
 
 }  // namespace
