@@ -56,7 +56,8 @@ V holding(Balance balance) {
   }
 }
 
-// One entry: the symbol's address and the recorded amount (a zero amount is kept).
+// Faults as get_app_context does when the symbol is resolved (a failed build of the application
+// context). One entry: the symbol's address and the recorded amount (a zero amount is kept).
 template <class V>
 V construct(const Decimal& amount, TokenSymbol symbol) {
   return holding<V>(balance_of(symbol, amount));
@@ -67,7 +68,10 @@ V make_default() {
   return holding<V>(Balance{});
 }
 
-// No pairs: QzrCommonError "Cannot create balance with no collateral addresses".
+// Faults as get_app_context does when the symbols are resolved (a failed build of the application
+// context), and with the limit text ("collaterals limit exceeded: " and the refused pair) at a
+// third distinct token. No pairs: QzrCommonError "Cannot create balance with no collateral
+// addresses" (the context is not read).
 template <class V>
 Result<V> new_from_many(TokenAmounts amounts) {
   Result<Balance> balance = balance_from_symbol_pairs(amounts.pairs);
@@ -75,6 +79,8 @@ Result<V> new_from_many(TokenAmounts amounts) {
   return holding<V>(std::move(*balance));
 }
 
+// Faults with "Addition overflowed" when the sum does not fit. The exact sum of the amounts
+// (Balance::total_value).
 template <class V>
 Decimal total_value(const V& self) {
   return held(self).total_value();
@@ -88,7 +94,10 @@ std::vector<Decimal> amounts(const V& self) {
   return values;
 }
 
-// None for a token without an entry, a zero amount, or weights that do not add up to more than 0.
+// Faults as get_app_context does when the symbol is resolved (a failed build of the application
+// context), and, for a token with an entry, with "Addition overflowed", "Division overflowed" or
+// "Multiplication overflowed" when a step does not fit (Balance::split). None for a token without
+// an entry, a zero amount, or weights that do not add up to more than 0.
 template <class V>
 std::optional<std::vector<Decimal>> split(const V& self, TokenSymbol symbol, std::vector<Decimal> weights) {
   return balance_split(held(self), symbol, weights);
@@ -99,27 +108,32 @@ std::size_t length(const V& self) {
   return held(self).size();
 }
 
-// Zero for a token without an entry (never KeyError).
+// Faults as get_app_context does when the symbol is resolved (a failed build of the application
+// context). Zero for a token without an entry (never KeyError).
 template <class V>
 Decimal get_item(const V& self, TokenSymbol key) {
   return balance_amount_of(held(self), key);
 }
 
-// The balance insert; the amount it replaced is dropped. A third token faults before anything
-// changes.
+// Faults as get_app_context does when the symbol is resolved (a failed build of the application
+// context), and with the limit text when a non-zero amount would add a third token, before
+// anything changes. The balance insert; the amount it replaced is dropped.
 template <class V>
 void set_item(V& self, TokenSymbol key, const Decimal& value) {
   balance_insert(held(self), key, value);
 }
 
-// A new object of the class; an operand of another class is NotImplemented.
+// Faults as add_balances does: with the limit text when a sum would need a third token, and with
+// "Addition overflowed" when a sum does not fit. A new object of the class; an operand of another
+// class is NotImplemented.
 template <class V>
 V add(const V& self, const V& other) {
   return holding<V>(add_balances(held(self), held(other)));
 }
 
-// A copy of the balance at `Field` of a record with the balance insert of `symbol` and `amount`
-// applied (a third token faults); the record itself is left as it was.
+// Faults as set_item does (a failed build of the application context, a third token). A copy of
+// the balance at `Field` of a record with the balance insert of `symbol` and `amount` applied; the
+// record itself is left as it was.
 template <class R, Balance R::*Field>
 Balance updated_copy(const R& record, TokenSymbol symbol, const Decimal& amount) {
   Balance copy = record.*Field;
