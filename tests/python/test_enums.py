@@ -1,6 +1,7 @@
-"""What every enumeration class of the module shares: its members (one table of class, member name
-and number), class texts, the refusal of construction where a class has no constructor, equality
-with members and integers, no ordering, hashing, and that a class is closed.
+"""What every enumeration class of the module shares: its members, class texts, the refusal of
+construction where a class has no constructor, equality with members and integers, no ordering,
+hashing, and that a class is closed. The classes, their member names, docstrings and text
+signatures come from the one table of enum_support.py, checked here against the module.
 
 What one class adds is tested with its family: the constructors from names (OrderSide in
 test_common_enums.py, the update kinds in test_request_enums.py, SpecsKind in test_keys.py),
@@ -13,6 +14,7 @@ import sys
 
 import pytest
 
+from enum_support import CLASS_TEXTS, CLASSES, NAMES, WITHOUT_CONSTRUCTOR
 from hostile import NOT_EXCEPTIONS, raising_in
 from index_support import Indexable, Number
 from qzr_python.common import TokenSymbol
@@ -21,54 +23,12 @@ from qzr_python.common.requests import SettlementAction
 from qzr_python.common.state import ItemKind, SpecsKind
 from qzr_python.common.transactions import InsuranceFundUpdateKind, StrategyUpdateKind, TraderUpdateKind
 
-# Each class's member names in number order.
-NAMES = {
-    TokenSymbol: ["USDC", "QZR"],
-    OrderSide: ["Bid", "Ask"],
-    OrderType: ["Limit", "Market", "StopLimit"],
-    PositionSide: ["Empty", "Long", "Short"],
-    TradeSide: ["Maker", "Taker"],
-    PriceDirection: ["Up", "Down", "Flat", "Unknown"],
-    SettlementAction: ["TradeMining", "PnlRealization", "FundingDistribution"],
-    ItemKind: [
-        "Empty", "Trader", "Strategy", "Position", "BookOrder", "Price", "InsuranceFund", "Stats", "Signer",
-        "Specs", "InsuranceFundContribution", "FeePool", "EpochMetadata",
-    ],
-    SpecsKind: ["SingleNamePerpetual", "MarketGateway"],
-    StrategyUpdateKind: ["Unassigned", "Deposit", "Withdraw", "WithdrawIntent", "FundingPayment", "RealizedPnl"],
-    InsuranceFundUpdateKind: ["Unassigned", "Deposit", "Withdraw"],
-    TraderUpdateKind: ["Unassigned", "Deposit", "Withdraw", "WithdrawQZRIntent", "TradeMiningReward", "Profile"],
-}
-CLASSES = list(NAMES)
-# The one table of members: (class, member name, number).
+# The members of every class: (class, member name, number).
 MEMBERS = [(cls, name, number) for cls, names in NAMES.items() for number, name in enumerate(names)]
 MEMBER_IDS = [f"{cls.__name__}.{name}" for cls, name, _ in MEMBERS]
 ALL_MEMBERS = [getattr(cls, name) for cls, name, _ in MEMBERS]
 # The two classes whose members hash; the others' are unhashable.
 HASHABLE = [TokenSymbol, SettlementAction]
-
-STRATEGY_UPDATE_KIND_DOC = (
-    "Differentiates various types of strategy updates.\n\nEnumerates different scenarios like deposits, "
-    "withdrawals, and other events\nthat impact a trader's strategy, enabling appropriate response and adjustment "
-    "in the strategy."
-)
-
-# (class, docstring, text signature): a class without a text signature has no constructor.
-CLASS_TEXTS = [
-    (TokenSymbol, "Well-known ERC20 tokens used in the underpinning of the protocol", None),
-    (OrderSide, "", "(name)"),
-    (OrderType, None, None),
-    (PositionSide, None, None),
-    (TradeSide, None, None),
-    (PriceDirection, "Direction of the price movement compared to the last price update executed.", None),
-    (SettlementAction, None, None),
-    (ItemKind, "", "(value)"),
-    (SpecsKind, "", "(kind)"),
-    (StrategyUpdateKind, STRATEGY_UPDATE_KIND_DOC, "(name)"),
-    (InsuranceFundUpdateKind, "", "(name)"),
-    (TraderUpdateKind, "Differentiates various types of trader updates.", "(name)"),
-]
-WITHOUT_CONSTRUCTOR = [cls for cls, _, signature in CLASS_TEXTS if signature is None]
 
 
 def describe(value):

@@ -1,13 +1,13 @@
 """What the request and transaction enumerations add to the enumeration classes (test_enums.py):
-the update kinds' constructors from names, and SettlementAction's fixed hash (an independent
-SipHash-1-3 of the test checks the table)."""
+the update kinds' constructors from names (the member names of enum_support.py), and
+SettlementAction's fixed hash (an independent SipHash-1-3 of the test checks the table)."""
 
 import pytest
 
+from enum_support import NAMES
 from qzr_python.common import QzrCommonError
 from qzr_python.common.requests import SettlementAction
 from qzr_python.common.transactions import InsuranceFundUpdateKind, StrategyUpdateKind, TraderUpdateKind
-from test_enums import NAMES
 
 UPDATE_KINDS = [StrategyUpdateKind, TraderUpdateKind, InsuranceFundUpdateKind]
 

@@ -1,6 +1,7 @@
-"""ItemKind's numbers and constructor (what it shares with the other enumerations is in
-test_enums.py), Item, Signer and Specs, and the item ABI value of every kind: byte-exact values,
-round trips, decoding of crafted and random bytes, keys by kind.
+"""ItemKind's numbers and constructor (its member names come from the table of enum_support.py;
+what it shares with the other enumerations is in test_enums.py), Item, Signer and Specs, and the
+item ABI value of every kind: byte-exact values, round trips, decoding of crafted and random bytes,
+keys by kind.
 
 Independent references: the ABI encoder of abi_reference.py (which also builds the values of the
 kinds whose classes live elsewhere), the byte vectors worked out by hand below, and pycryptodome's
@@ -14,12 +15,12 @@ from Cryptodome.Hash import keccak
 from hypothesis import given, strategies as st
 
 import abi_reference as ref
+from enum_support import NAMES as ENUM_NAMES
 from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, raising_in
 from qzr_python.common import QzrCommonError
 from qzr_python.common.state import Item, ItemKind, Signer, Specs, Trader
 from qzr_python.common.state.keys import SignerKey, TraderKey
 from qzr_python.h256 import H256
-from test_enums import NAMES as ENUM_NAMES
 
 # ItemKind's member names by number.
 NAMES = ENUM_NAMES[ItemKind]
