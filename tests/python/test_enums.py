@@ -195,13 +195,7 @@ def test_equality(left, right, equal):
     assert (right != left) is not equal
 
 
-@pytest.mark.parametrize(
-    "member",
-    [TokenSymbol.USDC, OrderSide.Bid, OrderType.Limit, PositionSide.Long, TradeSide.Maker, PriceDirection.Up,
-     SettlementAction.TradeMining, ItemKind.Trader, SpecsKind.SingleNamePerpetual, StrategyUpdateKind.Deposit,
-     InsuranceFundUpdateKind.Deposit, TraderUpdateKind.Deposit],
-    ids=describe,
-)
+@pytest.mark.parametrize("member", ALL_MEMBERS, ids=MEMBER_IDS)
 @pytest.mark.parametrize("raised", NOT_EXCEPTIONS, ids=lambda e: e.__name__)
 def test_equality_raises_errors_that_are_not_exceptions(member, raised):
     # A failed __index__ falls back to the other comparisons only when it raised an Exception.
