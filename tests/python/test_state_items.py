@@ -249,7 +249,7 @@ def three_addresses():
 CRAFTED = [
     ("empty", 1, b""),
     ("one byte short", 1, TRADER_BYTES[:-1]),
-    ("kind 13", 1, word(13) + TRADER_BYTES[32:]),
+    (f"kind {KIND_COUNT}", 1, word(KIND_COUNT) + TRADER_BYTES[32:]),
     ("kind 2**64", 1, word(2**64) + TRADER_BYTES[32:]),
     ("kind 2**256 - 1", 1, word(2**256 - 1) + TRADER_BYTES[32:]),
     ("trader bytes as stats", 7, TRADER_BYTES),
@@ -289,7 +289,7 @@ def test_record_classes_decode_with_their_own_kind():
 ENCODINGS = [ref.item_value(number, value) for number, value, _ in RECORD_VALUES]
 
 
-@given(st.integers(min_value=0, max_value=12), st.binary(max_size=600))
+@given(st.integers(min_value=0, max_value=KIND_COUNT - 1), st.binary(max_size=600))
 def test_random_bytes_decode_or_raise_the_common_error(number, data):
     try:
         item = Item.abi_decode_value_into_item(kind_of(number), data)
@@ -302,7 +302,7 @@ def test_random_bytes_decode_or_raise_the_common_error(number, data):
 
 @given(st.data())
 def test_mutated_encodings_decode_or_raise_the_common_error(data):
-    number = data.draw(st.integers(min_value=1, max_value=12))
+    number = data.draw(st.integers(min_value=1, max_value=KIND_COUNT - 1))
     encoded = bytearray(ENCODINGS[number - 1])
     for _ in range(data.draw(st.integers(min_value=1, max_value=4))):
         position = data.draw(st.integers(min_value=0, max_value=len(encoded) - 1))
