@@ -11,7 +11,7 @@ import pytest
 from hypothesis import assume, given, settings, strategies as st
 
 import accounting_reference as ref
-from test_record_protocol import held_borrow
+from borrow_support import held_borrow
 from qzr_python.common.enums import PositionSide, TradeSide
 from qzr_python.common.state import Position, Price
 from qzr_python.decimal import Decimal

@@ -11,7 +11,7 @@ import pytest
 from hypothesis import given, strategies as st
 
 import abi_reference as ref
-import qzr_frame_testmod as tm
+from borrow_support import held_borrow
 from hostile import NOT_EXCEPTIONS, IndexEmptiesKeywords, LoggedIndex, raising_in
 from qzr_python.common import QzrCommonError
 from qzr_python.common.state import Item, ItemKind, Trader
@@ -23,21 +23,6 @@ OTHER = "0123456789abcdef0123456789ABCDEF01234567"
 
 def trader(avail="1.5", locked="0", referral=ADDRESS, pay_fees=False):
     return Trader(avail, locked, referral, pay_fees)
-
-
-class held_borrow:
-    """Holds a borrow of a record object the way a call in progress would: the borrow flag is 1
-    (one shared borrow) or -1 (exclusive) inside the block, set by the frame test module."""
-
-    def __init__(self, obj, flag):
-        self.obj = obj
-        self.value = flag
-
-    def __enter__(self):
-        assert tm.swap_borrow_flag(self.obj, self.value) == 0
-
-    def __exit__(self, *exc):
-        tm.swap_borrow_flag(self.obj, 0)
 
 
 # ---- construction -------------------------------------------------------------------------------
