@@ -13,6 +13,7 @@ from hypothesis import given, settings, strategies as st
 
 import abi_reference as abi
 import accounting_reference as ref
+from index_support import Indexable
 from qzr_python.common import QzrCommonError
 from qzr_python.common.enums import OrderSide, PositionSide, TradeSide
 from qzr_python.common.state import BookOrder, Item, ItemKind, Position, Price, Trader
@@ -490,18 +491,8 @@ def test_book_order_setter_errors_change_nothing(name, value, exception, text):
     assert order == book_order() and repr(order) == repr(book_order())
 
 
-class Ordinal:
-    """An integer through __index__ only."""
-
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
 def test_book_order_integers_through_the_index_protocol():
-    order = book_order(ordinal=Ordinal(2**64 - 1), time=True)
+    order = book_order(ordinal=Indexable(2**64 - 1), time=True)
     assert (order.book_ordinal, order.time_value) == (2**64 - 1, 1)
     order.side = OrderSide.Ask
     assert repr(order).startswith("BookOrder { side: Ask,")
