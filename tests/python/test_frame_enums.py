@@ -1,13 +1,15 @@
 """Enumeration classes declared as tables, through the toy enums of qzr_frame_testmod: Shade
-(the simple-enum family) and Level (frozen, read through an unsigned byte, with a number
-constructor); and the refusal of a class that declares one member twice."""
+(the simple-enum family) and Level (read through an unsigned byte, with a number constructor),
+both frozen as every enumeration class is; and the refusal of a class that declares one member
+twice."""
 
 import types
 
 import pytest
 
 import qzr_frame_testmod as tm
-from frame_support import Index, PanicException, error_of
+from borrow_support import held_borrow
+from frame_support import Index, PanicException, error_of, toy
 from index_support import Number
 from qzr_frame_testmod import Color, Level, Shade
 
@@ -96,9 +98,33 @@ def test_unhashable_and_not_an_index(member):
         [10, 20, 30][member]
 
 
-def test_simple_enum_borrows_its_members():
-    # Not frozen: a member compared with itself takes two shared borrows.
-    assert Shade.Dim == Shade.Dim
+@pytest.mark.parametrize("flag", [-1, 1, 7], ids=["exclusive", "one shared", "seven shared"])
+@pytest.mark.parametrize(
+    "member, other, number",
+    [(Shade.Dim, Shade.Dark, 2), (Level.Mid, Level.High, 1), (Level(1), Level.Low, 1)],
+    ids=["Shade.Dim", "Level.Mid", "new Level.Mid"],
+)
+def test_a_frozen_member_neither_reads_nor_counts_borrows(member, other, number, flag):
+    # Every enumeration class is frozen: a member's value never changes, so its borrow flag is
+    # neither read nor written. With the flag set as if the member were borrowed exclusively (-1),
+    # nothing is refused; with shared borrows counted, none is added or left behind.
+    name = repr(member)
+    with held_borrow(member, flag):
+        assert repr(member) == str(member) == name
+        assert int(member) == number and bool(member) is True
+        assert member == member and not member != member
+        assert member == number and number == member and member != number + 1
+        assert member == Index(lambda: number) and member != other and other != member
+        if type(member) is Level:
+            assert member == Level(number) and Level(number) == member and member != Level(number + 1)
+        assert tm.swap_borrow_flag(member, flag) == flag
+
+
+def test_a_class_that_is_not_frozen_reads_the_borrow_flag():
+    # The flag set above is the one a class that counts borrows reads: an exclusive one refuses.
+    held = toy()
+    with held_borrow(held, -1), pytest.raises(RuntimeError, match="^Already mutably borrowed$"):
+        repr(held)
 
 
 def test_number_constructor():
