@@ -32,13 +32,13 @@ namespace qzr::py {
 //       Python code (the frame's conversion traits say the same, frame/convert.hpp)
 // A form used only by getters needs only to_python. The primary form is the frame's own
 // conversion of T both ways. Every form of a type used by more than one class file is in a
-// header (classes/values/field_forms.hpp), so that every file sees the same form.
+// header (most in classes/values/field_forms.hpp), so that every file sees the same form.
 //
 // When the checks run, and so which error a bad call raises first:
 //   - a state or sequencer record's constructor (FieldConstructor's default,
 //     Checks::AfterConversions): the frame converts every argument in parameter order, then the
 //     checks run in field order; a later argument's conversion error comes before an earlier
-//     argument's failed check;
+//     argument's failed check (Block, Strategy and the keys have constructors of their own);
 //   - an intent's constructor (Checks::WithConversions): each argument is checked with its
 //     conversion, so the arguments fail in parameter order;
 //   - a setter (FieldProperties, the intents' signature setter): the conversion, then the
