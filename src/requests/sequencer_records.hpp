@@ -103,13 +103,15 @@ struct FieldList<MintPriceCheckpoint> {
   static constexpr auto fields = std::tuple{field("time_value", &MintPriceCheckpoint::time_value)};
 };
 
-// The 160 bytes an index price hash covers, five ABI words: the symbol's text word (length byte,
-// text, zeros), the signed decimal words of price and previous price (byte 15 the sign, bytes 16
-// to 31 the magnitude in millionths), the metadata discriminant and the timestamp, big-endian.
+// Faults as product_symbol_to_bytes32 does for a symbol that does not unpack (a broken invariant:
+// every symbol read from Python was parsed and packed). The 160 bytes an index price hash covers,
+// five ABI words: the symbol's text word (length byte, text, zeros), the signed decimal words of
+// price and previous price (byte 15 the sign, bytes 16 to 31 the magnitude in millionths), the
+// metadata discriminant and the timestamp, big-endian.
 std::array<std::uint8_t, 160> index_price_hash_preimage(const IndexPrice& price);
 
-// The first 25 bytes of the Keccak-256 digest of that preimage. Negative prices hash by their
-// sign byte and magnitude; nothing fails.
+// Faults as index_price_hash_preimage does. The first 25 bytes of the Keccak-256 digest of that
+// preimage. Negative prices hash by their sign byte and magnitude; nothing else fails.
 Bytes25 index_price_hash(const IndexPrice& price);
 
 }  // namespace qzr

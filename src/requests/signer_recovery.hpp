@@ -8,8 +8,9 @@
 namespace qzr {
 
 // Faults only where the library fails us: "secp256k1_context_create failed" when the process's
-// one context cannot be built, "secp256k1 illegal argument: <message>" when the library reports
-// an argument it refuses (the calls here give none). The address of the key that signed
+// one context cannot be built (and "Once has panicked" on every call after that), "secp256k1
+// illegal argument: <message>" when the library reports an argument it refuses (the calls here
+// give none). The address of the key that signed
 // `digest`, checked in this order (the first failure wins):
 // 1. v - 27 (mod 256) must be 0 to 3 (v = 27, 28, 29, 30; ids 2 and 3 take r + n as R's x
 //    coordinate): else Crypto "InvalidRecoveryId" (so an all-zero signature reports this).

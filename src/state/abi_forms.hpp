@@ -153,10 +153,11 @@ struct AbiForm<SpecsExpr> {
   static Result<SpecsExpr> from_token(const abi::Token& token) { return parse_specs_expr(token); }
 };
 
-// The map tuple of the symbols' 32-byte text words and their ordinals, sorted by the symbols'
-// packed bytes (NextBookOrdinals::sorted_entries), so equal maps encode alike. Reading walks the
-// pairs; each symbol word must parse as a product symbol, and a repeated symbol keeps its last
-// ordinal.
+// Writing faults as product_symbol_to_bytes32 does for a symbol that does not unpack (a broken
+// invariant: the map's symbols were parsed and packed). The map tuple of the symbols' 32-byte
+// text words and their ordinals, sorted by the symbols' packed bytes
+// (NextBookOrdinals::sorted_entries), so equal maps encode alike. Reading walks the pairs; each
+// symbol word must parse as a product symbol, and a repeated symbol keeps its last ordinal.
 template <>
 struct AbiForm<NextBookOrdinals> {
   static abi::ParamType param_type();

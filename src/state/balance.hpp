@@ -118,7 +118,8 @@ Result<Balance> balance_from_pairs(std::span<const std::pair<TokenAddress, Decim
 
 // --- By token symbol -----------------------------------------------------------------------------
 // Each faults as the operation it names does, and, on the process's first read of the
-// application context, as building the context does. The same operations naming tokens by
+// application context, as building the context does (after a failed build, every read faults
+// with "Once has panicked"). The same operations naming tokens by
 // symbol: each resolves the symbol's address through the process-wide application context first
 // (context/token_symbol.hpp).
 

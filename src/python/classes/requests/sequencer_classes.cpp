@@ -10,8 +10,9 @@
 namespace qzr::py {
 namespace {
 
-// The first 25 bytes of the Keccak-256 digest of the price's five ABI words, as "0x" and 50
-// digits. Needs no context and never fails.
+// Faults as index_price_hash does (never for a symbol read from Python). The first 25 bytes of
+// the Keccak-256 digest of the price's five ABI words, as "0x" and 50 digits. Needs no context
+// and returns no error.
 std::string index_price_hash_text(const IndexPrice& price) { return to_hex(index_price_hash(price)); }
 
 Block make_block(std::uint64_t number) { return Block{number}; }
