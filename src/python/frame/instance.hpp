@@ -32,8 +32,10 @@ namespace qzr::py {
 // of classes shares its traits through a base and its members through one member pack
 // (enumerations: EnumClassDef<V> and EnumMembers<V> in frame/enum_class.hpp).
 //
-// add_members is never defined in a header: the binding files share a precompiled header, so a
-// definition there would be compiled in every one of them. Where it is defined:
+// add_members faults as the TypeBuilder calls it makes do (a member name or slot declared twice, a
+// NUL byte in a docstring): a broken declaration, found when the type object is first built. It
+// is never defined in a header: the binding files share a precompiled header, so a definition
+// there would be compiled in every one of them. Where it is defined:
 //   - by each class, in its .cpp file, listing the family's pack and its own members, where the
 //     family's classes are spread over several files or most have members of their own (the
 //     enumerations, the state records, the keys);
