@@ -15,10 +15,11 @@ namespace {
 using Written = std::expected<DictValue, DictWriterError>;
 
 // The variant names of each family, by the index of its std::variant, from the family's list.
+constexpr auto client_request_names = variant_names(signed_intents);
 constexpr auto cmd_names = variant_names(sequencer_commands);
 constexpr auto admin_cmd_names = variant_names(admin_commands);
 
-const auto& variant_names_of(const ClientRequest&) { return signed_intent_variant_names; }
+const auto& variant_names_of(const ClientRequest&) { return client_request_names; }
 const auto& variant_names_of(const Cmd&) { return cmd_names; }
 const auto& variant_names_of(const AdminCmd&) { return admin_cmd_names; }
 

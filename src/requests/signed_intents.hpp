@@ -5,11 +5,7 @@
 // missing one).
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <string_view>
 #include <tuple>
-#include <type_traits>
 
 #include "requests/intents.hpp"
 #include "requests/variant_rows.hpp"
@@ -28,12 +24,6 @@ inline constexpr std::tuple signed_intents{
     VariantRow<InsuranceFundWithdrawIntent>{"InsuranceFundWithdraw"},
 };
 
-inline constexpr std::size_t signed_intent_count =
-    std::tuple_size_v<std::remove_const_t<decltype(signed_intents)>>;
-
-// The variant names in row order: the name of ClientRequest's alternative I is entry I.
-inline constexpr std::array<std::string_view, signed_intent_count> signed_intent_variant_names =
-    variant_names(signed_intents);
 static_assert(variant_rows_are_distinct(signed_intents),
               "every intent stands in one row, with a variant name of its own");
 
@@ -42,7 +32,6 @@ template <template <class...> class List>
 using SignedIntentTypes = RowColumnsOf<signed_intents>::records<List>;
 
 template <class T>
-concept SignedIntent = RowColumnsOf<signed_intents>::count<T>
-== 1;
+concept SignedIntent = (RowColumnsOf<signed_intents>::count<T> == 1);
 
 }  // namespace qzr
